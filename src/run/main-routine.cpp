@@ -1,0 +1,212 @@
+// The main routine: options from the arguments, the usage text, and the one message box request.
+#include "run/main-routine.h"
+
+#include <string.h>
+
+#include "cmdline/arguments.h"
+#include "cmdline/string-list.h"
+#include "platform/platform.h"
+#include "run/console-channels.h"
+#include "run/failures.h"
+
+using namespace platform;
+
+namespace {
+
+const size_t CAPTION_ROOM = 1025;
+const size_t TEXT_ROOM = 1029;
+const UINT BOX_PARAMS_SIZE = 40;
+const DWORD VERSION_INFO_SIZE = 148;
+const int32_t DEFAULT_RESOURCE_NUMBER = 1;
+
+MSGBOXPARAMSA BoxParams;
+OSVERSIONINFOA VersionInfo;
+char CaptionBuffer[CAPTION_ROOM];
+char TextBuffer[TEXT_ROOM];
+// The resource name must outlive the icon list it came from, until the box has returned.
+Text IconName;
+
+const char INDENT[] = "               ";
+
+struct UsageLine {
+  const char* before;
+  bool hasNumber;
+  int32_t number;
+  const char* after;
+};
+
+// Lines 2 to 34; line 1 names the program and is written apart.
+const UsageLine USAGE_LINES[] = {
+    {"text=          The message to show in the messagebox", false, 0, ""},
+    {"caption=       MessageBox window title", false, 0, ""},
+    {"icon=          Specifies the icon to use:", false, 0, ""},
+    {"               0=No icon(default)", false, 0, ""},
+    {INDENT, true, 64, "=Information icon"},
+    {INDENT, true, 48, "=Warning icon"},
+    {INDENT, true, 16, "=Error icon"},
+    {INDENT, true, 32, "=Question Mark"},
+    {"button=        Button type number", false, 0, ""},
+    {"               0=ok(default)", false, 0, ""},
+    {INDENT, true, 4, "=Yes/no"},
+    {INDENT, true, 3, "=Yes/no/cancel"},
+    {INDENT, true, 1, "=Ok/cancel"},
+    {INDENT, true, 2, "=abort/retry/ignore"},
+    {INDENT, true, 5, "=Retry/cancel"},
+    {"mode=          Set optional modes, can be a combination of the following numbers:", false, 0, ""},
+    {"               1=Hide console window until finished", false, 0, ""},
+    {"               2=Don't set console window as parent of the messagebox", false, 0, ""},
+    {"               4=Show message box to the current active desktop, even when no one is logged in.", false, 0, ""},
+    {"               8=the icon= specifies an icon filename and resource name seperated by a comma", false, 0, ""},
+    {"               16=the icon resource is an integer resource, only used with mode 8", false, 0, ""},
+    {"", false, 0, ""},
+    {"ErrorLevel codes:", false, 0, ""},
+    {"", true, 3, "\tAbort button was selected."},
+    {"", true, 2, "\tCancel button was selected."},
+    {"", true, 5, "\tIgnore button was selected."},
+    {"", true, 7, "\tNo button was selected."},
+    {"", true, 1, "\tOK button was selected."},
+    {"", true, 4, "\tRetry button was selected."},
+    {"", true, 6, "\tYes button was selected."},
+    {"", true, 0, "     Out of memory error"},
+    {"", true, 8, "     text= wasn't provided error"},
+    {"", true, 9, "     Parameter syntax error"},
+};
+
+void PrintLine(const char* bytes) {
+  WriteText(bytes);
+  EndLine();
+  CheckIo();
+}
+
+[[noreturn]] void ShowUsage(bool pause) {
+  WriteText("Usage: ");
+  WriteText(FileNamePart(ArgumentAt(0)));
+  WriteText(" text= [caption=] [icon=] [button=] [mode=]");
+  EndLine();
+  CheckIo();
+  for (const UsageLine& line : USAGE_LINES) {
+    WriteText(line.before);
+    if (line.hasNumber) WriteInteger(line.number);
+    WriteText(line.after);
+    EndLine();
+    CheckIo();
+  }
+  if (pause) {
+    PrintLine("Press enter to return...");
+    ReadLine();
+    CheckIo();
+  }
+  EndProcess(EXIT_USAGE);
+}
+
+// Copies a value with its NUL into a buffer; a longer value is cut at a character boundary, so
+// that neither the buffer's end nor half a double-byte character is ever written.
+void CopyToBuffer(char* buffer, size_t room, const Text& value) {
+  const char* bytes = value.CString();
+  size_t limit = room - 1;
+  size_t length = value.Length();
+  if (length > limit) {
+    const char* end = bytes;
+    for (;;) {
+      const char* next = CharNextA(end);
+      if (next == end || static_cast<size_t>(next - bytes) > limit) break;
+      end = next;
+    }
+    length = static_cast<size_t>(end - bytes);
+  }
+  memcpy(buffer, bytes, length);
+  buffer[length] = '\0';
+}
+
+// An integer resource identifier has 16 bits; any other number falls back to the default, so
+// that it is never taken for the address of a resource name.
+LPCSTR IntegerResource(const Text& item) {
+  int32_t number = IntOrDefault(item, DEFAULT_RESOURCE_NUMBER);
+  if (number < 0 || number > 0xFFFF) number = DEFAULT_RESOURCE_NUMBER;
+  return MAKEINTRESOURCEA(static_cast<WORD>(number));
+}
+
+}  // namespace
+
+void StartUp() {
+  BuildLeadByteSet();
+  SetUpFailureReporting();
+  ResetConsoleChannels();
+  ResetArgumentCursor();
+  IconName = Text();
+}
+
+void RunMain() {
+  DWORD ExtraStyle = 0;
+  TStringList* Options = new TStringList;
+  memset(&BoxParams, 0, sizeof BoxParams);
+  BoxParams.cbSize = BOX_PARAMS_SIZE;
+  CaptionBuffer[0] = '\0';
+  TextBuffer[0] = '\0';
+
+  int argumentCount = ArgumentCount();
+  for (int i = 1; i <= argumentCount; ++i) {
+    Text argument = ArgumentAt(i);
+    Options->AppendLine(argument);
+    if (!argument.Contains('=')) {
+      WriteText("Bad parameter option or unquoted text:");
+      WriteText(argument);
+      EndLine();
+      CheckIo();
+      EndProcess(EXIT_BAD_ARGUMENT);
+    }
+  }
+
+  int32_t Mode = IntOrDefault(Options->ValueOf("mode"), 0);
+  if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(argumentCount == 0);
+
+  if (Mode & MODE_ICON_FROM_MODULE) {
+    TStringList* IconList = new TStringList;
+    IconList->LoadCommaList(Options->ValueOf("icon"));
+    ExtraStyle |= MB_USERICON;
+    BoxParams.hInstance = LoadLibraryA(IconList->LineAt(0).CString());
+    Text resource = IconList->LineAt(1);
+    if (Mode & MODE_ICON_BY_NUMBER) {
+      BoxParams.lpszIcon = IntegerResource(resource);
+    } else {
+      IconName = resource;
+      BoxParams.lpszIcon = IconName.CString();
+    }
+    delete IconList;
+  }
+
+  if (Mode & MODE_SERVICE_DESKTOP) {
+    memset(&VersionInfo, 0, sizeof VersionInfo);
+    VersionInfo.dwOSVersionInfoSize = VERSION_INFO_SIZE;
+    GetVersionExA(&VersionInfo);
+    ExtraStyle |= VersionInfo.dwMajorVersion <= 3 ? MB_SERVICE_NOTIFICATION_NT3X
+                                                   : MB_SERVICE_NOTIFICATION;
+  }
+
+  GetConsoleTitleA(CaptionBuffer, CAPTION_ROOM);
+  CaptionBuffer[CAPTION_ROOM - 1] = '\0';
+  if (Options->ValueOf("caption").IsEmpty()) Options->StoreValue("caption", Text(CaptionBuffer));
+
+  if ((Mode & (MODE_NO_OWNER | MODE_SERVICE_DESKTOP)) == 0) BoxParams.hwndOwner = GetConsoleWindow();
+  if (Mode & MODE_HIDE_CONSOLE) {
+    HWND console = GetConsoleWindow();
+    ShowWindow(console, SW_HIDE);
+    NoteConsoleHidden(console);
+  }
+
+  CopyToBuffer(TextBuffer, TEXT_ROOM, Options->ValueOf("text"));
+  BoxParams.lpszText = TextBuffer;
+  CopyToBuffer(CaptionBuffer, CAPTION_ROOM, Options->ValueOf("caption"));
+  BoxParams.lpszCaption = CaptionBuffer;
+  BoxParams.dwStyle = static_cast<DWORD>(IntOrDefault(Options->ValueOf("icon"), 0)) | ExtraStyle |
+                      static_cast<DWORD>(IntOrDefault(Options->ValueOf("button"), 0));
+
+  int result = MessageBoxIndirectA(&BoxParams);
+
+  if (Mode & MODE_HIDE_CONSOLE) {
+    ShowWindow(GetConsoleWindow(), SW_SHOW);
+    NoteConsoleShown();
+  }
+  if (result == 0) PrintLine("MessageBox Failed");
+  EndProcess(static_cast<uint32_t>(result));
+}

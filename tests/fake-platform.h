@@ -1,0 +1,80 @@
+// The recording fake of the platform and heap seams: scripted results in, every call recorded out.
+#ifndef ASKBOX_TESTS_FAKE_PLATFORM_H
+#define ASKBOX_TESTS_FAKE_PLATFORM_H
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+using namespace platform;
+
+// What the platform answers; faults are data here.
+struct FakeScript {
+  std::string commandLine = "prog";
+  std::string programPath = "C:\\tools\\askbox.exe";
+  int dbcsEnabled = 0;
+  BYTE leadBytes[MAX_LEADBYTES] = {};
+  // Counts U+00AD, the soft hyphen, as nothing in name comparisons, as Windows does.
+  bool ignoreSoftHyphen = false;
+  bool titleFails = false;
+  std::string consoleTitle;
+  HWND consoleWindow = reinterpret_cast<HWND>(0xC0);
+  HMODULE libraryHandle = reinterpret_cast<HMODULE>(0x10000000);
+  bool versionFails = false;
+  DWORD majorVersion = 6;
+  int boxResult = IDOK;
+  bool stdoutInvalid = false;
+  DWORD stdoutType = FILE_TYPE_DISK;
+  int failWriteNumber = 0;  // the 1-based WriteFile call that fails; 0: none
+  bool failWritesAfter = false;  // every write after that one fails too
+  DWORD writeErrorCode = 112;
+  bool stdinInvalid = false;
+  std::string input;
+  // What ReadFile does once the input is used up: 0 delivers nothing, else it fails with it.
+  DWORD readEndCode = 0;
+  long failAllocationNumber = 0;  // the 1-based allocation that is refused; 0: none
+  bool regionCommitted = true;
+  uintptr_t offsetInModule = 0x2345;
+};
+
+struct RecordedBox {
+  MSGBOXPARAMSA params;
+  std::string text;
+  std::string caption;
+  bool iconIsInteger;
+  uintptr_t iconNumber;
+  std::string iconName;
+};
+
+struct FakeRecord {
+  std::vector<std::string> events;  // calls in order, with what matters of their arguments
+  std::string written;              // every byte that a successful WriteFile moved
+  std::vector<DWORD> writeSizes;    // the size of every WriteFile asked for
+  std::vector<RecordedBox> boxes;
+  long allocations = 0;
+  const void* queriedLocation = nullptr;
+  uint32_t exitCode = 0xFFFFFFFF;
+};
+
+extern FakeScript Script;
+extern FakeRecord Record;
+
+// Thrown by the fake ExitProcess, so that a run ends in the test instead of the process.
+struct ProcessExit {
+  uint32_t code;
+};
+
+// A fresh script and record, as a new process would see them.
+void ResetFake();
+// Runs the whole program (start-up and main routine) against the fake; gives the exit code.
+uint32_t RunProgram();
+uint32_t RunProgram(const std::string& commandLine);
+// Start-up alone, for tests of the pieces.
+void StartFakeProcess();
+bool EventHappened(const std::string& event);
+long EventIndex(const std::string& event);
+
+#endif
