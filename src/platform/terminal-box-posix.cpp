@@ -208,18 +208,22 @@ void Put(const char* s, size_t n) {
 
 void Put(const char* s) { Put(s, strlen(s)); }
 
-// Writes "ESC [ <number> <final>" into `buffer`, returning its length.
-size_t FormatCsi(char* buffer, unsigned number, char final) {
+size_t FormatNumber(char* buffer, unsigned number) {
   char digits[12];
   size_t count = 0;
   do {
     digits[count++] = static_cast<char>('0' + number % 10);
     number /= 10;
   } while (number > 0);
-  size_t n = 0;
-  buffer[n++] = '\x1b';
-  buffer[n++] = '[';
-  while (count > 0) buffer[n++] = digits[--count];
+  for (size_t i = 0; i < count; ++i) buffer[i] = digits[count - 1 - i];
+  return count;
+}
+
+// Writes "ESC [ <number> <final>" into `buffer`, returning its length.
+size_t FormatCsi(char* buffer, unsigned number, char final) {
+  buffer[0] = '\x1b';
+  buffer[1] = '[';
+  size_t n = 2 + FormatNumber(buffer + 2, number);
   buffer[n++] = final;
   return n;
 }
@@ -229,13 +233,12 @@ void PutCsi(unsigned number, char final) {
   Put(buffer, FormatCsi(buffer, number, final));
 }
 
+// Zero-based row and column.
 void PutCursorTo(int row, int column) {
   char buffer[32];
   size_t n = FormatCsi(buffer, static_cast<unsigned>(row + 1), ';');
-  // The column shares the row's introducer: "ESC [ row ; column H".
-  n += FormatCsi(buffer + n, static_cast<unsigned>(column + 1), 'H') - 2;
-  memmove(buffer + n - (FormatCsi(buffer + 16, static_cast<unsigned>(column + 1), 'H') - 2),
-          buffer + 16 + 2, FormatCsi(buffer + 16, static_cast<unsigned>(column + 1), 'H') - 2);
+  n += FormatNumber(buffer + n, static_cast<unsigned>(column + 1));
+  buffer[n++] = 'H';
   Put(buffer, n);
 }
 
@@ -576,11 +579,7 @@ void DrawRow(const Session& s, int index) {
 // position report: it needs no reply, so it also works where none would ever come.
 void MoveToRow(const Session& s, int index) {
   if (s.alternateScreen) {
-    PutCsi(static_cast<unsigned>(g_layout.top + index + 1), ';');
-    g_outLength -= 2;  // reuse "ESC [ row ;" and append the column without a new introducer
-    Put("\x1b[");
-    g_outLength -= 2;
-    PutCsi(static_cast<unsigned>(g_layout.left + index * 0 + 1), 'H');
+    PutCursorTo(g_layout.top + index, g_layout.left);
     return;
   }
   Put(index == 0 ? "\x1b" "8\n\r" : "\r\n");
