@@ -585,11 +585,14 @@ void MoveToRow(const Session& s, int index) {
   Put(index == 0 ? "\x1b" "8\n\r" : "\r\n");
 }
 
+// Inline, the hidden cursor is parked back on the caller's spot after every draw: a terminal that
+// reflows its lines on a resize moves the real cursor along with that line, but not the saved one.
 void Draw(const Session& s) {
   for (int i = 0; i < g_layout.height; ++i) {
     MoveToRow(s, i);
     DrawRow(s, i);
   }
+  if (!s.alternateScreen) Put("\x1b" "8");
   Flush();
 }
 
@@ -601,7 +604,10 @@ void Place(const Session& s, bool again) {
     Put("\x1b[H\x1b[2J");
     return;
   }
-  if (again) Put("\x1b" "8\n\r\x1b[J\x1b" "8");  // a resize may have reflowed the old box anywhere below
+  // After a resize the parked cursor is where the terminal took the caller's line, and whatever
+  // the reflow made of the old box lies after it. A terminal that pushed that line into its
+  // scrollback leaves the cursor at the top, and then the whole screen is old box.
+  if (again) Put("\x1b" "7\x1b[J");
   for (int i = 0; i < g_layout.height; ++i) Put("\n", 1);
   PutCsi(static_cast<unsigned>(g_layout.height), 'A');
   Put("\x1b" "7");
