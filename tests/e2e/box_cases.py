@@ -8,7 +8,7 @@ import time
 TIMEOUT = 10
 
 
-def run_on_pty(program, args, keys, columns=80, rows=24):
+def run_on_pty(program, args, keys, columns=80, rows=24, ready=b"]"):
     """Starts askbox on a new pty, waits for its box, types the keys, gives exit code and screen bytes."""
     pid, master = pty.fork()
     if pid == 0:
@@ -34,7 +34,7 @@ def run_on_pty(program, args, keys, columns=80, rows=24):
                 if b"\x1b[6n" in chunk:
                     os.write(master, b"\x1b[1;1R")
 
-    read_until(b"]")
+    read_until(ready)
     time.sleep(0.2)
     for key in keys:
         os.write(master, key)
@@ -96,5 +96,7 @@ def run_all(program, check):
         if "mode=1" in args:
             check("box: alternate screen entered and left", b"\x1b[?1049h" in screen and b"\x1b[?1049l" in screen,
                   screen[:200])
+    code, screen = run_on_pty(program, [], [ENTER], ready=b"Press enter to return...")
+    check("pause ends with Enter at a terminal", code == 8 and screen.count(b"\r\n") >= 35, (code, screen[-80:]))
     code, screen = run_on_pty(program, ["text=Hi", "caption=Shown caption"], [ENTER])
     check("box: caption and text drawn", b"Shown caption" in screen and b"Hi" in screen, screen[:300])
