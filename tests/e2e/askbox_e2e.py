@@ -76,8 +76,11 @@ REPORT = re.compile(rb"^Exception (\w+) in module (.+) at ([0-9A-F]{8})\.\n(.*)\
 
 
 def symbol_at(offset):
-    """The outermost function at an offset, with its source place, seen through inlined calls."""
-    out = subprocess.run(["addr2line", "-f", "-C", "-i", "-e", PROGRAM, "0x%x" % offset],
+    """The outermost function of the call that ends at an offset, with its source place.
+
+    The offset is a return address: the byte before it belongs to the call itself, whereas the
+    offset may already fall into code that an optimiser moved in after the call."""
+    out = subprocess.run(["addr2line", "-f", "-C", "-i", "-e", PROGRAM, "0x%x" % (offset - 1)],
                          capture_output=True, text=True, timeout=TIMEOUT).stdout.strip().split("\n")
     return (out[-2], out[-1]) if len(out) >= 2 else ("", "")
 
