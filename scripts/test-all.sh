@@ -5,8 +5,16 @@ cd "$(dirname "$0")/.."
 
 if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   export DEBIAN_FRONTEND=noninteractive
+  # Wine runs the 32-bit Windows program, so the i386 packages must be reachable.
+  dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev >/dev/null
+  apt-get install -y -qq g++-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick \
+    locales >/dev/null
+fi
+# Wine takes its double-byte ANSI code page (932) from a Japanese locale, which must exist.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
 
 cmake --preset native
@@ -17,3 +25,8 @@ ctest --preset native
 cmake --preset asan
 cmake --build --preset asan -j"$(nproc)"
 ctest --preset asan
+
+# askbox.exe, cross-built, with its tests under Wine on a virtual display.
+cmake --preset win32
+cmake --build --preset win32 -j"$(nproc)"
+ctest --preset win32

@@ -70,7 +70,9 @@ TEST_F(PlatformTest, DoubleBytePathsUseTheRealLeadBytes) {
   EXPECT_EQ(Str(FileNamePart(Text("C:\\a\\\x95\\"))), "\x95\\");
   EXPECT_EQ(ByteKindAt("\x81\x81\\", 2), BYTE_SINGLE);
   EXPECT_EQ(ByteKindAt("A\x81\\", 2), BYTE_TRAIL);
-  EXPECT_EQ(Str(FileNamePart(Text("C:\\\x83\\\x8A\\\x95\\.exe"))), "\x95\\.exe");
+  // Every backslash after a lead byte is a trail byte: only the drive's backslash separates.
+  EXPECT_EQ(Str(FileNamePart(Text("C:\\\x83\\\x8A\\\x95\\.exe"))), "\x83\\\x8A\\\x95\\.exe");
+  EXPECT_EQ(Str(FileNamePart(Text("C:\\\x83\x40\\\x95\\.exe"))), "\x95\\.exe");
   TStringList list;
   list.LoadCommaList(Text("\x81,x,y"));
   ASSERT_EQ(list.LineCount(), 2);
