@@ -10,7 +10,7 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   apt-get update -qq
   apt-get install -y -qq cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev >/dev/null
   apt-get install -y -qq g++-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick \
-    locales >/dev/null
+    locales zip unzip >/dev/null
 fi
 # Wine takes its double-byte ANSI code page (932) from a Japanese locale, which must exist.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
@@ -30,3 +30,10 @@ ctest --preset asan
 cmake --preset win32
 cmake --build --preset win32 -j"$(nproc)"
 ctest --preset win32
+
+# The release archive holds the program, the README and the licence.
+archive=$(scripts/release.sh)
+listing=$(unzip -Z1 "$archive")
+for member in askbox.exe README.txt LICENSE.txt; do
+  grep -q "/$member\$" <<<"$listing" || { echo "release: $member missing from $archive" >&2; exit 1; }
+done
