@@ -23,12 +23,15 @@ class PtyProcess:
     closing it does not hang up the terminal under the test's feet.
     """
 
-    def __init__(self, argv, rows=24, cols=80, env=None, stdin_tty=True, ignore=()):
+    def __init__(self, argv, rows=24, cols=80, env=None, stdin_tty=True, ignore=(), before_start=None):
         self.master, self.slave = os.openpty()
         _set_size(self.slave, rows, cols)
         self.slave_name = os.ttyname(self.slave)
         self.output = bytearray()
         self.mark = 0
+        # Terminal settings the child must find already in place when it starts.
+        if before_start is not None:
+            before_start(self)
         slave_name = self.slave_name
 
         def become_terminal_owner():

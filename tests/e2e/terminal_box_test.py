@@ -1,0 +1,502 @@
+#!/usr/bin/env python3
+"""End-to-end cases for the terminal message box, run through a pty against tests/e2e/box_driver."""
+
+import os
+import re
+import signal
+import subprocess
+import sys
+import termios
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from ptyrun import PtyProcess, Screen  # noqa: E402
+
+DRIVER = None
+ESC = "ESC"      # a lone Esc: sent on its own, then a pause longer than the box waits for more
+PAUSE = "PAUSE"  # the box must still be up after a while
+DRAWN = re.compile(rb"\xe2\x94\x98|(\r\n|H)\+-+\+")  # the bottom-right corner ends every draw
+BASE_ENV = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm", "LANG": "C.UTF-8"}
+
+IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE = 1, 2, 3, 4, 5, 6, 7, 10, 11
+RIGHT, LEFT, UP, DOWN, BACKTAB = b"\x1b[C", b"\x1b[D", b"\x1b[A", b"\x1b[B", b"\x1b[Z"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def spawn(style, text="Text", caption="Caption", options=(), rows=24, cols=80, env=None,
+          prefix=None, **kwargs):
+    argv = [DRIVER, style, text, caption, *options]
+    if prefix is not None:
+        argv = ["sh", "-c", 'printf "%b" "$0"; exec "$@"', prefix, *argv]
+    environment = dict(BASE_ENV)
+    environment.update(env or {})
+    return PtyProcess(argv, rows=rows, cols=cols, env=environment, **kwargs)
+
+
+def distinctive_modes(p):
+    """Leaves a few unusual settings on the terminal, so a restore to 'sane' defaults shows up."""
+    modes = p.modes()
+    modes[3] &= ~termios.ECHOE
+    modes[6] = list(modes[6])
+    modes[6][termios.VEOF] = b"\x01"
+    p.set_modes(modes)
+    # Read here, before the child starts: once it runs, the terminal is in its raw mode.
+    p.start_modes = p.modes()
+    return p.start_modes
+
+
+def wait_box(p, what="box"):
+    check(p.read_until(DRAWN, timeout=3) is not None, f"no {what} drawn; output {bytes(p.output)[-200:]!r}")
+
+
+def press(p, keys):
+    for key in keys:
+        if key == ESC:
+            p.send(b"\x1b")
+            time.sleep(0.15)
+        elif key == PAUSE:
+            time.sleep(0.25)
+            check(p.alive(), "box closed although the key has no meaning here")
+        else:
+            p.send(key)
+            time.sleep(0.02)
+
+
+# ---------------------------------------------------------------- answers from keys
+
+KEY_CASES = [
+    # name, style, keys, answer
+    ("OK: Enter", "0", [b"\r"], IDOK),
+    ("OK: Space", "0", [b" "], IDOK),
+    ("OK: line feed", "0", [b"\n"], IDOK),
+    ("OK: Esc", "0", [ESC], IDOK),
+    ("OK: letters do nothing", "0", [b"o", b"k", PAUSE, b"\r"], IDOK),
+    ("OK/Cancel: Enter", "1", [b"\r"], IDOK),
+    ("OK/Cancel: Esc", "1", [ESC], IDCANCEL),
+    ("OK/Cancel: Tab then Enter", "1", [b"\t", b"\r"], IDCANCEL),
+    ("OK/Cancel: c is no accelerator", "1", [b"c", PAUSE, b"\r"], IDOK),
+    ("Abort/Retry/Ignore: a", "2", [b"a"], IDABORT),
+    ("Abort/Retry/Ignore: R", "2", [b"R"], IDRETRY),
+    ("Abort/Retry/Ignore: i", "2", [b"i"], IDIGNORE),
+    ("Abort/Retry/Ignore: Esc does nothing", "2", [ESC, PAUSE, b"\r"], IDABORT),
+    ("Yes/No/Cancel: y", "3", [b"y"], IDYES),
+    ("Yes/No/Cancel: N", "3", [b"N"], IDNO),
+    ("Yes/No/Cancel: Esc", "3", [ESC], IDCANCEL),
+    ("Yes/No/Cancel: Shift-Tab wraps to Cancel", "3", [BACKTAB, b"\r"], IDCANCEL),
+    ("Yes/No/Cancel: Up (SS3) wraps to Cancel", "3", [b"\x1bOA", b" "], IDCANCEL),
+    ("Yes/No/Cancel: three Tabs in one read wrap to Yes", "3", [b"\t\t\t", b"\r"], IDYES),
+    ("Yes/No: Esc does nothing, then n", "4", [ESC, PAUSE, b"n"], IDNO),
+    ("Yes/No: Right", "4", [RIGHT, b"\r"], IDNO),
+    ("Yes/No: Right (SS3)", "4", [b"\x1bOC", b"\r"], IDNO),
+    ("Yes/No: Down", "4", [DOWN, b"\r"], IDNO),
+    ("Yes/No: Right then Left", "4", [RIGHT, LEFT, b"\r"], IDYES),
+    ("Yes/No: Ctrl-Right moves like Right", "4", [b"\x1b[1;5C", b"\r"], IDNO),
+    ("Yes/No: unknown sequences ignored", "4", [b"\x1b[15~", b"\x1bOP", b"\x1bx", b"\x1b[200~", PAUSE, b"\r"], IDYES),
+    ("Yes/No: typed UTF-8 ignored", "4", ["é".encode(), PAUSE, b"y"], IDYES),
+    ("Retry/Cancel: r", "5", [b"r"], IDRETRY),
+    ("Retry/Cancel: Esc", "5", [ESC], IDCANCEL),
+    ("Retry/Cancel: Left wraps to Cancel", "5", [LEFT, b"\r"], IDCANCEL),
+    ("Cancel/Try/Continue: Enter on Cancel", "6", [b"\r"], IDCANCEL),
+    ("Cancel/Try/Continue: t", "6", [b"t"], IDTRYAGAIN),
+    ("Cancel/Try/Continue: C is Continue", "6", [b"C"], IDCONTINUE),
+    ("Cancel/Try/Continue: Esc", "6", [ESC], IDCANCEL),
+    ("default button 2 on Yes/No", "104", [b"\r"], IDNO),
+    ("default button 3 on Yes/No/Cancel", "203", [b"\r"], IDCANCEL),
+    ("default button 2 then Tab", "106", [b"\t", b"\r"], IDCONTINUE),
+    ("default button 4 beyond three is the first", "302", [b"\r"], IDABORT),
+    ("default button 3 beyond two is the first", "201", [b" "], IDOK),
+    ("other style bits do not matter", "41034", [b"\r"], IDYES),
+]
+
+
+def run_key_case(style, keys, answer):
+    p = spawn(style, before_start=distinctive_modes)
+    try:
+        before = p.start_modes
+        wait_box(p)
+        press(p, keys)
+        code = p.wait(3)
+        check(code == answer, f"exit {code}, wanted {answer}")
+        check(p.modes() == before, "terminal modes differ after the box")
+        check(p.output.endswith(b"\x1b[?25h"), "cursor not shown again at the end")
+    finally:
+        p.close()
+
+
+# ---------------------------------------------------------------- what the screen shows
+
+def box_rows(screen):
+    """(row, text) of the lines that belong to the box."""
+    return [(i, line) for i, line in enumerate(screen.lines()) if line.lstrip()[:1] in ("┌", "│", "└", "+", "|")]
+
+
+def cells(screen, row):
+    return [cell[0] for cell in screen.grid[row]]
+
+
+def right_border(screen, row):
+    line = cells(screen, row)
+    for col in range(len(line) - 1, -1, -1):
+        if line[col] in ("┐", "│", "┘", "+", "|"):
+            return col
+    return -1
+
+
+def shown_with_answer(style, text, caption, options=(), keys=(b"\r",), answer=None, **kwargs):
+    """Runs a box, returns (process, screen while up, screen after it closed)."""
+    p = spawn(style, text, caption, options, **kwargs)
+    rows, cols = kwargs.get("rows", 24), kwargs.get("cols", 80)
+    wait_box(p)
+    p.settle(0.05, 1)
+    up = Screen(rows, cols)
+    up.feed(p.output)
+    press(p, keys)
+    code = p.wait(3)
+    if answer is not None:
+        check(code == answer, f"exit {code}, wanted {answer}")
+    after = Screen(rows, cols)
+    after.feed(p.output)
+    return p, up, after
+
+
+def case_inline_restores_content():
+    p, up, after = shown_with_answer("0", "Hello", "Title", prefix="first\\nprompt> ", answer=IDOK)
+    try:
+        check(up.line(0) == "first" and up.line(1) == "prompt>", f"prior lines changed: {up.lines()[:2]}")
+        check(up.line(2).startswith("┌─ Title "), f"box not right below the cursor: {up.line(2)!r}")
+        check(not up.cursor_visible, "cursor visible while the box is up")
+        check(after.lines()[:2] == ["first", "prompt>"] and not any(after.lines()[2:]),
+              f"screen after: {after.lines()[:10]}")
+        check((after.y, after.x) == (1, 8), f"cursor at {(after.y, after.x)}, wanted (1, 8)")
+        check(after.cursor_visible and after.autowraps == 0, "cursor hidden or a row wrapped")
+    finally:
+        p.close()
+
+
+def case_inline_scrolls_at_bottom():
+    prior = "".join(f"line {i}\\n" for i in range(30)) + "$ "
+    p, up, after = shown_with_answer("4", "Scroll?", "S", prefix=prior, keys=(b"n",), answer=IDNO)
+    try:
+        rows = box_rows(up)
+        check(rows and rows[-1][1].startswith("└"), f"box bottom not on screen: {up.lines()}")
+        check(up.line(rows[0][0] - 1) == "$", "prompt line not just above the box")
+        check(after.line(after.y) == "$" and after.x == 2, f"cursor at {(after.y, after.x)} on {after.line(after.y)!r}")
+        check(after.line(after.y - 1) == "line 29", "line above the prompt lost")
+        check(not any(after.lines()[after.y + 1:]), "box remains after closing")
+    finally:
+        p.close()
+
+
+LONG = ("The quick brown fox jumps over the lazy dog while the sleepy cat watches from "
+        "a warm windowsill and wonders why anyone would run. Supercalifragilisticexpialidocious-"
+        "and-then-some-more-unbroken-text ends it.")
+
+
+def case_wraps_on_forty_columns():
+    p, up, _ = shown_with_answer("6", LONG, "Wrapping", cols=40, answer=IDCANCEL)
+    try:
+        rows = box_rows(up)
+        check(len(rows) >= 8, f"text not wrapped into rows: {up.lines()}")
+        check(up.autowraps == 0, "the terminal had to wrap a row")
+        borders = {right_border(up, r) for r, _ in rows}
+        check(len(borders) == 1 and borders.pop() <= 39, f"right border ragged: {[l for _, l in rows]}")
+        text_rows = [l.strip("│ ") for _, l in rows if "[" not in l and l[:1] == "│"]
+        check("".join("".join(text_rows).split()) == "".join(LONG.split()), f"text changed: {text_rows}")
+        broken = [w for w in LONG.split() if len(w) < 30 and not any(w in row.split() for row in text_rows)]
+        check(not broken, f"words broken across rows: {broken}")
+        check(any("Cancel" in l and "Try Again" in l and "Continue" in l for _, l in rows),
+              "buttons do not fit on one row")
+    finally:
+        p.close()
+
+
+def case_too_many_lines_cut():
+    text = "\n".join(f"row {i}" for i in range(1, 61))
+    p, up, _ = shown_with_answer("1", text, "Long", rows=24, answer=IDOK)
+    try:
+        rows = box_rows(up)
+        check(len(rows) <= 23, f"box of {len(rows)} rows on 24")
+        lines = [l for _, l in rows]
+        check(any("row 1 " in l + " " for l in lines) and not any("row 60" in l for l in lines),
+              "wrong part of the text shown")
+        check(any("…" in l for l in lines), "no ellipsis for the cut text")
+        check(any("OK" in l and "Cancel" in l for l in lines) and lines[-1].startswith("└"),
+              "buttons or bottom border cut off")
+    finally:
+        p.close()
+
+
+def case_hidden_uses_alternate_screen():
+    p, up, after = shown_with_answer("40", "Centred", "Hidden", ["hidden"], prefix="keep me\\n",
+                                     answer=IDOK)
+    try:
+        check(b"\x1b[?1049h" in p.output and p.output.rfind(b"\x1b[?1049l") > p.output.find(b"\x1b[?1049h"),
+              "alternate screen not entered and left")
+        check("keep me" not in up.text(), "main screen visible behind the hidden-console box")
+        rows = box_rows(up)
+        left = min(l.index(l.strip()[0]) for _, l in rows) if rows else 0
+        top = rows[0][0] if rows else 0
+        check(20 < left < 40 and 5 < top < 12, f"box not centred: top {top}, left {left}")
+        check(after.line(0) == "keep me", "main screen not back after closing")
+    finally:
+        p.close()
+
+
+def case_shown_again_is_inline():
+    p, _, _ = shown_with_answer("0", "Inline", "Shown", ["shown"], answer=IDOK)
+    try:
+        check(b"\x1b[?1049h" not in p.output, "console shown again but the box still hid it")
+    finally:
+        p.close()
+
+
+def frame_case(env, utf8):
+    p, up, _ = shown_with_answer("0", "plain", "frame", env=env, answer=IDOK)
+    try:
+        drew_utf8 = "┌" in up.text()
+        check(drew_utf8 == utf8, f"UTF-8 lines {drew_utf8}, wanted {utf8}")
+        if not utf8:
+            check(max(p.output) < 0x80, "non-ASCII bytes in an ASCII box")
+            # Drawn below the cursor's line, which is the first on a fresh screen.
+            check(up.line(1).startswith("+- frame -") and "|" in up.line(2), f"ASCII frame: {up.lines()[:3]}")
+    finally:
+        p.close()
+
+
+def case_controls_neutralised():
+    text = b"A\x1b]0;pwned\x07B\x08C\rD\xff\xc2\x9bE\tF"
+    p = PtyProcess([DRIVER, "0", text, b"Cap\ttion\x1b[2J"], env=dict(BASE_ENV))
+    try:
+        wait_box(p)
+        up = Screen(24, 80)
+        up.feed(p.output)
+        p.send(b"\r")
+        check(p.wait(3) == IDOK, "wrong answer")
+        for raw in (b"\x1b]", b"\x07", b"\x08", b"\xff", b"\xc2\x9b", b"\x1b[2J"):
+            check(raw not in p.output, f"{raw!r} from the text reached the terminal")
+        line = next((l for l in up.lines() if "pwned" in l), "")
+        start = line.find("A?]0;pwned?B?C?D??E")
+        check(start >= 0 and line.find("F") - start == 24 and line[start + 19:start + 24].strip() == "",
+              f"rendered as {line!r}")
+        check("Cap tion?[2J" in up.line(1), f"caption rendered as {up.line(1)!r}")
+    finally:
+        p.close()
+
+
+def case_wide_characters():
+    text = "日本語のテキストです。折り返しも確認します。" * 3 + "\nnext ñandú e\u0301"
+    p, up, _ = shown_with_answer("0", text, "幅", cols=40, answer=IDOK)
+    try:
+        rows = box_rows(up)
+        borders = {right_border(up, r) for r, _ in rows}
+        check(len(borders) == 1, f"wide characters broke the border: {[l for _, l in rows]}")
+        check(up.autowraps == 0, "a row ran past the edge")
+        check(any("next ñandú é" in l or "next ñandú e\u0301" in l for _, l in rows), "accented line mangled")
+    finally:
+        p.close()
+
+
+def case_focus_and_underline():
+    p = spawn("3", "Focus", "F")
+    try:
+        wait_box(p)
+        p.settle(0.05, 1)
+        first = Screen(24, 80)
+        first.feed(p.output)
+        p.send(b"\t")
+        p.settle(0.1, 1)
+        second = Screen(24, 80)
+        second.feed(p.output)
+        p.send(b"\x1b[C")
+        p.settle(0.1, 1)
+        third = Screen(24, 80)
+        third.feed(p.output)
+        focused = [s.runs(1) for s in (first, second, third)]
+        check([len(f) for f in focused] == [1, 1, 1], f"not exactly one highlighted button: {focused}")
+        check(["Yes" in focused[0][0], "No" in focused[1][0], "Cancel" in focused[2][0]] == [True] * 3,
+              f"highlight did not follow the focus: {focused}")
+        check(sorted(first.runs(2)) == ["N", "Y"], f"underlined: {first.runs(2)}")
+        p.send(b"\r")
+        check(p.wait(3) == IDCANCEL, "wrong answer")
+    finally:
+        p.close()
+
+
+def icon_case(style, options, glyph):
+    p, up, _ = shown_with_answer(style, "Icon", "I", options, answer=IDOK)
+    try:
+        glyphs = [g for g in ("(X)", "(?)", "/!\\", "(i)", "(*)") if g in up.text()]
+        check(glyphs == ([glyph] if glyph else []), f"icons shown {glyphs}, wanted {glyph}")
+    finally:
+        p.close()
+
+
+def case_null_strings():
+    _, up, _ = shown_with_answer("0", "x", "y", ["nulltext", "nullcaption"], answer=IDOK)
+    check(up.line(1).startswith("┌──") and "OK" in up.text(), f"box with no text: {up.lines()[:6]}")
+
+
+def case_resize_redraws():
+    p = spawn("1", LONG, "Resize", cols=80)
+    try:
+        wait_box(p)
+        p.resize(24, 40)
+        end = p.read_until(re.compile(rb"\xe2\x94\x94(\xe2\x94\x80)+\xe2\x94\x98"), 3)
+        check(end is not None, "no redraw after the resize")
+        bottom = re.findall(rb"\xe2\x94\x94(?:\xe2\x94\x80)+\xe2\x94\x98", bytes(p.output))
+        check(len(bottom) >= 2 and len(bottom[-1].decode()) <= 40 < len(bottom[0].decode()),
+              f"redraw not at the new width: {[len(b.decode()) for b in bottom]}")
+        p.send(b"\x1b[C\r")
+        check(p.wait(3) == IDCANCEL, "wrong answer after the resize")
+    finally:
+        p.close()
+
+
+def case_keys_from_terminal_not_stdin():
+    p = spawn("4", "stdin is /dev/null", "R", stdin_tty=False)
+    try:
+        wait_box(p)
+        p.send(b"n")
+        check(p.wait(3) == IDNO, "keys not read from the terminal")
+    finally:
+        p.close()
+
+
+SCREEN_CASES = [
+    ("inline box leaves earlier output and the cursor in place", case_inline_restores_content),
+    ("inline box at the bottom scrolls and comes back", case_inline_scrolls_at_bottom),
+    ("long text wraps at blanks on 40 columns", case_wraps_on_forty_columns),
+    ("text taller than the screen is cut with an ellipsis", case_too_many_lines_cut),
+    ("hidden console: alternate screen, centred box", case_hidden_uses_alternate_screen),
+    ("console shown again: inline box", case_shown_again_is_inline),
+    ("LANG=C.UTF-8 draws lines", lambda: frame_case({"LANG": "C.UTF-8"}, True)),
+    ("LANG=C draws ASCII", lambda: frame_case({"LANG": "C"}, False)),
+    ("LC_ALL wins over LANG", lambda: frame_case({"LC_ALL": "POSIX", "LANG": "en_US.UTF-8"}, False)),
+    ("LC_CTYPE utf8 wins over LANG", lambda: frame_case({"LC_CTYPE": "de_DE.utf8", "LANG": "C"}, True)),
+    ("control bytes in text and caption are substituted", case_controls_neutralised),
+    ("wide and combining characters keep the border straight", case_wide_characters),
+    ("focus highlight and accelerator underline", case_focus_and_underline),
+    ("error icon", lambda: icon_case("10", [], "(X)")),
+    ("question icon", lambda: icon_case("20", [], "(?)")),
+    ("warning icon", lambda: icon_case("30", [], "/!\\")),
+    ("information icon", lambda: icon_case("40", [], "(i)")),
+    ("user icon with an instance", lambda: icon_case("80", ["hinstance"], "(*)")),
+    ("user icon without an instance shows none", lambda: icon_case("80", [], None)),
+    ("unknown icon bits show none", lambda: icon_case("50", [], None)),
+    ("null text and caption", case_null_strings),
+    ("resize redraws at the new width", case_resize_redraws),
+    ("keys come from the terminal with stdin redirected", case_keys_from_terminal_not_stdin),
+]
+
+
+# ---------------------------------------------------------------- signals, hang-ups, no terminal
+
+def signal_case(signum, options=(), via_key=False):
+    p = spawn("1", "Signal me", "Sig", options, prefix="before\\n", before_start=distinctive_modes)
+    try:
+        before = p.start_modes
+        wait_box(p)
+        mark = len(p.output)
+        if via_key:
+            p.send(b"\x03")
+        else:
+            os.kill(p.proc.pid, signum)
+        code = p.wait(3)
+        check(code == -signum, f"exit {code}, wanted death by signal {signum}")
+        check(p.modes() == before, "terminal modes not restored")
+        tail = bytes(p.output[mark:])
+        check(b"\x1b[?25h" in tail, "cursor not shown again")
+        if "hidden" in options:
+            check(b"\x1b[?1049l" in tail, "alternate screen not left")
+        else:
+            after = Screen(24, 80)
+            after.feed(p.output)
+            check(after.line(0) == "before" and not any(after.lines()[1:]), f"box left behind: {after.lines()[:8]}")
+    finally:
+        p.close()
+
+
+def hang_up_case(style, answer, ignore_hup):
+    p = spawn(style, "Hang up", "H", ignore=(signal.SIGHUP,) if ignore_hup else ())
+    try:
+        wait_box(p)
+        p.hang_up()
+        code = p.wait(3)
+        check(code == answer, f"exit {code}, wanted {answer}")
+    finally:
+        p.close()
+
+
+def case_invalid_styles():
+    for style in ("7", "8", "f", "4f"):
+        p = spawn(style)
+        try:
+            code = p.wait(3)
+            p.settle(0.05, 0.5)
+            check(code == 0, f"style {style}: exit {code}, wanted 0")
+            check(not p.output, f"style {style}: drew {bytes(p.output)[:40]!r}")
+        finally:
+            p.close()
+
+
+def case_no_terminal():
+    for options in ([], ["hidden"]):
+        result = subprocess.run([DRIVER, "1", "No terminal", "T", *options], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True,
+                                env=dict(BASE_ENV), timeout=5)
+        check(result.returncode == 0, f"{options}: exit {result.returncode}, wanted 0")
+        check(result.stdout == b"" and result.stderr == b"", f"{options}: wrote {result.stdout + result.stderr!r}")
+
+
+PROCESS_CASES = [
+    ("SIGTERM restores the terminal and kills", lambda: signal_case(signal.SIGTERM)),
+    ("SIGTERM with the console hidden", lambda: signal_case(signal.SIGTERM, ["hidden"])),
+    ("SIGINT", lambda: signal_case(signal.SIGINT)),
+    ("SIGHUP", lambda: signal_case(signal.SIGHUP)),
+    ("SIGQUIT", lambda: signal_case(signal.SIGQUIT)),
+    ("Ctrl-C byte acts as SIGINT", lambda: signal_case(signal.SIGINT, via_key=True)),
+    ("Ctrl-C byte with the console hidden", lambda: signal_case(signal.SIGINT, ["hidden"], via_key=True)),
+    ("hang-up kills by SIGHUP", lambda: hang_up_case("1", -signal.SIGHUP, False)),
+    ("hang-up with SIGHUP ignored: OK/Cancel is cancelled", lambda: hang_up_case("1", IDCANCEL, True)),
+    ("hang-up with SIGHUP ignored: OK-only is OK", lambda: hang_up_case("0", IDOK, True)),
+    ("hang-up with SIGHUP ignored: Yes/No fails", lambda: hang_up_case("4", 0, True)),
+    ("invalid button styles return 0 and draw nothing", case_invalid_styles),
+    ("no controlling terminal returns 0", case_no_terminal),
+]
+
+
+def main():
+    global DRIVER
+    if len(sys.argv) != 2:
+        print("usage: terminal_box_test.py <box_driver>", file=sys.stderr)
+        return 2
+    DRIVER = os.path.abspath(sys.argv[1])
+    cases = [(name, (lambda s=style, k=keys, a=answer: run_key_case(s, k, a)))
+             for name, style, keys, answer in KEY_CASES]
+    cases += SCREEN_CASES + PROCESS_CASES
+    passed = failed = 0
+    started = time.monotonic()
+    for name, run in cases:
+        try:
+            run()
+            passed += 1
+            print(f"PASS  {name}")
+        except Exception as error:  # a broken case must not hide the ones after it
+            failed += 1
+            print(f"FAIL  {name}: {error}")
+        sys.stdout.flush()
+    print(f"({time.monotonic() - started:.1f} s)", file=sys.stderr)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
