@@ -7,8 +7,8 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   export DEBIAN_FRONTEND=noninteractive
   # Wine runs the 32-bit Windows program, so the i386 packages must be reachable.
   dpkg --add-architecture i386
-  apt-get update -qq
-  apt-get install -y -qq cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev >/dev/null
+  apt-get update -qq -o DPkg::Lock::Timeout=600
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev >/dev/null
   apt-get install -y -qq g++-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick \
     locales zip unzip >/dev/null
 fi
@@ -25,6 +25,20 @@ ctest --preset native
 cmake --preset asan
 cmake --build --preset asan -j"$(nproc)"
 ctest --preset asan
+
+# A minute of fuzzing per target, from the committed corpus; any report fails the run. New inputs
+# go to a scratch corpus in the build tree, a crash to an artifact beside it.
+for target in argument-splitting comma-list int-or-default option-list whole-run; do
+  work="build/asan/fuzz/$target"
+  mkdir -p "$work/corpus"
+  "build/asan/tests/fuzz/fuzz_${target//-/_}" -max_total_time=60 -print_final_stats=1 \
+    -artifact_prefix="$work/" "$work/corpus" "tests/fuzz/corpus/$target" 2>"$work/log" || {
+    tail -n 40 "$work/log"
+    echo "fuzzing $target found a fault; the input is in $work/" >&2
+    exit 1
+  }
+  grep -E '^stat::number_of_executed_units' "$work/log" | sed "s/^/$target: /"
+done
 
 # askbox.exe, cross-built, with its tests under Wine on a virtual display.
 cmake --preset win32

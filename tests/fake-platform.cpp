@@ -148,6 +148,7 @@ BOOL GetVersionExA(OSVERSIONINFOA* info) {
 
 int MessageBoxIndirectA(const MSGBOXPARAMSA* params) {
   Note("MessageBoxIndirectA");
+  if (Script.inspectBox != nullptr) Script.inspectBox(params);
   RecordedBox box;
   box.params = *params;
   box.text = params->lpszText != nullptr ? params->lpszText : "<null>";

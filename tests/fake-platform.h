@@ -26,6 +26,8 @@ struct FakeScript {
   bool versionFails = false;
   DWORD majorVersion = 6;
   int boxResult = IDOK;
+  // Looks at the request before the fake reads it, so that a check sees it as the program left it.
+  void (*inspectBox)(const MSGBOXPARAMSA* params) = nullptr;
   bool stdoutInvalid = false;
   DWORD stdoutType = FILE_TYPE_DISK;
   int failWriteNumber = 0;  // the 1-based WriteFile call that fails; 0: none

@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the fuzz targets: the edge cases of each part, in each target's input format."""
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SJIS = b"\x03"            # double-byte, the usual Shift-JIS lead ranges
+NONE = b"\x00"            # no double-byte support
+
+
+def write(target, name, data):
+    directory = os.path.join(HERE, "corpus", target)
+    os.makedirs(directory, exist_ok=True)
+    with open(os.path.join(directory, name), "wb") as out:
+        out.write(data)
+
+
+SPLIT_LINES = [
+    b'prog a"b c"d', b'prog a "" b', b'prog ""x y', b'prog a""b', b'prog "a""b"', b'prog "abc',
+    b'prog \\"x\\" y', b'"C:\\Program Files\\p.exe" text=hi caption="a b"', b'prog "', b'prog """',
+    b'prog "" ""', b'prog " "', b'prog"x y"', b"prog  \t x", b"prog \x7fa\x80b\x01c", b"",
+    b"C:\\a\\\x95\\ C:prog.exe dir/prog.exe C:\\dir\\ x\\\x81\\\x81\\y",
+]
+
+
+def argument_splitting():
+    for i, line in enumerate(SPLIT_LINES):
+        write("argument-splitting", "line-%02d" % i, NONE + b"\0\0\0\0" + line)
+        write("argument-splitting", "line-%02d-sjis" % i, SJIS + b"\0\0\0\0" + line)
+    # Lead bytes from the input: a single range 0x81..0x81 (the high bit is always set).
+    write("argument-splitting", "one-lead", b"\x01\x81\x81\x00\x00" + b"prog A\x81\\ \x81\x81\\")
+
+
+COMMA_TEXTS = [
+    b"lib.dll,3", b"a, b", b"a ,b", b"a b", b"my lib.dll,3", b"a,,b", b",a", b"a,", b",", b"", b"  \t ",
+    b'"a, b",c', b'"say ""hi"""', b'""', b'"ab"cd', b'"unclosed', b'"a""', b"\x81,x,y", b'x\x81"y,"z"',
+]
+
+
+def comma_list():
+    for i, text in enumerate(COMMA_TEXTS):
+        write("comma-list", "text-%02d" % i, NONE + b"\0" * 6 + text)
+        write("comma-list", "text-%02d-sjis" % i, SJIS + b"\0" * 6 + text)
+    # A quote and a blank among the lead bytes, with old lines to clear first.
+    write("comma-list", "odd-leads", b"\x31\x22\x22\x20\x20\x00\x00" + b' "a"" b",c')
+    # Found by fuzzing: a quote that is itself a lead byte still opens, doubles and closes.
+    write("comma-list", "quote-is-lead", bytes.fromhex("692222402222e3") + b'\x10""""""""""$b')
+
+
+INT_TEXTS = [
+    b"12", b"   12", b"12 ", b"\t12", b"+5", b"-0", b"0", b"000", b"007", b"2147483647", b"2147483648",
+    b"-2147483648", b"-2147483649", b"$FFFFFFFF", b"$80000000", b"$100000000", b"$000000010", b"0x10",
+    b"0X10", b"x10", b"X10", b"$10", b"$1f", b"-$10", b"-0x10", b"+0x10", b"$", b"0x", b"x", b"-", b"+",
+    b"$1G", b"1e3", b"1.0", b"12abc", b"", b"   ", b"00000000000000000002147483647", b"1\x002",
+]
+
+
+def int_or_default():
+    for i, text in enumerate(INT_TEXTS):
+        write("int-or-default", "text-%02d" % i, b"\x80\x00\x00\x2a" + text)
+
+
+def ops(*steps):
+    return b"".join(steps)
+
+
+def text(data):
+    return bytes([len(data)]) + data
+
+
+def name(data):
+    return b"\xff" + text(data)  # a pick past the usual names: the name follows as a text
+
+
+APPEND, REPLACE, REMOVE, CLEAR, LINE_AT, FIND, VALUE, STORE, COPY = range(9)
+
+
+def option_list():
+    write("option-list", "lookups", b"\x00" + ops(
+        bytes([APPEND]), text(b"text=A"), bytes([APPEND]), text(b"TEXT=B"),
+        bytes([FIND, 0]), bytes([VALUE, 1]), bytes([APPEND]), text(b"=text"),
+        bytes([APPEND]), text(b"text =A"), bytes([FIND]), name(b"text "), bytes([COPY])))
+    write("option-list", "store", b"\x00" + ops(
+        bytes([APPEND]), text(b"Caption="), bytes([APPEND]), text(b"mode=8"),
+        bytes([STORE, 2, 0]), text(b"T"), bytes([STORE, 2, 1]), bytes([STORE, 2, 1]), bytes([VALUE, 2])))
+    write("option-list", "bad-indexes", b"\x00" + ops(
+        bytes([LINE_AT, 0]), bytes([APPEND]), text(b"x"), bytes([LINE_AT, 0]), bytes([LINE_AT, 1]),
+        bytes([REPLACE, 2]), text(b"y"), bytes([REMOVE, 5]), bytes([LINE_AT, 3])))
+    growth = b"".join(bytes([APPEND]) + text(b"a=%d" % i) for i in range(90))
+    write("option-list", "growth", b"\x00" + growth + bytes([REMOVE, 3, CLEAR, APPEND]) + text(b"b"))
+    write("option-list", "double-byte", b"\x01" + ops(
+        bytes([APPEND]), text(b"\x81=x=1"), bytes([FIND]), name(b"\x81=x"), bytes([VALUE]), name(b"\x81=x")))
+    write("option-list", "soft-hyphen", b"\x02" + ops(
+        bytes([APPEND]), text(b"te\xadxt=A"), bytes([FIND, 0]), bytes([VALUE, 5]), bytes([STORE, 5, 0]), text(b"B")))
+
+
+def header(flags=0, channels=0, fail_write=0, box=1, fail_allocation=0, title=0):
+    return bytes([flags, channels, fail_write, box, fail_allocation, title])
+
+
+RUNS = [
+    ("typical", header(box=4), b'prog text="Disk is full" caption=Backup icon=16 button=5'),
+    ("no-arguments", header(), b"prog"),
+    ("no-arguments-console", header(channels=1), b"prog"),
+    ("caption-only", header(), b"prog caption=Hi"),
+    ("empty-text", header(), b"prog text="),
+    ("bad-after", header(), b"prog text=Hi oops"),
+    ("bad-first", header(), b"prog oops text=Hi"),
+    ("first-wins", header(), b"prog TEXT=A text=B"),
+    ("caption-fallback", header(title=1), b"prog text=Hi caption= caption=X"),
+    ("empty-title", header(flags=2), b"prog text=Hi caption= caption=X"),
+    ("long-title", header(title=2), b"prog text=Hi"),
+    ("double-byte-title", header(flags=1, title=3), b"prog text=Hi"),
+    ("service", header(channels=128), b"prog text=Hi mode=4"),
+    ("hide", header(), b"prog text=Hi mode=1"),
+    ("icon-name", header(), b"prog text=Hi mode=8 icon=lib.dll,APPICON"),
+    ("icon-number", header(), b"prog text=Hi mode=24 icon=lib.dll,3"),
+    ("icon-bad-number", header(), b"prog text=Hi mode=24 icon=lib.dll,abc"),
+    ("icon-blank", header(), b'prog text=Hi mode=24 icon="C:\\Program Files\\lib.dll,3"'),
+    ("icon-one-item", header(), b"prog text=Hi mode=8 icon=lib.dll"),
+    ("icon-none", header(), b"prog text=Hi mode=8 icon="),
+    ("box-failed", header(box=0), b"prog text=Hi"),
+    ("box-failed-console-write", header(channels=1, fail_write=1, box=0), b"prog text=Hi mode=1"),
+    ("stdout-unusable", header(flags=4), b"prog"),
+    ("stdout-unknown-type", header(channels=3), b"prog caption=x"),
+    ("stdin-unusable", header(flags=8), b"prog"),
+    ("stdin-broken-pipe", header(channels=16 | 8), b"prog"),
+    ("stdin-read-fails", header(channels=32 | 8), b"prog"),
+    ("write-fails", header(fail_write=1), b"prog caption=x"),
+    ("writes-all-fail", header(flags=32, channels=1, fail_write=1), b"prog text=Hi oops"),
+    ("out-of-memory", header(fail_allocation=3), b"prog text=Hi caption=x"),
+    ("long-text", header(), b"prog text=" + b"t" * 1100 + b" caption=" + b"c" * 1100),
+    ("double-byte-cut", header(flags=1), b"prog text=x" + b"\x81\x40" * 520),
+    ("region-free", header(flags=64), b"prog text=Hi mode=8 icon=x.dll"),
+    # Found by fuzzing: a box may answer with 9 or 8 as well, which is then the exit code.
+    ("box-answers-nine", header(box=9), b'"t=og text=Hi'),
+]
+
+
+def whole_run():
+    for name_, head, line in RUNS:
+        write("whole-run", name_, head + line)
+
+
+if __name__ == "__main__":
+    argument_splitting()
+    comma_list()
+    int_or_default()
+    option_list()
+    whole_run()
