@@ -3,6 +3,7 @@
 import os
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -25,39 +26,118 @@ def run(program, args, env=None, stdin=subprocess.DEVNULL, stderr=subprocess.PIP
     return proc.returncode, proc.stdout
 
 
+BLOCK = 128
+# Usage lines (numbered from 1) that are written in pieces: an indent, a number, the rest; or a
+# number and the rest. Where a failing write drops "the rest of the piece", the pieces matter.
+INDENTED_NUMBER_LINES = set(range(6, 10)) | set(range(12, 17))
+NUMBER_FIRST_LINES = set(range(25, 35))
+
+
+def usage_pieces(program):
+    """The usage run as the program writes it: one list of pieces per line, the pause prompt last."""
+    lines = usage(program).decode().split("\r\n")[:-1]
+    pieces = [["Usage: ", program, lines[0][len("Usage: ") + len(program):]]]
+    for number, line in enumerate(lines[1:], start=2):
+        if number in INDENTED_NUMBER_LINES:
+            digits = line[15:].split("=")[0]
+            pieces.append([line[:15], digits, line[15 + len(digits):]])
+        elif number in NUMBER_FIRST_LINES:
+            digits = line[:1]
+            pieces.append([digits, line[1:]])
+        else:
+            pieces.append([line])
+    pieces.append([PROMPT.decode()[:-2]])
+    return [[piece.encode() for piece in line] for line in pieces]
+
+
+def expected_run(pieces, failing, report):
+    """What a file or pipe receives when write number `failing` fails, by the channel rules: the
+    block is emptied before each write, a failed block and the rest of its piece are lost, the
+    failure is found when its line ends, and the report follows in the same blocks."""
+    state = {"held": b"", "writes": 0, "out": b"", "failed": False}
+
+    def write_block():
+        state["writes"] += 1
+        block, state["held"] = state["held"], b""
+        if state["writes"] == failing:
+            state["failed"] = True
+            return False
+        state["out"] += block
+        return True
+
+    def append(piece):
+        while piece:
+            room = BLOCK - len(state["held"])
+            state["held"] += piece[:room]
+            piece = piece[room:]
+            if len(state["held"]) == BLOCK and not write_block():
+                return
+
+    for line in pieces:
+        for piece in line + [b"\r\n"]:
+            append(piece)
+        if state["failed"]:
+            append(report)
+            append(b"\r\n")
+            write_block()
+            return 1, state["out"]
+    write_block()
+    return 8, state["out"]
+
+
 def test_failing_blocks(program):
-    """The usage text and the prompt go out in 128-byte blocks to a pipe; each block in turn fails."""
+    """Usage and pause to a pipe and to a file, which take 128-byte blocks; each write fails in turn."""
+    pieces = usage_pieces(program)
     whole = usage(program) + PROMPT
-    # Full blocks go out during the run; the last, partial one at exit, where a failure is lost.
-    blocks = len(whole) // 128
-    for k in range(1, blocks + 1):
-        code, out = run(program, [], env={"ASKBOX_FAIL_WRITE": str(k)})
-        lost_at = (k - 1) * 128
-        cut = out.find(b"Exception ")
-        match = REPORT.match(out[cut:]) if cut >= 0 else None
-        check("block %d of %d fails: the report follows and the run ends with 1" % (k, blocks),
-              code == 1 and match is not None and match.group(1) == b"EInOutError" and
-              out[:lost_at] == whole[:lost_at] and cut >= lost_at, (code, out[-120:]))
-    code, out = run(program, [], env={"ASKBOX_FAIL_WRITE": str(blocks + 1)})
-    check("the final write fails: its bytes are lost, the exit code stays 8",
-          code == 8 and out == whole[:blocks * 128], (code, out[-60:]))
-    code, out = run(program, [], env={"ASKBOX_FAIL_WRITE": str(blocks + 2)})
-    check("no write fails past the last one", code == 8 and out == whole, (code, out[-60:]))
+    check("the pieces make up the usage text", b"".join(b"".join(line) + b"\r\n" for line in pieces) == whole)
+    blocks = len(whole) // BLOCK + 1  # the last, partial one goes out when the process ends
+    for target in ("pipe", "file"):
+        for stderr_name in ("pipe", "/dev/full"):
+            for k in range(1, blocks + 2):
+                with open("/dev/full", "wb") as full, tempfile.TemporaryFile() as file:
+                    stdout = subprocess.PIPE if target == "pipe" else file
+                    stderr = subprocess.PIPE if stderr_name == "pipe" else full
+                    proc = subprocess.run([program], stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr,
+                                          env=dict(os.environ, ASKBOX_FAIL_WRITE=str(k)), timeout=TIMEOUT,
+                                          start_new_session=True)
+                    file.seek(0)
+                    out = proc.stdout if target == "pipe" else file.read()
+                cut = out.find(b"Exception ")
+                match = REPORT.match(out[cut:]) if cut >= 0 else None
+                report = out[cut:-2] if match else b""
+                want_code, want_out = expected_run(pieces, k, report)
+                # EIO is 5 on Linux, and the platform's code 5 reads as a denied access.
+                report_ok = want_code == 8 or (match is not None and match.group(1) == b"EInOutError" and
+                                               match.group(4) == b"File access denied.")
+                check("to a %s, stderr %s: write %d of %d fails, exit code %d" %
+                      (target, stderr_name, k, blocks, want_code),
+                      proc.returncode == want_code and out == want_out and report_ok,
+                      (proc.returncode, out[-100:], want_out[-100:]))
 
 
 def test_full_standard_error(program):
     """Nothing goes to standard error, so its being full changes no exit code."""
     with open("/dev/full", "wb") as full:
         for name, args, stdin, want in [
-                ("usage and pause", [], subprocess.DEVNULL, 8),
                 ("bad argument", ["text=Hi", "oops"], subprocess.DEVNULL, 9),
                 ("list failure report", ["text=Hi", "mode=8", "icon="], subprocess.DEVNULL, 1),
-                ("directory as standard input", [], os.open("/", os.O_RDONLY), 1),
                 ("no terminal for the box", ["text=Hi"], subprocess.DEVNULL, 0)]:
             code, out = run(program, args, stdin=stdin, stderr=full)
             check("2>/dev/full, %s ends with %d" % (name, want), code == want, (code, out[-80:]))
-        code, _ = run(program, [], env={"ASKBOX_FAIL_WRITE": "1"}, stderr=full)
-        check("2>/dev/full, a failed block ends with 1", code == 1, code)
+        # The pause: at /dev/null it ends as plain end of input; on a directory the read fails
+        # (EISDIR, 21) and the report follows the prompt.
+        shown = usage(program) + PROMPT
+        code, out = run(program, [], stderr=full)
+        check("2>/dev/full, the pause at /dev/null ends quietly", code == 8 and out == shown, (code, out[-80:]))
+        directory = os.open("/", os.O_RDONLY)
+        try:
+            code, out = run(program, [], stdin=directory, stderr=full)
+        finally:
+            os.close(directory)
+        match = REPORT.match(out[len(shown):])
+        check("2>/dev/full, the pause on a directory ends with the report",
+              code == 1 and out.startswith(shown) and match is not None and match.group(1) == b"EInOutError" and
+              match.group(4) == b"I/O error 21.", (code, out[-100:]))
     for name, redirect, want in [("closed", ">&-", 1), ("full", ">/dev/full", 1)]:
         proc = subprocess.run(["sh", "-c", '"$0" text=Hi oops %s 2>/dev/full' % redirect, program],
                               stdin=subprocess.DEVNULL, timeout=TIMEOUT, start_new_session=True)
