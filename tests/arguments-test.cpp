@@ -128,6 +128,16 @@ TEST_F(ArgumentsTest, FileNamePartWithoutDoubleBytes) {
   for (const auto& c : cases) EXPECT_EQ(Str(FileNamePart(Text(c.first.c_str()))), c.second) << c.first;
 }
 
+TEST_F(ArgumentsTest, FileNamePartWhereTheSlashSeparatesDirectories) {
+  Script.slashSeparatesDirectories = true;
+  StartFakeProcess();
+  const std::pair<std::string, std::string> cases[] = {
+      {"/usr/local/bin/askbox", "askbox"}, {"bin/askbox", "askbox"}, {"/home/me/", ""},
+      {"a\\b/c", "c"},                      {"a/b\\c", "c"},        {"C:a/b", "b"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Str(FileNamePart(Text(c.first.c_str()))), c.second) << c.first;
+}
+
 TEST_F(ArgumentsTest, FileNamePartPassesOverTrailBytes) {
   StartWithLeadBytes({0x81, 0x9F, 0xE0, 0xFC});
   const std::pair<std::string, std::string> cases[] = {

@@ -1,6 +1,8 @@
 // Failures against the fake: the report's bytes, every channel trouble, memory running out.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include "fake-platform.h"
 #include "run/failures.h"
 #include "usage-text.h"
@@ -86,6 +88,27 @@ TEST_F(FailureReportTest, ModuleNameIsCutAtTheLastRealBackslash) {
   Script.programPath = "C:\\" + std::string(300, 'n');
   RunProgram("prog text=Hi mode=8 icon=");
   EXPECT_NE(Record.written.find(" in module " + std::string(257, 'n') + " at "), std::string::npos);
+}
+
+TEST_F(FailureReportTest, ModuleNameFollowsThePlatformsSeparators) {
+  const struct {
+    bool slashSeparates;
+    const char* path;
+    const char* shown;
+  } cases[] = {
+      {false, "Z:/opt/dir/ask.exe", "Z:/opt/dir/ask.exe"},
+      {true, "/home/me/bin/askbox", "askbox"},
+      {true, "/home/me\\bin/ask\\box", "box"},
+  };
+  for (const auto& c : cases) {
+    ResetFake();
+    Script.slashSeparatesDirectories = c.slashSeparates;
+    Script.programPath = c.path;
+    RunProgram("prog text=Hi mode=8 icon=");
+    EXPECT_EQ(Record.written.substr(0, 37 + strlen(c.shown) + 4),
+              std::string("Exception EStringListError in module ") + c.shown + " at ")
+        << c.path;
+  }
 }
 
 TEST_F(FailureReportTest, WriteFailureOnAConsoleIsTheFailingLine) {

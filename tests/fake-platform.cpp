@@ -226,6 +226,10 @@ void ExitProcess(UINT exitCode) {
   throw ProcessExit{exitCode};
 }
 
+bool IsDirectorySeparator(char byte) {
+  return byte == '\\' || (Script.slashSeparatesDirectories && byte == '/');
+}
+
 }  // namespace platform
 
 void ResetFake() {

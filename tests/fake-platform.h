@@ -15,6 +15,7 @@ using namespace platform;
 struct FakeScript {
   std::string commandLine = "prog";
   std::string programPath = "C:\\tools\\askbox.exe";
+  bool slashSeparatesDirectories = false;  // true as on the POSIX stand-in
   int dbcsEnabled = 0;
   BYTE leadBytes[MAX_LEADBYTES] = {};
   // Counts U+00AD, the soft hyphen, as nothing in name comparisons, as Windows does.

@@ -23,7 +23,8 @@ TEST_F(MainRoutineTest, TypicalRunFillsTheWholeRequest) {
   Script.boxResult = IDRETRY;
   EXPECT_EQ(RunProgram("prog text=\"Disk is full\" caption=Backup icon=16 button=5"), 4u);
   const RecordedBox& box = Box();
-  EXPECT_EQ(box.params.cbSize, 40u);
+  // The size the platform checks: 40 bytes with 32-bit pointers, 80 with 64-bit ones.
+  EXPECT_EQ(box.params.cbSize, sizeof(void*) == 4 ? 40u : 80u);
   EXPECT_EQ(box.params.hwndOwner, CONSOLE);
   EXPECT_EQ(box.params.hInstance, nullptr);
   EXPECT_EQ(box.text, "Disk is full");
@@ -295,14 +296,23 @@ TEST_F(MainRoutineTest, PauseEndsAtCarriageReturnOrEndOfInput) {
 }
 
 TEST_F(MainRoutineTest, UsageNamesTheProgramFile) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"C:\\Program Files\\Tools\\ask.exe", "ask.exe"}, {"D:ask.exe", "ask.exe"}, {"", ""},
+  const struct {
+    bool slashSeparates;
+    std::string path;
+    std::string shown;
+  } cases[] = {
+      {false, "C:\\Program Files\\Tools\\ask.exe", "ask.exe"},
+      {false, "D:ask.exe", "ask.exe"},
+      {false, "", ""},
+      {false, "dir/ask.exe", "dir/ask.exe"},
+      {true, "/usr/local/bin/askbox", "askbox"},
   };
   for (const auto& c : cases) {
     ResetFake();
-    Script.programPath = c.first;
+    Script.slashSeparatesDirectories = c.slashSeparates;
+    Script.programPath = c.path;
     RunProgram("prog caption=x");
-    EXPECT_EQ(Record.written, ExpectedUsage(c.second));
+    EXPECT_EQ(Record.written, ExpectedUsage(c.shown));
   }
 }
 

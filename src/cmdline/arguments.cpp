@@ -146,7 +146,7 @@ Text FileNamePart(const Text& path) {
   size_t k = path.Length();
   while (k > 0) {
     char byte = bytes[k - 1];
-    if (byte == '\\' || byte == ':') {
+    if (platform::IsDirectorySeparator(byte) || byte == ':') {
       if (ByteKindAt(bytes, k - 1) != BYTE_TRAIL) break;
       // A trail byte: its lead byte is passed over with it.
       k = k >= 2 ? k - 2 : 0;

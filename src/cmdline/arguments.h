@@ -22,7 +22,7 @@ Text ReadArgument(const char*& position);
 int ArgumentCount();
 // Index 0 is the program path; 1 to ArgumentCount the arguments; any other index the empty text.
 Text ArgumentAt(int index);
-// The bytes after the last backslash or colon; the whole path when it has neither.
+// The bytes after the last directory separator or colon; the whole path when it has neither.
 Text FileNamePart(const Text& path);
 
 // Forgets where the last in-order request ended; part of the start-up state.

@@ -126,6 +126,40 @@ bool LocaleIsUtf8() {
   return strcmp(codeset, "UTF8") == 0;
 }
 
+// The Windows code for the same trouble, so that a failure report reads alike on both systems and
+// never names a trouble that did not happen (errno 5 is EIO here, a denied access there).
+struct CodeOfErrno {
+  int errnoValue;
+  DWORD code;
+};
+
+const DWORD ERROR_GEN_FAILURE = 31;
+
+const CodeOfErrno WIN32_CODES[] = {
+    {EPERM, 5},     // ERROR_ACCESS_DENIED
+    {EACCES, 5},    // ERROR_ACCESS_DENIED
+    {EROFS, 5},     // ERROR_ACCESS_DENIED, as Windows answers a write to a read-only medium
+    {ENOENT, 2},    // ERROR_FILE_NOT_FOUND
+    {ENOTDIR, 3},   // ERROR_PATH_NOT_FOUND
+    {EMFILE, 4},    // ERROR_TOO_MANY_OPEN_FILES
+    {ENFILE, 4},    // ERROR_TOO_MANY_OPEN_FILES
+    {EBADF, 6},     // ERROR_INVALID_HANDLE
+    {ENOMEM, 8},    // ERROR_NOT_ENOUGH_MEMORY
+    {EINVAL, 87},   // ERROR_INVALID_PARAMETER
+    {ENOSPC, 112},  // ERROR_DISK_FULL
+    {EDQUOT, 112},  // ERROR_DISK_FULL
+    {EFBIG, 112},   // ERROR_DISK_FULL
+    {EISDIR, 1},    // ERROR_INVALID_FUNCTION, what reading a directory gives on Windows
+    {EPIPE, 233},   // ERROR_PIPE_NOT_CONNECTED, what Wine gives for a pipe whose reader has gone
+};
+
+DWORD Win32CodeOf(int errnoValue) {
+  for (const CodeOfErrno& entry : WIN32_CODES)
+    if (entry.errnoValue == errnoValue) return entry.code;
+  // EIO and everything else: a device fault, a code no message of the report claims.
+  return ERROR_GEN_FAILURE;
+}
+
 int DescriptorOf(HANDLE file) { return static_cast<int>(reinterpret_cast<intptr_t>(file)) - 1; }
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd + 1)); }
 
@@ -194,7 +228,7 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     char path[4096];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path);
     if (length <= 0) {
-      LastError = static_cast<DWORD>(errno);
+      LastError = Win32CodeOf(errno);
       return 0;
     }
     return CopyTruncated(path, static_cast<size_t>(length), fileName, size);
@@ -293,7 +327,7 @@ DWORD GetConsoleTitleA(LPSTR title, DWORD size) {
 
 HMODULE LoadLibraryA(LPCSTR fileName) {
   if (fileName == nullptr || fileName[0] == '\0' || access(fileName, R_OK) != 0) {
-    LastError = static_cast<DWORD>(errno != 0 ? errno : ENOENT);
+    LastError = Win32CodeOf(errno != 0 ? errno : ENOENT);
     return nullptr;
   }
   return reinterpret_cast<HMODULE>(&ModuleStandIn);
@@ -338,7 +372,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, DWORD* written, LPVOID)
     ssize_t moved = write(DescriptorOf(file), bytes + done, count - done);
     if (moved < 0 && errno == EINTR) continue;
     if (moved <= 0) {
-      LastError = static_cast<DWORD>(moved < 0 ? errno : EIO);
+      LastError = moved < 0 ? Win32CodeOf(errno) : ERROR_GEN_FAILURE;
       if (written != nullptr) *written = done;
       return 0;
     }
@@ -360,7 +394,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, DWORD* read, LPVOID) {
   do got = ::read(fd, bytes, ask);
   while (got < 0 && errno == EINTR);
   if (got < 0) {
-    LastError = static_cast<DWORD>(errno);
+    LastError = Win32CodeOf(errno);
     if (read != nullptr) *read = 0;
     return 0;
   }
@@ -397,5 +431,7 @@ SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size
 }
 
 void ExitProcess(UINT exitCode) { _exit(static_cast<int>(exitCode)); }
+
+bool IsDirectorySeparator(char byte) { return byte == '/' || byte == '\\'; }
 
 }  // namespace platform

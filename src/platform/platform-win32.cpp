@@ -102,4 +102,6 @@ SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size
 
 void ExitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
 
+bool IsDirectorySeparator(char byte) { return byte == '\\'; }
+
 }  // namespace platform

@@ -155,6 +155,10 @@ DWORD GetLastError();
 SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size);
 [[noreturn]] void ExitProcess(UINT exitCode);
 
+// Not a Win32 call: whether a byte ends a directory in the platform's paths. Backslash on
+// Windows; the POSIX stand-in takes the slash as well, since its paths are written with it.
+bool IsDirectorySeparator(char byte);
+
 }  // namespace platform
 
 #endif

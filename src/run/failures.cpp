@@ -50,13 +50,13 @@ const char* MessageOfIoCode(int32_t code) {
   }
 }
 
-// The part of a module path after its last backslash that is not the second byte of a
-// double-byte character.
+// The part of a module path after its last directory separator that is not the second byte of
+// a double-byte character.
 const char* ModuleNamePart(const char* path) {
   size_t length = strlen(path);
   size_t start = 0;
   for (size_t i = length; i > 0; --i) {
-    if (path[i - 1] == '\\' && ByteKindAt(path, i - 1) != BYTE_TRAIL) {
+    if (IsDirectorySeparator(path[i - 1]) && ByteKindAt(path, i - 1) != BYTE_TRAIL) {
       start = i;
       break;
     }

@@ -15,7 +15,10 @@ namespace {
 
 const size_t CAPTION_ROOM = 1025;
 const size_t TEXT_ROOM = 1029;
-const UINT BOX_PARAMS_SIZE = 40;
+// The record's own size, which the platform checks: 40 bytes where pointers have 32 bits, 80 on
+// 64-bit Windows.
+const UINT BOX_PARAMS_SIZE = sizeof(MSGBOXPARAMSA);
+static_assert(sizeof(void*) != 4 || BOX_PARAMS_SIZE == 40, "the 32-bit record has 40 bytes");
 const DWORD VERSION_INFO_SIZE = 148;
 const int32_t DEFAULT_RESOURCE_NUMBER = 1;
 

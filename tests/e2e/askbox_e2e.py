@@ -9,6 +9,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 PROGRAM = os.path.realpath(sys.argv[1]) if len(sys.argv) > 1 else None
+# The usage line and the reports name the program's file without its directory.
+NAME = os.path.basename(PROGRAM) if PROGRAM else None
 TIMEOUT = 20
 
 USAGE_LINES = [
@@ -94,16 +96,16 @@ def check(name, condition, detail=""):
 
 
 def test_usage_and_pause():
-    full = usage(PROGRAM) + PROMPT
+    full = usage(NAME) + PROMPT
     for name, feed in [("CR LF", b"\r\n"), ("bare LF", b"\n"), ("empty input", b""),
                        ("text after CR", b"\rrest")]:
         code, out, err = run([], stdin=feed)
         check("usage and pause ended by %s" % name, code == 8 and out == full and err == b"",
               (code, out[-60:], err))
     code, out, _ = run(["caption=Hi"])
-    check("usage without text has no pause", code == 8 and out == usage(PROGRAM), (code, out[-40:]))
+    check("usage without text has no pause", code == 8 and out == usage(NAME), (code, out[-40:]))
     code, out, _ = run(["text="])
-    check("empty text gives usage", code == 8 and out == usage(PROGRAM), code)
+    check("empty text gives usage", code == 8 and out == usage(NAME), code)
     with open(os.devnull, "rb") as null:
         code, out, _ = run([], stdin=null)
     check("pause at /dev/null is plain end of input", code == 8 and out == full, code)
@@ -146,7 +148,7 @@ def test_channel_troubles():
               proc.returncode == want and proc.stderr == b"", (proc.returncode, proc.stderr))
 
     code, out, _ = shell('"$P" <&-')
-    expected_head = usage(PROGRAM) + PROMPT
+    expected_head = usage(NAME) + PROMPT
     match = REPORT.match(out[len(expected_head):])
     check("closed standard input in the pause reports I/O error 104",
           code == 1 and out.startswith(expected_head) and match is not None and
@@ -154,8 +156,9 @@ def test_channel_troubles():
 
     code, out, _ = shell('"$P" < /')
     match = REPORT.match(out[len(expected_head):])
+    # EISDIR reads as the code Windows gives for reading a directory.
     check("a directory as standard input ends the pause with a report",
-          code == 1 and match is not None and match.group(4) == b"I/O error 21.", (code, out[-100:]))
+          code == 1 and match is not None and match.group(4) == b"I/O error 1.", (code, out[-100:]))
 
 
 def test_list_failure_reports():
@@ -169,7 +172,7 @@ def test_list_failure_reports():
             continue
         check("report for %s names the list error" % args[-1],
               match.group(1) == b"EStringListError" and match.group(4) == message, out)
-        check("report for %s names the program file" % args[-1], match.group(2) == PROGRAM.encode(), out)
+        check("report for %s names the program file" % args[-1], match.group(2) == NAME.encode(), out)
         function, place = symbol_at(int(match.group(3), 16))
         check("report offset for %s lands in the main routine" % args[-1],
               function == "RunMain()" and "main-routine.cpp" in place, (function, place))

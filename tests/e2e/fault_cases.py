@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
 """Faults beyond the fake, on the Linux askbox: a failing k-th block write, a full standard error."""
+import errno
 import os
 import subprocess
 import sys
@@ -35,8 +36,9 @@ NUMBER_FIRST_LINES = set(range(25, 35))
 
 def usage_pieces(program):
     """The usage run as the program writes it: one list of pieces per line, the pause prompt last."""
-    lines = usage(program).decode().split("\r\n")[:-1]
-    pieces = [["Usage: ", program, lines[0][len("Usage: ") + len(program):]]]
+    lines = usage(os.path.basename(program)).decode().split("\r\n")[:-1]
+    name = os.path.basename(program)
+    pieces = [["Usage: ", name, lines[0][len("Usage: ") + len(name):]]]
     for number, line in enumerate(lines[1:], start=2):
         if number in INDENTED_NUMBER_LINES:
             digits = line[15:].split("=")[0]
@@ -88,7 +90,7 @@ def expected_run(pieces, failing, report):
 def test_failing_blocks(program):
     """Usage and pause to a pipe and to a file, which take 128-byte blocks; each write fails in turn."""
     pieces = usage_pieces(program)
-    whole = usage(program) + PROMPT
+    whole = usage(os.path.basename(program)) + PROMPT
     check("the pieces make up the usage text", b"".join(b"".join(line) + b"\r\n" for line in pieces) == whole)
     blocks = len(whole) // BLOCK + 1  # the last, partial one goes out when the process ends
     for target in ("pipe", "file"):
@@ -106,9 +108,9 @@ def test_failing_blocks(program):
                 match = REPORT.match(out[cut:]) if cut >= 0 else None
                 report = out[cut:-2] if match else b""
                 want_code, want_out = expected_run(pieces, k, report)
-                # EIO is 5 on Linux, and the platform's code 5 reads as a denied access.
+                # EIO has no Windows code of its own; it must not read as a denied access.
                 report_ok = want_code == 8 or (match is not None and match.group(1) == b"EInOutError" and
-                                               match.group(4) == b"File access denied.")
+                                               match.group(4) == b"I/O error 31.")
                 check("to a %s, stderr %s: write %d of %d fails, exit code %d" %
                       (target, stderr_name, k, blocks, want_code),
                       proc.returncode == want_code and out == want_out and report_ok,
@@ -125,8 +127,8 @@ def test_full_standard_error(program):
             code, out = run(program, args, stdin=stdin, stderr=full)
             check("2>/dev/full, %s ends with %d" % (name, want), code == want, (code, out[-80:]))
         # The pause: at /dev/null it ends as plain end of input; on a directory the read fails
-        # (EISDIR, 21) and the report follows the prompt.
-        shown = usage(program) + PROMPT
+        # (EISDIR, which reads as the Windows code 1) and the report follows the prompt.
+        shown = usage(os.path.basename(program)) + PROMPT
         code, out = run(program, [], stderr=full)
         check("2>/dev/full, the pause at /dev/null ends quietly", code == 8 and out == shown, (code, out[-80:]))
         directory = os.open("/", os.O_RDONLY)
@@ -137,7 +139,7 @@ def test_full_standard_error(program):
         match = REPORT.match(out[len(shown):])
         check("2>/dev/full, the pause on a directory ends with the report",
               code == 1 and out.startswith(shown) and match is not None and match.group(1) == b"EInOutError" and
-              match.group(4) == b"I/O error 21.", (code, out[-100:]))
+              match.group(4) == b"I/O error 1.", (code, out[-100:]))
     for name, redirect, want in [("closed", ">&-", 1), ("full", ">/dev/full", 1)]:
         proc = subprocess.run(["sh", "-c", '"$0" text=Hi oops %s 2>/dev/full' % redirect, program],
                               stdin=subprocess.DEVNULL, timeout=TIMEOUT, start_new_session=True)
@@ -145,8 +147,26 @@ def test_full_standard_error(program):
               proc.returncode)
 
 
+def test_error_codes(program):
+    """A failed write reports the Windows code for the same trouble, as askbox.exe would."""
+    for name, message in [("EIO", b"I/O error 31."), ("ENOSPC", b"I/O error 112."),
+                          ("EDQUOT", b"I/O error 112."), ("EACCES", b"File access denied."),
+                          ("EPERM", b"File access denied."), ("EBADF", b"I/O error 6."),
+                          ("EPIPE", b"I/O error 233."), ("EINVAL", b"I/O error 87."),
+                          ("ENOLINK", b"I/O error 31.")]:
+        env = dict(os.environ, ASKBOX_FAIL_WRITE="1", ASKBOX_FAIL_ERRNO=str(getattr(errno, name)))
+        proc = subprocess.run([program, "caption=x"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              env=env, timeout=TIMEOUT, start_new_session=True)
+        cut = proc.stdout.find(b"Exception ")
+        match = REPORT.match(proc.stdout[cut:]) if cut >= 0 else None
+        check("a write failing with %s reports %s" % (name, message.decode()),
+              proc.returncode == 1 and match is not None and match.group(4) == message,
+              (proc.returncode, proc.stdout[-80:]))
+
+
 def main():
     program = os.path.realpath(sys.argv[1])
+    test_error_codes(program)
     test_failing_blocks(program)
     test_full_standard_error(program)
     failed = results.count(False)

@@ -12,7 +12,7 @@ const size_t CAPTION_ROOM = 1025;
 // What the program hands to the box must be readable as it stands: every text ends inside its
 // buffer, and a resource name is a real text.
 void InspectBox(const MSGBOXPARAMSA* params) {
-  FUZZ_CHECK(params->cbSize == 40, "cbSize");
+  FUZZ_CHECK(params->cbSize == sizeof(MSGBOXPARAMSA), "cbSize");
   FUZZ_CHECK(params->lpszText != nullptr && memchr(params->lpszText, 0, TEXT_ROOM) != nullptr,
              "text not terminated inside its buffer");
   FUZZ_CHECK(params->lpszCaption != nullptr && memchr(params->lpszCaption, 0, CAPTION_ROOM) != nullptr,
