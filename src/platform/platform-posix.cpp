@@ -1,6 +1,9 @@
 // The POSIX stand-in for the Win32 calls (all but the window calls, which draw on the terminal).
 #include "platform/platform.h"
 
+#include "platform/decimal.h"
+#include "platform/locale-posix.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <link.h>
@@ -76,27 +79,6 @@ void StartPlatform(int argc, char** argv, char**) {
 __attribute__((section(".init_array"), used)) void (*const StartPlatformEntry)(int, char**, char**) =
     StartPlatform;
 
-// The locale's character set, from the variables that name it, upper-cased without - and _.
-void LocaleCodeset(char* out, size_t room) {
-  out[0] = '\0';
-  const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
-  const char* locale = nullptr;
-  for (const char* name : names) {
-    locale = getenv(name);
-    if (locale != nullptr && *locale != '\0') break;
-    locale = nullptr;
-  }
-  if (locale == nullptr) return;
-  const char* dot = strchr(locale, '.');
-  if (dot == nullptr) return;
-  size_t length = 0;
-  for (const char* p = dot + 1; *p != '\0' && *p != '@' && length + 1 < room; ++p) {
-    if (*p == '-' || *p == '_') continue;
-    out[length++] = (*p >= 'a' && *p <= 'z') ? static_cast<char>(*p - 'a' + 'A') : *p;
-  }
-  out[length] = '\0';
-}
-
 struct DoubleByteCodeset {
   const char* name;
   BYTE ranges[MAX_LEADBYTES];
@@ -118,12 +100,6 @@ const DoubleByteCodeset* CurrentDoubleByteCodeset() {
   for (const DoubleByteCodeset& known : DOUBLE_BYTE_CODESETS)
     if (strcmp(codeset, known.name) == 0) return &known;
   return nullptr;
-}
-
-bool LocaleIsUtf8() {
-  char codeset[32];
-  LocaleCodeset(codeset, sizeof codeset);
-  return strcmp(codeset, "UTF8") == 0;
 }
 
 // The Windows code for the same trouble, so that a failure report reads alike on both systems and
@@ -297,16 +273,10 @@ LPSTR CharNextA(LPCSTR position) {
 DWORD GetConsoleTitleA(LPSTR title, DWORD size) {
   if (size == 0) return 0;
   char path[64];
-  char digits[24];
-  int count = 0;
-  for (unsigned long parent = static_cast<unsigned long>(getppid()); count == 0 || parent != 0;
-       parent /= 10)
-    digits[count++] = static_cast<char>('0' + parent % 10);
-  size_t length = 0;
   const char prefix[] = "/proc/";
   memcpy(path, prefix, sizeof prefix - 1);
-  length = sizeof prefix - 1;
-  while (count > 0) path[length++] = digits[--count];
+  size_t length = sizeof prefix - 1;
+  length += static_cast<size_t>(FormatDecimal(path + length, getppid()));
   memcpy(path + length, "/cmdline", sizeof "/cmdline");
   int fd = open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return 0;

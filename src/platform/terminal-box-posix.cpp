@@ -1,6 +1,9 @@
 // POSIX stand-in for the console-window calls and the modal message box, drawn on the controlling terminal.
 #include "platform/platform.h"
 
+#include "platform/decimal.h"
+#include "platform/locale-posix.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -208,22 +211,11 @@ void Put(const char* s, size_t n) {
 
 void Put(const char* s) { Put(s, strlen(s)); }
 
-size_t FormatNumber(char* buffer, unsigned number) {
-  char digits[12];
-  size_t count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + number % 10);
-    number /= 10;
-  } while (number > 0);
-  for (size_t i = 0; i < count; ++i) buffer[i] = digits[count - 1 - i];
-  return count;
-}
-
 // Writes "ESC [ <number> <final>" into `buffer`, returning its length.
 size_t FormatCsi(char* buffer, unsigned number, char final) {
   buffer[0] = '\x1b';
   buffer[1] = '[';
-  size_t n = 2 + FormatNumber(buffer + 2, number);
+  size_t n = 2 + static_cast<size_t>(FormatDecimal(buffer + 2, number));
   buffer[n++] = final;
   return n;
 }
@@ -237,7 +229,7 @@ void PutCsi(unsigned number, char final) {
 void PutCursorTo(int row, int column) {
   char buffer[32];
   size_t n = FormatCsi(buffer, static_cast<unsigned>(row + 1), ';');
-  n += FormatNumber(buffer + n, static_cast<unsigned>(column + 1));
+  n += static_cast<size_t>(FormatDecimal(buffer + n, column + 1));
   buffer[n++] = 'H';
   Put(buffer, n);
 }
@@ -749,22 +741,6 @@ bool EnterRawMode() {
   while ((result = tcsetattr(g_tty, TCSAFLUSH, &raw)) != 0 && errno == EINTR) {
   }
   return result == 0;
-}
-
-bool LocaleIsUtf8() {
-  const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
-  for (const char* name : names) {
-    const char* value = getenv(name);
-    if (!value || !*value) continue;
-    for (const char* p = value; *p; ++p) {
-      if ((p[0] | 0x20) == 'u' && (p[1] | 0x20) == 't' && (p[2] | 0x20) == 'f') {
-        const char* digits = p[3] == '-' ? p + 4 : p + 3;
-        if (digits[0] == '8') return true;
-      }
-    }
-    return false;
-  }
-  return false;
 }
 
 // ------------------------------------------------------------------ keys

@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "platform/decimal.h"
 #include "platform/platform.h"
 #include "run/failures.h"
 
@@ -126,24 +127,9 @@ void WriteText(const char* bytes, size_t length) { AppendPiece(bytes, length); }
 void WriteText(const Text& text) { AppendPiece(text.Bytes(), text.Length()); }
 void WriteText(const char* nulTerminated) { AppendPiece(nulTerminated, strlen(nulTerminated)); }
 
-int FormatInteger(char* out, int32_t value) {
-  char digits[10];
-  int count = 0;
-  // Work on the magnitude as unsigned so that -2147483648 needs no special case.
-  uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  do {
-    digits[count++] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  int length = 0;
-  if (value < 0) out[length++] = '-';
-  while (count > 0) out[length++] = digits[--count];
-  return length;
-}
-
 void WriteInteger(int32_t value) {
-  char digits[11];
-  AppendPiece(digits, static_cast<size_t>(FormatInteger(digits, value)));
+  char digits[DECIMAL_ROOM];
+  AppendPiece(digits, static_cast<size_t>(FormatDecimal(digits, value)));
 }
 
 void EndLine() {

@@ -23,7 +23,4 @@ void WriteHeldOutput();
 // Every exit goes here, so that held output is never lost.
 [[noreturn]] void EndProcess(uint32_t exitCode);
 
-// Decimal digits of a signed 32-bit number, as WriteInteger writes them; returns the length.
-int FormatInteger(char* out, int32_t value);
-
 #endif

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "cmdline/arguments.h"
+#include "platform/decimal.h"
 #include "run/console-channels.h"
 
 using namespace platform;
@@ -98,9 +99,9 @@ Exception::Exception(const char* message) {
 
 void Exception::SetMessageWithNumber(const char* prefix, int32_t number, const char* suffix) {
   Appender text = {message_, static_cast<int>(sizeof message_) - 1, 0};
-  char digits[11];
+  char digits[DECIMAL_ROOM];
   text.Add(prefix);
-  text.Add(digits, static_cast<size_t>(FormatInteger(digits, number)));
+  text.Add(digits, static_cast<size_t>(FormatDecimal(digits, number)));
   text.Add(suffix);
   message_[text.length] = '\0';
 }

@@ -1,0 +1,16 @@
+// The character set of the POSIX locale, as the environment names it.
+#ifndef ASKBOX_PLATFORM_LOCALE_POSIX_H
+#define ASKBOX_PLATFORM_LOCALE_POSIX_H
+
+#include <stddef.h>
+
+namespace platform {
+
+// The codeset of the first of LC_ALL, LC_CTYPE and LANG that is set, upper-cased without "-"
+// and "_" ("en_US.utf-8" gives "UTF8"); empty when that locale names none.
+void LocaleCodeset(char* Out, size_t Room);
+bool LocaleIsUtf8();
+
+}  // namespace platform
+
+#endif
