@@ -8,7 +8,8 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   # Wine runs the 32-bit Windows program, so the i386 packages must be reachable.
   dpkg --add-architecture i386
   apt-get update -qq -o DPkg::Lock::Timeout=600
-  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev >/dev/null
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
+    g++-mingw-w64-x86-64 lintian man-db groff-base file >/dev/null
   apt-get install -y -qq g++-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick \
     locales zip unzip >/dev/null
 fi
@@ -46,8 +47,4 @@ cmake --build --preset win32 -j"$(nproc)"
 ctest --preset win32
 
 # The release archive holds the program, the README and the licence.
-archive=$(scripts/release.sh)
-listing=$(unzip -Z1 "$archive")
-for member in askbox.exe README.txt LICENSE.txt; do
-  grep -q "/$member\$" <<<"$listing" || { echo "release: $member missing from $archive" >&2; exit 1; }
-done
+scripts/check-release.sh
