@@ -9,7 +9,8 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   # reachable; wine64 runs the 64-bit one everywhere.
   dpkg --add-architecture i386
   apt-get update -qq -o DPkg::Lock::Timeout=600
-  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev >/dev/null
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
+    lintian man-db groff-base file >/dev/null
   apt-get install -y -qq g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth \
     xdotool x11-utils imagemagick icoutils locales zip unzip >/dev/null
 fi
@@ -60,8 +61,4 @@ fi
 echo "Wine ran the tests of $wine_note."
 
 # The release archive holds the program, the README and the licence.
-archive=$(scripts/release.sh)
-listing=$(unzip -Z1 "$archive")
-for member in askbox.exe README.txt LICENSE.txt; do
-  grep -q "/$member\$" <<<"$listing" || { echo "release: $member missing from $archive" >&2; exit 1; }
-done
+scripts/check-release.sh

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Makes the Windows archives and the Debian package from this tree and checks what a user gets from
+# them. Needs a configured and built build/native. Each failure is one line on standard error.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+fail() { echo "check-release: $*" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+version=$(sed -n 's/^project(askbox VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -f build/native/CPackConfig.cmake ] || fail "build/native is not configured (cmake --preset native)"
+
+archives=$(scripts/release.sh) || fail "scripts/release.sh failed"
+for target in win32 win64; do
+  archive="build/askbox-$version-$target.zip"
+  grep -qxF "$archive" <<<"$archives" || fail "scripts/release.sh did not make $archive"
+  folder="askbox-$version-$target"
+  members=$(unzip -Z1 "$archive" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
+  [ "$members" = "$folder/LICENSE.txt $folder/README.txt $folder/askbox.exe " ] ||
+    fail "$archive holds $members instead of askbox.exe, README.txt and LICENSE.txt in $folder/"
+  for text in README.txt LICENSE.txt; do
+    unzip -p "$archive" "$folder/$text" >"$work/$text"
+    if [ ! -s "$work/$text" ] || grep -qv $'\r$' "$work/$text" || grep -q $'\r\r$' "$work/$text" ||
+      [ "$(tail -c2 "$work/$text" | od -An -c | tr -d ' ')" != '\r\n' ]; then
+      fail "$text in $archive does not end every line with CR LF"
+    fi
+  done
+  unzip -p "$archive" "$folder/askbox.exe" >"$work/askbox.exe"
+  case "$target:$(file -b "$work/askbox.exe")" in
+    win32:"PE32 executable (console) Intel 80386"* | win64:"PE32+ executable (console) x86-64"*) ;;
+    *) fail "askbox.exe in $archive is not a $target console program" ;;
+  esac
+done
+
+deb="build/native/askbox_${version}_amd64.deb"
+rm -f "$deb"
+(cd build/native && cpack -G DEB >"$work/cpack.log" 2>&1) ||
+  fail "cpack -G DEB failed in build/native: $(grep -m1 -i error "$work/cpack.log")"
+[ -f "$deb" ] || fail "cpack did not make $deb"
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 ||
+  fail "lintian finds errors in $deb: $(grep '^E:' "$work/lintian.log" | tr '\n' ' ')"
+[ -z "$(dpkg-deb -f "$deb" Depends Pre-Depends)" ] || fail "$deb depends on other packages, though askbox is static"
+
+dpkg-deb -x "$deb" "$work/root"
+program="$work/root/usr/bin/askbox"
+status=0
+"$program" caption=x </dev/null >"$work/usage" || status=$?
+[ "$status" = 8 ] || fail "packaged askbox caption=x ended with $status, not 8"
+[ "$(head -n1 "$work/usage")" = $'Usage: askbox text= [caption=] [icon=] [button=] [mode=]\r' ] ||
+  fail "packaged askbox caption=x does not start with the usage line and CR LF"
+status=0
+setsid -w "$program" text=Hi </dev/null >"$work/no-terminal" || status=$?
+[ "$status" = 0 ] && cmp -s "$work/no-terminal" <(printf 'MessageBox Failed\r\n') ||
+  fail "packaged askbox without a terminal ended with $status and did not print MessageBox Failed CR LF alone"
+info=$(file -b "$program")
+[[ $info == *"static-pie linked"* || $info == *"statically linked"* ]] || fail "packaged askbox is not static: $info"
+[[ $info == *", stripped"* ]] || fail "packaged askbox is not stripped: $info"
+
+manual="$work/root/usr/share/man/man1/askbox.1.gz"
+[ -f "$manual" ] || fail "the package has no manual page"
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null; zcat "$manual" | groff -ww -man -z 2>&1)
+[ -z "$warnings" ] || fail "the packaged manual page renders with warnings: $(head -n1 <<<"$warnings")"
+echo "check-release: both archives and $deb are as users need them"
