@@ -11,7 +11,7 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   apt-get update -qq -o DPkg::Lock::Timeout=600
   apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
     lintian man-db groff-base file >/dev/null
-  apt-get install -y -qq g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth \
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth \
     xdotool x11-utils imagemagick icoutils locales zip unzip >/dev/null
 fi
 # Wine takes its double-byte ANSI code page (932) from a Japanese locale, which must exist.
