@@ -12,9 +12,7 @@ class ArgumentsTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetFake(); }
   void StartWithLeadBytes(std::initializer_list<BYTE> ranges) {
-    Script.dbcsEnabled = 1;
-    size_t i = 0;
-    for (BYTE b : ranges) Script.leadBytes[i++] = b;
+    UseDoubleByteCodePage(ranges.begin(), ranges.size());
     StartFakeProcess();
   }
   std::vector<std::string> Split(const std::string& line) {

@@ -5,7 +5,6 @@
 
 #include "fake-platform.h"
 #include "run/failures.h"
-#include "usage-text.h"
 
 namespace {
 
@@ -78,9 +77,7 @@ TEST_F(FailureReportTest, ReportTextRules) {
 }
 
 TEST_F(FailureReportTest, ModuleNameIsCutAtTheLastRealBackslash) {
-  Script.dbcsEnabled = 1;
-  Script.leadBytes[0] = 0x81;
-  Script.leadBytes[1] = 0x9F;
+  UseDoubleByteCodePage();
   Script.programPath = "C:\\dir\\\x95\\x.exe";
   RunProgram("prog text=Hi mode=8 icon=");
   EXPECT_EQ(Record.written.substr(0, 40), "Exception EStringListError in module \x95\\x");

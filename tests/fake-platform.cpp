@@ -1,6 +1,8 @@
 // The recording fake: every platform call of a run, answered from the script and written down.
 #include "fake-platform.h"
 
+#include <setjmp.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -20,6 +22,8 @@ std::set<void*>& LiveBlocks = *new std::set<void*>;
 DWORD LastError = 0;
 size_t InputPosition = 0;
 int WriteCalls = 0;
+// Where the fake ExitProcess goes back to: the innermost RunToExit.
+jmp_buf* ExitTarget = nullptr;
 const HANDLE STDOUT_HANDLE = reinterpret_cast<HANDLE>(0x11);
 const HANDLE STDIN_HANDLE = reinterpret_cast<HANDLE>(0x10);
 
@@ -223,7 +227,11 @@ SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size
 void ExitProcess(UINT exitCode) {
   Note("ExitProcess(" + std::to_string(exitCode) + ")");
   Record.exitCode = exitCode;
-  throw ProcessExit{exitCode};
+  if (ExitTarget == nullptr) {
+    fprintf(stderr, "the program ended outside RunToExit (exit code %u)\n", exitCode);
+    abort();
+  }
+  longjmp(*ExitTarget, 1);
 }
 
 bool IsDirectorySeparator(char byte) {
@@ -240,6 +248,30 @@ void ResetFake() {
   WriteCalls = 0;
 }
 
+void UseDoubleByteCodePage(const BYTE* ranges, size_t count) {
+  static const BYTE SHIFT_JIS_LEAD_BYTES[] = {0x81, 0x9F, 0xE0, 0xFC};
+  if (ranges == nullptr) {
+    ranges = SHIFT_JIS_LEAD_BYTES;
+    count = sizeof SHIFT_JIS_LEAD_BYTES;
+  }
+  Script.dbcsEnabled = 1;
+  memset(Script.leadBytes, 0, sizeof Script.leadBytes);
+  memcpy(Script.leadBytes, ranges, count < sizeof Script.leadBytes ? count : sizeof Script.leadBytes);
+}
+
+uint32_t RunToExit(const std::function<void()>& step) {
+  jmp_buf target;
+  jmp_buf* outer = ExitTarget;
+  ExitTarget = &target;
+  if (setjmp(target) != 0) {
+    ExitTarget = outer;
+    return Record.exitCode;
+  }
+  step();
+  ExitTarget = outer;
+  return NO_EXIT;
+}
+
 void StartFakeProcess() {
   StartUp();
   ReleaseLeftovers();
@@ -249,16 +281,28 @@ void StartFakeProcess() {
 
 uint32_t RunProgram() {
   StartFakeProcess();
-  try {
-    RunMain();
-  } catch (const ProcessExit& exit) {
-    return exit.code;
-  }
+  return RunToExit([] { RunMain(); });
 }
 
 uint32_t RunProgram(const std::string& commandLine) {
   Script.commandLine = commandLine;
   return RunProgram();
+}
+
+std::string ExpectedUsage(const std::string& file) {
+  FILE* golden = fopen(ASKBOX_USAGE_FILE, "rb");
+  if (golden == nullptr) {
+    fprintf(stderr, "cannot read %s\n", ASKBOX_USAGE_FILE);
+    abort();
+  }
+  std::string text;
+  char block[512];
+  for (size_t got; (got = fread(block, 1, sizeof block, golden)) > 0;) text.append(block, got);
+  fclose(golden);
+  const std::string placeholder = "<file>";
+  size_t at = text.find(placeholder);
+  if (at != std::string::npos) text.replace(at, placeholder.size(), file);
+  return text;
 }
 
 bool EventHappened(const std::string& event) { return EventIndex(event) >= 0; }

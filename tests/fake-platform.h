@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,19 +66,28 @@ struct FakeRecord {
 extern FakeScript Script;
 extern FakeRecord Record;
 
-// Thrown by the fake ExitProcess, so that a run ends in the test instead of the process.
-struct ProcessExit {
-  uint32_t code;
-};
-
 // A fresh script and record, as a new process would see them.
 void ResetFake();
+// A double-byte code page: lead-byte ranges as GetCPInfo gives them (pairs, at most six), by
+// default those of code page 932 (Shift-JIS), 0x81-0x9F and 0xE0-0xFC. Takes effect at the next
+// start-up.
+void UseDoubleByteCodePage(const BYTE* ranges = nullptr, size_t count = 0);
+
+// Runs a step of the program until it ends the process. The fake ExitProcess jumps back here,
+// as the real one ends the process: the logic is built without exceptions, like the shipped
+// program, so nothing can be thrown through it, and the frames it leaves behind are simply
+// dropped (what they held is released with the rest of the fake process). Gives the exit code,
+// or NO_EXIT when the step returned.
+const uint32_t NO_EXIT = 0xFFFFFFFF;
+uint32_t RunToExit(const std::function<void()>& step);
 // Runs the whole program (start-up and main routine) against the fake; gives the exit code.
 uint32_t RunProgram();
 uint32_t RunProgram(const std::string& commandLine);
 // Start-up alone, for tests of the pieces.
 void StartFakeProcess();
 bool EventHappened(const std::string& event);
+// The usage text as tests/usage.txt spells it, byte for byte, naming the program file.
+std::string ExpectedUsage(const std::string& file);
 long EventIndex(const std::string& event);
 
 #endif

@@ -3,7 +3,6 @@
 
 #include "fake-platform.h"
 #include "run/main-routine.h"
-#include "usage-text.h"
 
 namespace {
 
@@ -198,9 +197,7 @@ TEST_F(MainRoutineTest, LongTextsAreCutToTheirBuffers) {
 }
 
 TEST_F(MainRoutineTest, CutNeverSplitsADoubleByteCharacter) {
-  Script.dbcsEnabled = 1;
-  Script.leadBytes[0] = 0x81;
-  Script.leadBytes[1] = 0x9F;
+  UseDoubleByteCodePage();
   std::string text = "x";  // puts every lead byte at an odd position, so 1028 falls inside one
   for (int i = 0; i < 600; ++i) text += "\x81\x40";
   RunProgram("prog \"text=" + text + "\"");

@@ -67,9 +67,7 @@ TEST_F(StringListTest, ValueFollowsTheLinesOwnSeparator) {
 }
 
 TEST_F(StringListTest, SeparatorPassesOverTrailBytes) {
-  Script.dbcsEnabled = 1;
-  Script.leadBytes[0] = 0x81;
-  Script.leadBytes[1] = 0x9F;
+  UseDoubleByteCodePage();
   StartFakeProcess();
   TStringList list;
   Fill(list, {"\x81=x=1", "\x81\x81=y"});
@@ -132,9 +130,7 @@ TEST_F(StringListTest, CommaListSplitsAtCommasAndBlanks) {
 }
 
 TEST_F(StringListTest, CommaListStepsOverDoubleByteCharactersWhole) {
-  Script.dbcsEnabled = 1;
-  Script.leadBytes[0] = 0x81;
-  Script.leadBytes[1] = 0x9F;
+  UseDoubleByteCodePage();
   StartFakeProcess();
   TStringList list;
   list.LoadCommaList(Text("\x81, \x82,b"));  // a lead byte and the comma after it are one character
@@ -202,14 +198,12 @@ TEST_F(StringListTest, BadIndexRaisesTheListError) {
     StartFakeProcess();
     TStringList list;
     Fill(list, c.lines);
-    try {
+    uint32_t code = RunToExit([&] {
       if (c.op == 0) list.LineAt(c.index);
       if (c.op == 1) list.ReplaceLine(c.index, Text("x"));
       if (c.op == 2) list.RemoveLine(c.index);
-      ADD_FAILURE() << "no failure for index " << c.index;
-    } catch (const ProcessExit& exit) {
-      EXPECT_EQ(exit.code, 1u);
-    }
+    });
+    EXPECT_EQ(code, 1u) << "index " << c.index;
     EXPECT_NE(Record.written.find("Exception EStringListError in module askbox.exe at "),
               std::string::npos);
     EXPECT_NE(Record.written.find(std::string(".\n") + c.message + "\r\n"), std::string::npos)

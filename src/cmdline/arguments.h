@@ -4,7 +4,7 @@
 
 #include <stddef.h>
 
-#include "cmdline/text.h"
+#include "base/text.h"
 
 enum ByteKind { BYTE_SINGLE = 0, BYTE_LEAD = 1, BYTE_TRAIL = 2 };
 

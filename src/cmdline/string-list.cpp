@@ -3,10 +3,9 @@
 
 #include <new>
 
+#include "base/memory.h"
 #include "cmdline/arguments.h"
 #include "platform/platform.h"
-#include "run/failures.h"
-#include "run/memory.h"
 
 namespace {
 
@@ -67,6 +66,10 @@ const char* ScanQuotedItem(const char* first, char* out, size_t& length) {
 }
 
 }  // namespace
+
+EStringListError::EStringListError(int32_t index) : Exception("") {
+  SetMessageWithNumber("List index out of bounds (", index, ")");
+}
 
 void* TStrings::operator new(size_t size) { return RequestMemory(size); }
 void TStrings::operator delete(void* block) { ReleaseMemory(block); }

@@ -6,7 +6,15 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "cmdline/text.h"
+#include "base/failure.h"
+#include "base/text.h"
+
+// The failure of an index outside the list, raised by the index tests of the primitives.
+class EStringListError : public Exception {
+ public:
+  explicit EStringListError(int32_t index);
+  const char* ClassName() const override { return "EStringListError"; }
+};
 
 class TStrings {
  public:

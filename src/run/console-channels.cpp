@@ -35,6 +35,8 @@ struct InputChannel {
 
 OutputChannel StdOut;
 InputChannel StdIn;
+// Each failed operation replaces the code stored before; only CheckIo reads it.
+int32_t PendingIoError = 0;
 
 bool OpenStdOut() {
   if (StdOut.open) return true;
@@ -121,6 +123,15 @@ void TakeInputByte() {
 void ResetConsoleChannels() {
   memset(&StdOut, 0, sizeof StdOut);
   memset(&StdIn, 0, sizeof StdIn);
+  PendingIoError = 0;
+}
+
+NOINLINE void CheckIo() {
+  if (PendingIoError == 0) return;
+  int32_t code = PendingIoError;
+  PendingIoError = 0;
+  EInOutError failure(code);
+  Raise(failure, CALLER_LOCATION());
 }
 
 void WriteText(const char* bytes, size_t length) { AppendPiece(bytes, length); }

@@ -5,9 +5,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "cmdline/text.h"
+#include "base/text.h"
 
-// Both channels closed, nothing held: the state at process start.
+// Both channels closed, nothing held, nothing pending: the state at process start.
 void ResetConsoleChannels();
 
 void WriteText(const char* bytes, size_t length);
@@ -19,6 +19,11 @@ void ReadLine();
 
 // Writes what StdOut still holds with one write; a failure here is not reported.
 void WriteHeldOutput();
+
+// The I/O check after each line and the pause: a failed channel operation leaves its code
+// pending, and this raises EInOutError for it, located just after this call. The only reader of
+// the pending code, it resets it.
+void CheckIo();
 
 // Every exit goes here, so that held output is never lost.
 [[noreturn]] void EndProcess(uint32_t exitCode);

@@ -4,13 +4,11 @@
 #include <new>
 #include <string.h>
 
+#include "base/memory.h"
 #include "cmdline/arguments.h"
-#include "platform/decimal.h"
 #include "run/console-channels.h"
 
 using namespace platform;
-
-int32_t PendingIoError = 0;
 
 namespace {
 
@@ -37,6 +35,8 @@ struct Appender {
   }
   void Add(const char* nulTerminated) { Add(nulTerminated, strlen(nulTerminated)); }
 };
+
+[[noreturn]] void ReportOutOfMemory(const void* location) { ReportFailure(*OutOfMemory, location); }
 
 const char* MessageOfIoCode(int32_t code) {
   switch (code) {
@@ -90,26 +90,6 @@ uint32_t LocateInModule(const void* location, const char** moduleName) {
 
 }  // namespace
 
-Exception::Exception(const char* message) {
-  size_t length = strlen(message);
-  if (length >= sizeof message_) length = sizeof message_ - 1;
-  memcpy(message_, message, length);
-  message_[length] = '\0';
-}
-
-void Exception::SetMessageWithNumber(const char* prefix, int32_t number, const char* suffix) {
-  Appender text = {message_, static_cast<int>(sizeof message_) - 1, 0};
-  char digits[DECIMAL_ROOM];
-  text.Add(prefix);
-  text.Add(digits, static_cast<size_t>(FormatDecimal(digits, number)));
-  text.Add(suffix);
-  message_[text.length] = '\0';
-}
-
-EStringListError::EStringListError(int32_t index) : Exception("") {
-  SetMessageWithNumber("List index out of bounds (", index, ")");
-}
-
 EInOutError::EInOutError(int32_t code)
     : Exception(MessageOfIoCode(code) != nullptr ? MessageOfIoCode(code) : ""), code_(code) {
   if (MessageOfIoCode(code) == nullptr) SetMessageWithNumber("I/O error ", code, "");
@@ -117,23 +97,9 @@ EInOutError::EInOutError(int32_t code)
 
 void SetUpFailureReporting() {
   if (OutOfMemory == nullptr) OutOfMemory = new (OutOfMemoryStorage) EOutOfMemory();
-  PendingIoError = 0;
   HiddenConsole = nullptr;
-}
-
-void Raise(const Exception& failure, const void* location) { ReportFailure(failure, location); }
-
-void RaiseOutOfMemory(const void* location) {
-  if (OutOfMemory == nullptr) SetUpFailureReporting();
-  ReportFailure(*OutOfMemory, location);
-}
-
-NOINLINE void CheckIo() {
-  if (PendingIoError == 0) return;
-  int32_t code = PendingIoError;
-  PendingIoError = 0;
-  EInOutError failure(code);
-  Raise(failure, CALLER_LOCATION());
+  InstallFailureHandler(ReportFailure);
+  InstallOutOfMemoryHandler(ReportOutOfMemory);
 }
 
 void NoteConsoleHidden(HWND window) { HiddenConsole = window; }

@@ -1,7 +1,7 @@
 // Global operator new and delete of the shipped program, so that no request escapes the out-of-memory report.
 #include <new>
 
-#include "run/memory.h"
+#include "base/memory.h"
 
 void* operator new(size_t size) { return RequestMemory(size); }
 void* operator new[](size_t size) { return RequestMemory(size); }

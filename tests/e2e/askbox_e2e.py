@@ -13,46 +13,13 @@ PROGRAM = os.path.realpath(sys.argv[1]) if len(sys.argv) > 1 else None
 NAME = os.path.basename(PROGRAM) if PROGRAM else None
 TIMEOUT = 20
 
-USAGE_LINES = [
-    "text=          The message to show in the messagebox",
-    "caption=       MessageBox window title",
-    "icon=          Specifies the icon to use:",
-    "               0=No icon(default)",
-    "               64=Information icon",
-    "               48=Warning icon",
-    "               16=Error icon",
-    "               32=Question Mark",
-    "button=        Button type number",
-    "               0=ok(default)",
-    "               4=Yes/no",
-    "               3=Yes/no/cancel",
-    "               1=Ok/cancel",
-    "               2=abort/retry/ignore",
-    "               5=Retry/cancel",
-    "mode=          Set optional modes, can be a combination of the following numbers:",
-    "               1=Hide console window until finished",
-    "               2=Don't set console window as parent of the messagebox",
-    "               4=Show message box to the current active desktop, even when no one is logged in.",
-    "               8=the icon= specifies an icon filename and resource name seperated by a comma",
-    "               16=the icon resource is an integer resource, only used with mode 8",
-    "",
-    "ErrorLevel codes:",
-    "3\tAbort button was selected.",
-    "2\tCancel button was selected.",
-    "5\tIgnore button was selected.",
-    "7\tNo button was selected.",
-    "1\tOK button was selected.",
-    "4\tRetry button was selected.",
-    "6\tYes button was selected.",
-    "0     Out of memory error",
-    "8     text= wasn't provided error",
-    "9     Parameter syntax error",
-]
+# The one golden copy of the usage text, written by hand from the documented text.
+with open(os.path.join(HERE, "..", "usage.txt"), "rb") as _golden:
+    USAGE_TEXT = _golden.read()
 
 
 def usage(file_name):
-    lines = ["Usage: %s text= [caption=] [icon=] [button=] [mode=]" % file_name] + USAGE_LINES
-    return "".join(line + "\r\n" for line in lines).encode()
+    return USAGE_TEXT.replace(b"<file>", file_name.encode(), 1)
 
 
 PROMPT = b"Press enter to return...\r\n"

@@ -93,10 +93,9 @@ int FuzzArgumentSplitting(const uint8_t* data, size_t size) {
   ResetFake();
   LeadModel leads;
   if (choice & 1) {
-    Script.dbcsEnabled = 1;
     const BYTE shiftJis[4] = {0x81, 0x9F, 0xE0, 0xFC};
     const BYTE* chosen = (choice & 2) ? shiftJis : ranges;
-    memcpy(Script.leadBytes, chosen, 4);
+    UseDoubleByteCodePage(chosen, 4);
     for (int pair = 0; pair < 4; pair += 2)
       for (int b = chosen[pair]; b <= chosen[pair + 1]; ++b) leads.lead[b] = true;
     for (bool set : leads.lead) leads.enabled = leads.enabled || set;

@@ -94,10 +94,9 @@ int FuzzCommaList(const uint8_t* data, size_t size) {
   Model model;
   model.text = raw.substr(0, strnlen(raw.c_str(), raw.size()));
   if (choice & 1) {
-    Script.dbcsEnabled = 1;
     const BYTE shiftJis[6] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
     const BYTE* chosen = (choice & 2) ? shiftJis : ranges;
-    memcpy(Script.leadBytes, chosen, 6);
+    UseDoubleByteCodePage(chosen, 6);
     for (int pair = 0; pair < 6 && (chosen[pair] | chosen[pair + 1]); pair += 2)
       for (int b = chosen[pair]; b <= chosen[pair + 1]; ++b) model.lead[b] = true;
   }

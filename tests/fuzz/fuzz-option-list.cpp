@@ -6,7 +6,7 @@
 #include "cmdline/string-list.h"
 #include "fake-platform.h"
 #include "fuzz-targets.h"
-#include "run/failures.h"
+#include "run/console-channels.h"
 
 namespace {
 
@@ -93,20 +93,15 @@ struct BadIndex {
   template <typename Operation>
   void Expect(int32_t index, Operation operation) {
     Record.written.clear();
-    uint32_t code = 0xFFFFFFFF;
-    try {
-      operation();
-    } catch (const ProcessExit& exit) {
-      code = exit.code;
-    }
+    uint32_t code = RunToExit(operation);
     FUZZ_CHECK(code == 1, "bad index " + std::to_string(index) + " was not refused");
     std::string message = "\nList index out of bounds (" + std::to_string(index) + ").\r\n";
     FUZZ_CHECK(Record.written.size() >= message.size() &&
                    Record.written.compare(Record.written.size() - message.size(), message.size(), message) == 0 &&
                    Record.written.rfind("Exception EStringListError in module ", 0) == 0,
                "report for bad index " + std::to_string(index) + ": " + Printable(Record.written));
-    // The report leaves the channel open with nothing held, as a new line would find it.
-    PendingIoError = 0;
+    // The next operation starts from channels as a new process has them.
+    ResetConsoleChannels();
   }
 };
 
@@ -119,9 +114,7 @@ int FuzzOptionList(const uint8_t* data, size_t size) {
   ResetFake();
   ListModel model;
   if (flags & 1) {
-    Script.dbcsEnabled = 1;
-    const BYTE shiftJis[4] = {0x81, 0x9F, 0xE0, 0xFC};
-    memcpy(Script.leadBytes, shiftJis, sizeof shiftJis);
+    UseDoubleByteCodePage();
     for (int b = 0; b < 256; ++b) model.lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
   }
   Script.ignoreSoftHyphen = model.ignoreSoftHyphen = (flags & 2) != 0;

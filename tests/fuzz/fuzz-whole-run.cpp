@@ -50,9 +50,7 @@ int FuzzWholeRun(const uint8_t* data, size_t size) {
 
   ResetFake();
   if (flags & 1) {
-    Script.dbcsEnabled = 1;
-    const BYTE shiftJis[4] = {0x81, 0x9F, 0xE0, 0xFC};
-    memcpy(Script.leadBytes, shiftJis, sizeof shiftJis);
+    UseDoubleByteCodePage();
   }
   Script.titleFails = (flags & 2) != 0;
   Script.stdoutInvalid = (flags & 4) != 0;

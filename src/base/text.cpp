@@ -1,9 +1,9 @@
 // Text storage: every copy gets its own NUL-terminated block.
-#include "cmdline/text.h"
+#include "base/text.h"
 
 #include <string.h>
 
-#include "run/memory.h"
+#include "base/memory.h"
 
 Text::Text(const char* bytes, size_t length) : length_(length) {
   if (length == 0) return;

@@ -1,6 +1,6 @@
 // Text: a byte string with a known length, owned by value, never holding a NUL byte.
-#ifndef ASKBOX_CMDLINE_TEXT_H
-#define ASKBOX_CMDLINE_TEXT_H
+#ifndef ASKBOX_BASE_TEXT_H
+#define ASKBOX_BASE_TEXT_H
 
 #include <stddef.h>
 
