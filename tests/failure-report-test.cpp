@@ -8,8 +8,8 @@
 
 namespace {
 
-std::string ReportFor(const char* kind, const std::string& message) {
-  return std::string("Exception ") + kind + " in module askbox.exe at 00002345.\n" + message + "\r\n";
+std::string ReportFor(const char* Kind, const std::string& Message) {
+  return std::string("Exception ") + Kind + " in module askbox.exe at 00002345.\n" + Message + "\r\n";
 }
 
 class FailureReportTest : public ::testing::Test {
@@ -18,234 +18,234 @@ class FailureReportTest : public ::testing::Test {
 };
 
 TEST_F(FailureReportTest, ShortIconListInModeEight) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::pair<const char*, const char*> Cases[] = {
       {"prog text=Hi mode=8 icon=", "List index out of bounds (0)."},
       {"prog text=Hi mode=8", "List index out of bounds (0)."},
       {"prog text=Hi mode=8 icon=x.dll", "List index out of bounds (1)."},
       {"prog text=Hi mode=24 icon=\"  x.dll  \"", "List index out of bounds (1)."},
   };
-  for (const auto& c : cases) {
+  for (const auto& C : Cases) {
     ResetFake();
-    EXPECT_EQ(RunProgram(c.first), 1u) << c.first;
-    EXPECT_EQ(Record.written, ReportFor("EStringListError", c.second)) << c.first;
-    EXPECT_TRUE(Record.boxes.empty());
+    EXPECT_EQ(RunProgram(C.first), 1u) << C.first;
+    EXPECT_EQ(Record.Written, ReportFor("EStringListError", C.second)) << C.first;
+    EXPECT_TRUE(Record.Boxes.empty());
   }
   EXPECT_TRUE(EventHappened("LoadLibraryA(x.dll)"));
 }
 
 TEST_F(FailureReportTest, ModuleAndOffsetComeFromTheRegionOfTheLocation) {
-  Script.offsetInModule = 0xC91A;
-  Script.programPath = "C:\\dir\\demo.exe";
+  Script.OffsetInModule = 0xC91A;
+  Script.ProgramPath = "C:\\dir\\demo.exe";
   RunProgram("prog text=Hi mode=8 icon=x.dll");
-  EXPECT_EQ(Record.written,
+  EXPECT_EQ(Record.Written,
             "Exception EStringListError in module demo.exe at 0000C91A.\nList index out of bounds (1).\r\n");
-  uintptr_t base = reinterpret_cast<uintptr_t>(Record.queriedLocation) - 0xC91A;
-  char event[64];
-  snprintf(event, sizeof event, "GetModuleFileNameA(%lx,261)", static_cast<unsigned long>(base));
-  EXPECT_TRUE(EventHappened(event));
+  uintptr_t Base = reinterpret_cast<uintptr_t>(Record.QueriedLocation) - 0xC91A;
+  char Event[64];
+  snprintf(Event, sizeof Event, "GetModuleFileNameA(%lx,261)", static_cast<unsigned long>(Base));
+  EXPECT_TRUE(EventHappened(Event));
 }
 
 TEST_F(FailureReportTest, UncommittedRegionFallsBackToTheProgramFile) {
-  Script.regionCommitted = false;
+  Script.RegionCommitted = false;
   RunProgram("prog text=Hi mode=8 icon=");
-  char offset[16];
-  snprintf(offset, sizeof offset, "%08lX",
-           static_cast<unsigned long>(reinterpret_cast<uintptr_t>(Record.queriedLocation) - 0x1000) &
+  char Offset[16];
+  snprintf(Offset, sizeof Offset, "%08lX",
+           static_cast<unsigned long>(reinterpret_cast<uintptr_t>(Record.QueriedLocation) - 0x1000) &
                0xFFFFFFFFul);
-  EXPECT_EQ(Record.written, std::string("Exception EStringListError in module askbox.exe at ") + offset +
+  EXPECT_EQ(Record.Written, std::string("Exception EStringListError in module askbox.exe at ") + Offset +
                                 ".\nList index out of bounds (0).\r\n");
 }
 
 TEST_F(FailureReportTest, ReportTextRules) {
-  char out[1025];
+  char Out[1025];
   struct Case {
-    const char* module;
-    uint32_t offset;
-    const char* message;
-    std::string expected;
-  } cases[] = {
+    const char* Module;
+    uint32_t Offset;
+    const char* Message;
+    std::string Expected;
+  } Cases[] = {
       {"a.exe", 0, "Done.", "Exception K in module a.exe at 00000000.\nDone."},
       {"a.exe", 0xFFFFFFFF, "x", "Exception K in module a.exe at FFFFFFFF.\nx."},
       {"a.exe", 0xABC, "", "Exception K in module a.exe at 00000ABC.\n"},
   };
-  for (const Case& c : cases) {
-    int length = FormatFailureReport(out, 1024, "K", c.module, c.offset, c.message);
-    EXPECT_EQ(std::string(out, length), c.expected);
+  for (const Case& C : Cases) {
+    int Length = FormatFailureReport(Out, 1024, "K", C.Module, C.Offset, C.Message);
+    EXPECT_EQ(std::string(Out, Length), C.Expected);
   }
-  std::string longModule(2000, 'm');
-  EXPECT_EQ(FormatFailureReport(out, 1024, "K", longModule.c_str(), 1, "x"), 1024);
+  std::string LongModule(2000, 'm');
+  EXPECT_EQ(FormatFailureReport(Out, 1024, "K", LongModule.c_str(), 1, "x"), 1024);
 }
 
 TEST_F(FailureReportTest, ModuleNameIsCutAtTheLastRealBackslash) {
   UseDoubleByteCodePage();
-  Script.programPath = "C:\\dir\\\x95\\x.exe";
+  Script.ProgramPath = "C:\\dir\\\x95\\x.exe";
   RunProgram("prog text=Hi mode=8 icon=");
-  EXPECT_EQ(Record.written.substr(0, 40), "Exception EStringListError in module \x95\\x");
+  EXPECT_EQ(Record.Written.substr(0, 40), "Exception EStringListError in module \x95\\x");
   ResetFake();
-  Script.programPath = "C:\\" + std::string(300, 'n');
+  Script.ProgramPath = "C:\\" + std::string(300, 'n');
   RunProgram("prog text=Hi mode=8 icon=");
-  EXPECT_NE(Record.written.find(" in module " + std::string(257, 'n') + " at "), std::string::npos);
+  EXPECT_NE(Record.Written.find(" in module " + std::string(257, 'n') + " at "), std::string::npos);
 }
 
 TEST_F(FailureReportTest, ModuleNameFollowsThePlatformsSeparators) {
   const struct {
-    bool slashSeparates;
-    const char* path;
-    const char* shown;
-  } cases[] = {
+    bool SlashSeparates;
+    const char* Path;
+    const char* Shown;
+  } Cases[] = {
       {false, "Z:/opt/dir/ask.exe", "Z:/opt/dir/ask.exe"},
       {true, "/home/me/bin/askbox", "askbox"},
       {true, "/home/me\\bin/ask\\box", "box"},
   };
-  for (const auto& c : cases) {
+  for (const auto& C : Cases) {
     ResetFake();
-    Script.slashSeparatesDirectories = c.slashSeparates;
-    Script.programPath = c.path;
+    Script.SlashSeparatesDirectories = C.SlashSeparates;
+    Script.ProgramPath = C.Path;
     RunProgram("prog text=Hi mode=8 icon=");
-    EXPECT_EQ(Record.written.substr(0, 37 + strlen(c.shown) + 4),
-              std::string("Exception EStringListError in module ") + c.shown + " at ")
-        << c.path;
+    EXPECT_EQ(Record.Written.substr(0, 37 + strlen(C.Shown) + 4),
+              std::string("Exception EStringListError in module ") + C.Shown + " at ")
+        << C.Path;
   }
 }
 
 TEST_F(FailureReportTest, WriteFailureOnAConsoleIsTheFailingLine) {
-  Script.stdoutType = FILE_TYPE_CHAR;
-  Script.failWriteNumber = 3;
-  Script.writeErrorCode = 112;
+  Script.StdoutType = FILE_TYPE_CHAR;
+  Script.FailWriteNumber = 3;
+  Script.WriteErrorCode = 112;
   EXPECT_EQ(RunProgram("prog caption=x"), 1u);
-  std::string usage = ExpectedUsage("askbox.exe");
-  size_t secondLineEnd = usage.find("\r\n", usage.find("\r\n") + 2) + 2;
-  EXPECT_EQ(Record.written.substr(0, secondLineEnd), usage.substr(0, secondLineEnd));
-  EXPECT_EQ(Record.written.substr(secondLineEnd), ReportFor("EInOutError", "I/O error 112."));
+  std::string Usage = ExpectedUsage("askbox.exe");
+  size_t SecondLineEnd = Usage.find("\r\n", Usage.find("\r\n") + 2) + 2;
+  EXPECT_EQ(Record.Written.substr(0, SecondLineEnd), Usage.substr(0, SecondLineEnd));
+  EXPECT_EQ(Record.Written.substr(SecondLineEnd), ReportFor("EInOutError", "I/O error 112."));
 }
 
 TEST_F(FailureReportTest, WriteFailureOnAFileIsTheLineDuringWhichABlockFilled) {
-  Script.stdoutType = FILE_TYPE_DISK;
-  Script.failWriteNumber = 1;
-  Script.writeErrorCode = ERROR_ACCESS_DENIED;
+  Script.StdoutType = FILE_TYPE_DISK;
+  Script.FailWriteNumber = 1;
+  Script.WriteErrorCode = ERROR_ACCESS_DENIED;
   EXPECT_EQ(RunProgram("prog caption=x"), 1u);
   // The first block fills during the third line; its 128 bytes and the rest of that piece are
   // lost, the report follows what the third line still held.
-  std::string usage = ExpectedUsage("askbox.exe");
-  size_t third = 0;
-  for (int i = 0; i < 3; ++i) third = usage.find("\r\n", third) + 2;
-  ASSERT_GT(third, 128u);
-  EXPECT_EQ(Record.written, "\r\n" + ReportFor("EInOutError", "File access denied."));
+  std::string Usage = ExpectedUsage("askbox.exe");
+  size_t Third = 0;
+  for (int I = 0; I < 3; ++I) Third = Usage.find("\r\n", Third) + 2;
+  ASSERT_GT(Third, 128u);
+  EXPECT_EQ(Record.Written, "\r\n" + ReportFor("EInOutError", "File access denied."));
 }
 
 TEST_F(FailureReportTest, UnopenableOutputEndsAfterTheFirstLine) {
-  Script.stdoutInvalid = true;
+  Script.StdoutInvalid = true;
   EXPECT_EQ(RunProgram("prog"), 1u);
-  EXPECT_EQ(Record.written, "");
-  EXPECT_TRUE(Record.writeSizes.empty());
+  EXPECT_EQ(Record.Written, "");
+  EXPECT_TRUE(Record.WriteSizes.empty());
   EXPECT_FALSE(EventHappened("ReadFile(128)"));
   EXPECT_EQ(EventIndex("ExitProcess(1)") >= 0, true);
 }
 
 struct PauseFailureCase {
-  bool stdinInvalid;
-  DWORD endCode;
-  uint32_t exitCode;
-  const char* message;
+  bool StdinInvalid;
+  DWORD EndCode;
+  uint32_t ExitCode;
+  const char* Message;
 };
 
 TEST_F(FailureReportTest, PauseReadTroubles) {
-  const PauseFailureCase cases[] = {
+  const PauseFailureCase Cases[] = {
       {true, 0, 1, "I/O error 104."},
       {false, 6, 1, "I/O error 6."},
       {false, 5, 1, "File access denied."},
       {false, ERROR_BROKEN_PIPE, 8, nullptr},
   };
-  const std::string shown = ExpectedUsage("askbox.exe") + "Press enter to return...\r\n";
-  for (const PauseFailureCase& c : cases) {
+  const std::string Shown = ExpectedUsage("askbox.exe") + "Press enter to return...\r\n";
+  for (const PauseFailureCase& C : Cases) {
     ResetFake();
-    Script.stdinInvalid = c.stdinInvalid;
-    Script.readEndCode = c.endCode;
-    EXPECT_EQ(RunProgram("prog"), c.exitCode);
-    EXPECT_EQ(Record.written, c.message == nullptr ? shown : shown + ReportFor("EInOutError", c.message));
+    Script.StdinInvalid = C.StdinInvalid;
+    Script.ReadEndCode = C.EndCode;
+    EXPECT_EQ(RunProgram("prog"), C.ExitCode);
+    EXPECT_EQ(Record.Written, C.Message == nullptr ? Shown : Shown + ReportFor("EInOutError", C.Message));
   }
 }
 
 // A failure replaces the path's own exit code, and an unwritable report is not reported again.
 TEST_F(FailureReportTest, UnwritableLinesEndWithOne) {
-  const char* lines[] = {"prog caption=x", "prog text=Hi oops", "prog text=Hi"};
-  for (const char* line : lines) {
-    for (DWORD type : {FILE_TYPE_CHAR, FILE_TYPE_DISK}) {
+  const char* Lines[] = {"prog caption=x", "prog text=Hi oops", "prog text=Hi"};
+  for (const char* Line : Lines) {
+    for (DWORD Type : {FILE_TYPE_CHAR, FILE_TYPE_DISK}) {
       // On a file, only the usage text fills a block before the end.
-      if (type == FILE_TYPE_DISK && std::string(line) != "prog caption=x") continue;
+      if (Type == FILE_TYPE_DISK && std::string(Line) != "prog caption=x") continue;
       ResetFake();
-      Script.boxResult = 0;
-      Script.stdoutType = type;
-      Script.failWriteNumber = 1;
-      Script.failWritesAfter = true;
-      EXPECT_EQ(RunProgram(line), 1u) << line;
-      EXPECT_EQ(Record.written, "");
-      long reports = 0;
-      for (const std::string& event : Record.events) reports += event == "VirtualQuery";
-      EXPECT_EQ(reports, 1) << line;
+      Script.BoxResult = 0;
+      Script.StdoutType = Type;
+      Script.FailWriteNumber = 1;
+      Script.FailWritesAfter = true;
+      EXPECT_EQ(RunProgram(Line), 1u) << Line;
+      EXPECT_EQ(Record.Written, "");
+      long Reports = 0;
+      for (const std::string& Event : Record.Events) Reports += Event == "VirtualQuery";
+      EXPECT_EQ(Reports, 1) << Line;
     }
   }
   // On a file a short line only fails at the final write, which reports nothing.
   ResetFake();
-  Script.failWriteNumber = 1;
+  Script.FailWriteNumber = 1;
   EXPECT_EQ(RunProgram("prog text=Hi oops"), 9u);
   ResetFake();
-  Script.failWriteNumber = 1;
-  Script.boxResult = 0;
+  Script.FailWriteNumber = 1;
+  Script.BoxResult = 0;
   EXPECT_EQ(RunProgram("prog text=Hi"), 0u);
 }
 
 // A console hidden for the box comes back before the report, or the user would lose it.
 TEST_F(FailureReportTest, HiddenConsoleIsShownAgainBeforeTheReport) {
-  Script.boxResult = 0;
-  Script.stdoutType = FILE_TYPE_CHAR;
-  Script.failWriteNumber = 1;
+  Script.BoxResult = 0;
+  Script.StdoutType = FILE_TYPE_CHAR;
+  Script.FailWriteNumber = 1;
   EXPECT_EQ(RunProgram("prog text=Hi mode=1"), 1u);
-  long shown = EventIndex("ShowWindow(c0,5)");
-  EXPECT_GE(shown, 0);
-  long count = 0;
-  for (const std::string& event : Record.events) count += event == "ShowWindow(c0,5)";
-  EXPECT_EQ(count, 1);
+  long Shown = EventIndex("ShowWindow(c0,5)");
+  EXPECT_GE(Shown, 0);
+  long Count = 0;
+  for (const std::string& Event : Record.Events) Count += Event == "ShowWindow(c0,5)";
+  EXPECT_EQ(Count, 1);
 
   // Memory running out between hiding and showing.
-  for (long n = 1; n < 200; ++n) {
+  for (long N = 1; N < 200; ++N) {
     ResetFake();
-    Script.failAllocationNumber = n;
-    uint32_t code = RunProgram("prog text=Hi mode=1");
-    long hide = EventIndex("ShowWindow(c0,0)");
-    if (code != 1 || hide < 0) continue;
-    long box = EventIndex("MessageBoxIndirectA");
-    long show = EventIndex("ShowWindow(c0,5)");
-    EXPECT_GT(show, hide) << n;
-    EXPECT_TRUE(box < 0 || show > box) << n;
+    Script.FailAllocationNumber = N;
+    uint32_t Code = RunProgram("prog text=Hi mode=1");
+    long Hide = EventIndex("ShowWindow(c0,0)");
+    if (Code != 1 || Hide < 0) continue;
+    long Box = EventIndex("MessageBoxIndirectA");
+    long Show = EventIndex("ShowWindow(c0,5)");
+    EXPECT_GT(Show, Hide) << N;
+    EXPECT_TRUE(Box < 0 || Show > Box) << N;
   }
 }
 
 // Refusing each allocation of a typical run in turn: every one ends in the report, none crashes.
 TEST_F(FailureReportTest, OutOfMemoryAtEveryAllocation) {
-  const char* line = "prog text=\"Disk is full\" caption=Backup icon=16 button=5 mode=24 icon2=x";
-  const char* lines[] = {line, "prog text=Hi mode=8 icon=lib.dll,NAME", "prog", "prog text=Hi bad"};
-  for (const char* commandLine : lines) {
-    long total = 0;
-    for (long n = 1;; ++n) {
+  const char* Line = "prog text=\"Disk is full\" caption=Backup icon=16 button=5 mode=24 icon2=x";
+  const char* Lines[] = {Line, "prog text=Hi mode=8 icon=lib.dll,NAME", "prog", "prog text=Hi bad"};
+  for (const char* CommandLine : Lines) {
+    long Total = 0;
+    for (long N = 1;; ++N) {
       ResetFake();
-      Script.boxResult = IDRETRY;
-      Script.input = "\r\n";
-      Script.failAllocationNumber = n;
-      uint32_t code = RunProgram(commandLine);
-      if (Record.allocations < n) {
-        total = n - 1;
+      Script.BoxResult = IDRETRY;
+      Script.Input = "\r\n";
+      Script.FailAllocationNumber = N;
+      uint32_t Code = RunProgram(CommandLine);
+      if (Record.Allocations < N) {
+        Total = N - 1;
         break;
       }
-      ASSERT_EQ(code, 1u) << commandLine << " allocation " << n;
-      const std::string tail = " at 00002345.\nOut of memory.\r\n";
-      ASSERT_GE(Record.written.size(), tail.size());
-      EXPECT_EQ(Record.written.substr(Record.written.size() - tail.size()), tail)
-          << commandLine << " allocation " << n;
-      EXPECT_NE(Record.written.find("Exception EOutOfMemory in module askbox.exe at 00002345.\n"),
+      ASSERT_EQ(Code, 1u) << CommandLine << " allocation " << N;
+      const std::string Tail = " at 00002345.\nOut of memory.\r\n";
+      ASSERT_GE(Record.Written.size(), Tail.size());
+      EXPECT_EQ(Record.Written.substr(Record.Written.size() - Tail.size()), Tail)
+          << CommandLine << " allocation " << N;
+      EXPECT_NE(Record.Written.find("Exception EOutOfMemory in module askbox.exe at 00002345.\n"),
                 std::string::npos);
     }
-    EXPECT_GT(total, 2) << commandLine;
+    EXPECT_GT(Total, 2) << CommandLine;
   }
 }
 

@@ -27,25 +27,25 @@ jmp_buf* ExitTarget = nullptr;
 const HANDLE STDOUT_HANDLE = reinterpret_cast<HANDLE>(0x11);
 const HANDLE STDIN_HANDLE = reinterpret_cast<HANDLE>(0x10);
 
-std::string Hex(uintptr_t value) {
-  char text[32];
-  snprintf(text, sizeof text, "%lx", static_cast<unsigned long>(value));
-  return text;
+std::string Hex(uintptr_t Value) {
+  char Text[32];
+  snprintf(Text, sizeof Text, "%lx", static_cast<unsigned long>(Value));
+  return Text;
 }
 
-void Note(const std::string& event) { Record.events.push_back(event); }
+void Note(const std::string& Event) { Record.Events.push_back(Event); }
 
-std::string WithoutSoftHyphens(const char* text, int length) {
-  std::string result;
-  for (int i = 0; i < length; ++i)
-    if (!(Script.ignoreSoftHyphen && static_cast<unsigned char>(text[i]) == 0xAD))
-      result += text[i];
-  return result;
+std::string WithoutSoftHyphens(const char* Text, int Length) {
+  std::string Result;
+  for (int I = 0; I < Length; ++I)
+    if (!(Script.IgnoreSoftHyphen && static_cast<unsigned char>(Text[I]) == 0xAD))
+      Result += Text[I];
+  return Result;
 }
 
 // Ends the process: what the run left allocated is gone, as when a real process ends.
 void ReleaseLeftovers() {
-  for (void* block : LiveBlocks) free(block);
+  for (void* Block : LiveBlocks) free(Block);
   LiveBlocks.clear();
 }
 
@@ -53,189 +53,189 @@ void ReleaseLeftovers() {
 
 namespace platform {
 
-void* AllocateBytes(size_t size) {
-  ++Record.allocations;
-  if (Record.allocations == Script.failAllocationNumber) return nullptr;
-  void* block = malloc(size);
-  LiveBlocks.insert(block);
-  return block;
+void* AllocateBytes(size_t Size) {
+  ++Record.Allocations;
+  if (Record.Allocations == Script.FailAllocationNumber) return nullptr;
+  void* Block = malloc(Size);
+  LiveBlocks.insert(Block);
+  return Block;
 }
 
-void ReleaseBytes(void* block) {
-  if (block == nullptr) return;
-  LiveBlocks.erase(block);
-  free(block);
+void ReleaseBytes(void* Block) {
+  if (Block == nullptr) return;
+  LiveBlocks.erase(Block);
+  free(Block);
 }
 
 LPSTR GetCommandLineA() {
-  CommandLineStorage = Script.commandLine;
+  CommandLineStorage = Script.CommandLine;
   return &CommandLineStorage[0];
 }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  Note("GetModuleFileNameA(" + Hex(reinterpret_cast<uintptr_t>(module)) + "," +
-       std::to_string(size) + ")");
-  if (Script.programPath.empty() || size == 0) return 0;
-  size_t length = Script.programPath.size();
-  if (length >= size) {
-    memcpy(fileName, Script.programPath.data(), size - 1);
-    fileName[size - 1] = '\0';
-    return size;
+DWORD GetModuleFileNameA(HMODULE Module, LPSTR FileName, DWORD Size) {
+  Note("GetModuleFileNameA(" + Hex(reinterpret_cast<uintptr_t>(Module)) + "," +
+       std::to_string(Size) + ")");
+  if (Script.ProgramPath.empty() || Size == 0) return 0;
+  size_t Length = Script.ProgramPath.size();
+  if (Length >= Size) {
+    memcpy(FileName, Script.ProgramPath.data(), Size - 1);
+    FileName[Size - 1] = '\0';
+    return Size;
   }
-  memcpy(fileName, Script.programPath.c_str(), length + 1);
-  return static_cast<DWORD>(length);
+  memcpy(FileName, Script.ProgramPath.c_str(), Length + 1);
+  return static_cast<DWORD>(Length);
 }
 
-int GetSystemMetrics(int index) {
-  Note("GetSystemMetrics(" + std::to_string(index) + ")");
-  return index == SM_DBCSENABLED ? Script.dbcsEnabled : 0;
+int GetSystemMetrics(int Index) {
+  Note("GetSystemMetrics(" + std::to_string(Index) + ")");
+  return Index == SM_DBCSENABLED ? Script.DbcsEnabled : 0;
 }
 
-BOOL GetCPInfo(UINT codePage, CPINFO* info) {
-  Note("GetCPInfo(" + std::to_string(codePage) + ")");
-  memset(info, 0, sizeof *info);
-  memcpy(info->LeadByte, Script.leadBytes, sizeof info->LeadByte);
+BOOL GetCPInfo(UINT CodePage, CPINFO* Info) {
+  Note("GetCPInfo(" + std::to_string(CodePage) + ")");
+  memset(Info, 0, sizeof *Info);
+  memcpy(Info->LeadByte, Script.LeadBytes, sizeof Info->LeadByte);
   return 1;
 }
 
-int CompareStringA(LCID locale, DWORD flags, LPCSTR string1, int count1, LPCSTR string2,
-                   int count2) {
-  if (locale != LOCALE_USER_DEFAULT || flags != NORM_IGNORECASE) return 0;
-  std::string a = WithoutSoftHyphens(string1, count1);
-  std::string b = WithoutSoftHyphens(string2, count2);
-  for (char& c : a) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  for (char& c : b) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  int order = a.compare(b);
-  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
+int CompareStringA(LCID Locale, DWORD Flags, LPCSTR String1, int Count1, LPCSTR String2,
+                   int Count2) {
+  if (Locale != LOCALE_USER_DEFAULT || Flags != NORM_IGNORECASE) return 0;
+  std::string A = WithoutSoftHyphens(String1, Count1);
+  std::string B = WithoutSoftHyphens(String2, Count2);
+  for (char& C : A) C = static_cast<char>(tolower(static_cast<unsigned char>(C)));
+  for (char& C : B) C = static_cast<char>(tolower(static_cast<unsigned char>(C)));
+  int Order = A.compare(B);
+  return Order < 0 ? CSTR_LESS_THAN : Order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
 }
 
-LPSTR CharNextA(LPCSTR position) {
-  if (*position == '\0') return const_cast<LPSTR>(position);
-  unsigned char byte = static_cast<unsigned char>(*position);
-  bool lead = false;
-  if (Script.dbcsEnabled != 0)
-    for (unsigned i = 0; i + 1 < MAX_LEADBYTES && (Script.leadBytes[i] | Script.leadBytes[i + 1]); i += 2)
-      lead = lead || (byte >= Script.leadBytes[i] && byte <= Script.leadBytes[i + 1]);
-  return const_cast<LPSTR>(position + (lead && position[1] != '\0' ? 2 : 1));
+LPSTR CharNextA(LPCSTR Position) {
+  if (*Position == '\0') return const_cast<LPSTR>(Position);
+  unsigned char Byte = static_cast<unsigned char>(*Position);
+  bool Lead = false;
+  if (Script.DbcsEnabled != 0)
+    for (unsigned I = 0; I + 1 < MAX_LEADBYTES && (Script.LeadBytes[I] | Script.LeadBytes[I + 1]); I += 2)
+      Lead = Lead || (Byte >= Script.LeadBytes[I] && Byte <= Script.LeadBytes[I + 1]);
+  return const_cast<LPSTR>(Position + (Lead && Position[1] != '\0' ? 2 : 1));
 }
 
-DWORD GetConsoleTitleA(LPSTR title, DWORD size) {
-  Note("GetConsoleTitleA(" + std::to_string(size) + ")");
-  if (Script.titleFails) return 0;
-  size_t length = Script.consoleTitle.size() < size ? Script.consoleTitle.size() : size - 1;
-  memcpy(title, Script.consoleTitle.data(), length);
-  title[length] = '\0';
-  return static_cast<DWORD>(length);
+DWORD GetConsoleTitleA(LPSTR Title, DWORD Size) {
+  Note("GetConsoleTitleA(" + std::to_string(Size) + ")");
+  if (Script.TitleFails) return 0;
+  size_t Length = Script.ConsoleTitle.size() < Size ? Script.ConsoleTitle.size() : Size - 1;
+  memcpy(Title, Script.ConsoleTitle.data(), Length);
+  Title[Length] = '\0';
+  return static_cast<DWORD>(Length);
 }
 
 HWND GetConsoleWindow() {
   Note("GetConsoleWindow");
-  return Script.consoleWindow;
+  return Script.ConsoleWindow;
 }
 
-BOOL ShowWindow(HWND window, int command) {
-  Note("ShowWindow(" + Hex(reinterpret_cast<uintptr_t>(window)) + "," + std::to_string(command) + ")");
+BOOL ShowWindow(HWND Window, int Command) {
+  Note("ShowWindow(" + Hex(reinterpret_cast<uintptr_t>(Window)) + "," + std::to_string(Command) + ")");
   return 1;
 }
 
-HMODULE LoadLibraryA(LPCSTR fileName) {
-  Note(std::string("LoadLibraryA(") + (fileName == nullptr ? "<null>" : fileName) + ")");
-  return Script.libraryHandle;
+HMODULE LoadLibraryA(LPCSTR FileName) {
+  Note(std::string("LoadLibraryA(") + (FileName == nullptr ? "<null>" : FileName) + ")");
+  return Script.LibraryHandle;
 }
 
-BOOL GetVersionExA(OSVERSIONINFOA* info) {
-  Note("GetVersionExA(" + std::to_string(info->dwOSVersionInfoSize) + ")");
-  if (Script.versionFails) return 0;
-  info->dwMajorVersion = Script.majorVersion;
+BOOL GetVersionExA(OSVERSIONINFOA* Info) {
+  Note("GetVersionExA(" + std::to_string(Info->dwOSVersionInfoSize) + ")");
+  if (Script.VersionFails) return 0;
+  Info->dwMajorVersion = Script.MajorVersion;
   return 1;
 }
 
-int MessageBoxIndirectA(const MSGBOXPARAMSA* params) {
+int MessageBoxIndirectA(const MSGBOXPARAMSA* Params) {
   Note("MessageBoxIndirectA");
-  if (Script.inspectBox != nullptr) Script.inspectBox(params);
-  RecordedBox box;
-  box.params = *params;
-  box.text = params->lpszText != nullptr ? params->lpszText : "<null>";
-  box.caption = params->lpszCaption != nullptr ? params->lpszCaption : "<null>";
-  box.iconIsInteger = IS_INTRESOURCE(params->lpszIcon);
-  box.iconNumber = box.iconIsInteger ? reinterpret_cast<uintptr_t>(params->lpszIcon) : 0;
-  if (!box.iconIsInteger) box.iconName = params->lpszIcon;
-  Record.boxes.push_back(box);
-  return Script.boxResult;
+  if (Script.InspectBox != nullptr) Script.InspectBox(Params);
+  RecordedBox Box;
+  Box.Params = *Params;
+  Box.Text = Params->lpszText != nullptr ? Params->lpszText : "<null>";
+  Box.Caption = Params->lpszCaption != nullptr ? Params->lpszCaption : "<null>";
+  Box.IconIsInteger = IS_INTRESOURCE(Params->lpszIcon);
+  Box.IconNumber = Box.IconIsInteger ? reinterpret_cast<uintptr_t>(Params->lpszIcon) : 0;
+  if (!Box.IconIsInteger) Box.IconName = Params->lpszIcon;
+  Record.Boxes.push_back(Box);
+  return Script.BoxResult;
 }
 
-HANDLE GetStdHandle(DWORD which) {
-  Note("GetStdHandle(" + std::to_string(static_cast<int32_t>(which)) + ")");
-  if (which == STD_OUTPUT_HANDLE) return Script.stdoutInvalid ? INVALID_HANDLE_VALUE : STDOUT_HANDLE;
-  if (which == STD_INPUT_HANDLE) return Script.stdinInvalid ? INVALID_HANDLE_VALUE : STDIN_HANDLE;
+HANDLE GetStdHandle(DWORD Which) {
+  Note("GetStdHandle(" + std::to_string(static_cast<int32_t>(Which)) + ")");
+  if (Which == STD_OUTPUT_HANDLE) return Script.StdoutInvalid ? INVALID_HANDLE_VALUE : STDOUT_HANDLE;
+  if (Which == STD_INPUT_HANDLE) return Script.StdinInvalid ? INVALID_HANDLE_VALUE : STDIN_HANDLE;
   return INVALID_HANDLE_VALUE;
 }
 
-DWORD GetFileType(HANDLE file) {
+DWORD GetFileType(HANDLE File) {
   Note("GetFileType");
-  if (file == STDOUT_HANDLE) return Script.stdoutType;
-  return file == STDIN_HANDLE ? FILE_TYPE_PIPE : FILE_TYPE_UNKNOWN;
+  if (File == STDOUT_HANDLE) return Script.StdoutType;
+  return File == STDIN_HANDLE ? FILE_TYPE_PIPE : FILE_TYPE_UNKNOWN;
 }
 
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, DWORD* written, LPVOID) {
+BOOL WriteFile(HANDLE File, LPCVOID Buffer, DWORD Count, DWORD* Written, LPVOID) {
   ++WriteCalls;
-  Note("WriteFile(" + std::to_string(count) + ")");
-  Record.writeSizes.push_back(count);
-  bool fails = Script.failWriteNumber != 0 &&
-               (WriteCalls == Script.failWriteNumber ||
-                (Script.failWritesAfter && WriteCalls > Script.failWriteNumber));
-  if (file != STDOUT_HANDLE || fails) {
-    LastError = Script.writeErrorCode;
+  Note("WriteFile(" + std::to_string(Count) + ")");
+  Record.WriteSizes.push_back(Count);
+  bool Fails = Script.FailWriteNumber != 0 &&
+               (WriteCalls == Script.FailWriteNumber ||
+                (Script.FailWritesAfter && WriteCalls > Script.FailWriteNumber));
+  if (File != STDOUT_HANDLE || Fails) {
+    LastError = Script.WriteErrorCode;
     return 0;
   }
-  Record.written.append(static_cast<const char*>(buffer), count);
-  *written = count;
+  Record.Written.append(static_cast<const char*>(Buffer), Count);
+  *Written = Count;
   return 1;
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, DWORD* read, LPVOID) {
-  Note("ReadFile(" + std::to_string(count) + ")");
-  if (file != STDIN_HANDLE) {
+BOOL ReadFile(HANDLE File, LPVOID Buffer, DWORD Count, DWORD* Read, LPVOID) {
+  Note("ReadFile(" + std::to_string(Count) + ")");
+  if (File != STDIN_HANDLE) {
     LastError = 6;
     return 0;
   }
-  size_t left = Script.input.size() - InputPosition;
-  if (left == 0 && Script.readEndCode != 0) {
-    LastError = Script.readEndCode;
-    *read = 0;
+  size_t Left = Script.Input.size() - InputPosition;
+  if (Left == 0 && Script.ReadEndCode != 0) {
+    LastError = Script.ReadEndCode;
+    *Read = 0;
     return 0;
   }
-  size_t take = left < count ? left : count;
-  memcpy(buffer, Script.input.data() + InputPosition, take);
-  InputPosition += take;
-  *read = static_cast<DWORD>(take);
+  size_t Take = Left < Count ? Left : Count;
+  memcpy(Buffer, Script.Input.data() + InputPosition, Take);
+  InputPosition += Take;
+  *Read = static_cast<DWORD>(Take);
   return 1;
 }
 
 DWORD GetLastError() { return LastError; }
 
-SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size) {
+SIZE_T VirtualQuery(LPCVOID Address, MEMORY_BASIC_INFORMATION* Info, SIZE_T Size) {
   Note("VirtualQuery");
-  Record.queriedLocation = address;
-  memset(info, 0, size);
-  info->State = Script.regionCommitted ? MEM_COMMIT : MEM_FREE;
-  info->AllocationBase =
-      reinterpret_cast<LPVOID>(reinterpret_cast<uintptr_t>(address) - Script.offsetInModule);
-  return sizeof *info;
+  Record.QueriedLocation = Address;
+  memset(Info, 0, Size);
+  Info->State = Script.RegionCommitted ? MEM_COMMIT : MEM_FREE;
+  Info->AllocationBase =
+      reinterpret_cast<LPVOID>(reinterpret_cast<uintptr_t>(Address) - Script.OffsetInModule);
+  return sizeof *Info;
 }
 
-void ExitProcess(UINT exitCode) {
-  Note("ExitProcess(" + std::to_string(exitCode) + ")");
-  Record.exitCode = exitCode;
+void ExitProcess(UINT ExitCode) {
+  Note("ExitProcess(" + std::to_string(ExitCode) + ")");
+  Record.ExitCode = ExitCode;
   if (ExitTarget == nullptr) {
-    fprintf(stderr, "the program ended outside RunToExit (exit code %u)\n", exitCode);
+    fprintf(stderr, "the program ended outside RunToExit (exit code %u)\n", ExitCode);
     abort();
   }
   longjmp(*ExitTarget, 1);
 }
 
-bool IsDirectorySeparator(char byte) {
-  return byte == '\\' || (Script.slashSeparatesDirectories && byte == '/');
+bool IsDirectorySeparator(char Byte) {
+  return Byte == '\\' || (Script.SlashSeparatesDirectories && Byte == '/');
 }
 
 }  // namespace platform
@@ -248,35 +248,35 @@ void ResetFake() {
   WriteCalls = 0;
 }
 
-void UseDoubleByteCodePage(const BYTE* ranges, size_t count) {
+void UseDoubleByteCodePage(const BYTE* Ranges, size_t Count) {
   static const BYTE SHIFT_JIS_LEAD_BYTES[] = {0x81, 0x9F, 0xE0, 0xFC};
-  if (ranges == nullptr) {
-    ranges = SHIFT_JIS_LEAD_BYTES;
-    count = sizeof SHIFT_JIS_LEAD_BYTES;
+  if (Ranges == nullptr) {
+    Ranges = SHIFT_JIS_LEAD_BYTES;
+    Count = sizeof SHIFT_JIS_LEAD_BYTES;
   }
-  Script.dbcsEnabled = 1;
-  memset(Script.leadBytes, 0, sizeof Script.leadBytes);
-  memcpy(Script.leadBytes, ranges, count < sizeof Script.leadBytes ? count : sizeof Script.leadBytes);
+  Script.DbcsEnabled = 1;
+  memset(Script.LeadBytes, 0, sizeof Script.LeadBytes);
+  memcpy(Script.LeadBytes, Ranges, Count < sizeof Script.LeadBytes ? Count : sizeof Script.LeadBytes);
 }
 
-uint32_t RunToExit(const std::function<void()>& step) {
-  jmp_buf target;
-  jmp_buf* outer = ExitTarget;
-  ExitTarget = &target;
-  if (setjmp(target) != 0) {
-    ExitTarget = outer;
-    return Record.exitCode;
+uint32_t RunToExit(const std::function<void()>& Step) {
+  jmp_buf Target;
+  jmp_buf* Outer = ExitTarget;
+  ExitTarget = &Target;
+  if (setjmp(Target) != 0) {
+    ExitTarget = Outer;
+    return Record.ExitCode;
   }
-  step();
-  ExitTarget = outer;
+  Step();
+  ExitTarget = Outer;
   return NO_EXIT;
 }
 
 void StartFakeProcess() {
   StartUp();
   ReleaseLeftovers();
-  Record.events.clear();
-  Record.allocations = 0;
+  Record.Events.clear();
+  Record.Allocations = 0;
 }
 
 uint32_t RunProgram() {
@@ -284,31 +284,31 @@ uint32_t RunProgram() {
   return RunToExit([] { RunMain(); });
 }
 
-uint32_t RunProgram(const std::string& commandLine) {
-  Script.commandLine = commandLine;
+uint32_t RunProgram(const std::string& CommandLine) {
+  Script.CommandLine = CommandLine;
   return RunProgram();
 }
 
-std::string ExpectedUsage(const std::string& file) {
-  FILE* golden = fopen(ASKBOX_USAGE_FILE, "rb");
-  if (golden == nullptr) {
+std::string ExpectedUsage(const std::string& File) {
+  FILE* Golden = fopen(ASKBOX_USAGE_FILE, "rb");
+  if (Golden == nullptr) {
     fprintf(stderr, "cannot read %s\n", ASKBOX_USAGE_FILE);
     abort();
   }
-  std::string text;
-  char block[512];
-  for (size_t got; (got = fread(block, 1, sizeof block, golden)) > 0;) text.append(block, got);
-  fclose(golden);
-  const std::string placeholder = "<file>";
-  size_t at = text.find(placeholder);
-  if (at != std::string::npos) text.replace(at, placeholder.size(), file);
-  return text;
+  std::string Text;
+  char Block[512];
+  for (size_t Got; (Got = fread(Block, 1, sizeof Block, Golden)) > 0;) Text.append(Block, Got);
+  fclose(Golden);
+  const std::string Placeholder = "<file>";
+  size_t At = Text.find(Placeholder);
+  if (At != std::string::npos) Text.replace(At, Placeholder.size(), File);
+  return Text;
 }
 
-bool EventHappened(const std::string& event) { return EventIndex(event) >= 0; }
+bool EventHappened(const std::string& Event) { return EventIndex(Event) >= 0; }
 
-long EventIndex(const std::string& event) {
-  for (size_t i = 0; i < Record.events.size(); ++i)
-    if (Record.events[i] == event) return static_cast<long>(i);
+long EventIndex(const std::string& Event) {
+  for (size_t I = 0; I < Record.Events.size(); ++I)
+    if (Record.Events[I] == Event) return static_cast<long>(I);
   return -1;
 }

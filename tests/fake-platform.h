@@ -14,53 +14,53 @@ using namespace platform;
 
 // What the platform answers; faults are data here.
 struct FakeScript {
-  std::string commandLine = "prog";
-  std::string programPath = "C:\\tools\\askbox.exe";
-  bool slashSeparatesDirectories = false;  // true as on the POSIX stand-in
-  int dbcsEnabled = 0;
-  BYTE leadBytes[MAX_LEADBYTES] = {};
+  std::string CommandLine = "prog";
+  std::string ProgramPath = "C:\\tools\\askbox.exe";
+  bool SlashSeparatesDirectories = false;  // true as on the POSIX stand-in
+  int DbcsEnabled = 0;
+  BYTE LeadBytes[MAX_LEADBYTES] = {};
   // Counts U+00AD, the soft hyphen, as nothing in name comparisons, as Windows does.
-  bool ignoreSoftHyphen = false;
-  bool titleFails = false;
-  std::string consoleTitle;
-  HWND consoleWindow = reinterpret_cast<HWND>(0xC0);
-  HMODULE libraryHandle = reinterpret_cast<HMODULE>(0x10000000);
-  bool versionFails = false;
-  DWORD majorVersion = 6;
-  int boxResult = IDOK;
+  bool IgnoreSoftHyphen = false;
+  bool TitleFails = false;
+  std::string ConsoleTitle;
+  HWND ConsoleWindow = reinterpret_cast<HWND>(0xC0);
+  HMODULE LibraryHandle = reinterpret_cast<HMODULE>(0x10000000);
+  bool VersionFails = false;
+  DWORD MajorVersion = 6;
+  int BoxResult = IDOK;
   // Looks at the request before the fake reads it, so that a check sees it as the program left it.
-  void (*inspectBox)(const MSGBOXPARAMSA* params) = nullptr;
-  bool stdoutInvalid = false;
-  DWORD stdoutType = FILE_TYPE_DISK;
-  int failWriteNumber = 0;  // the 1-based WriteFile call that fails; 0: none
-  bool failWritesAfter = false;  // every write after that one fails too
-  DWORD writeErrorCode = 112;
-  bool stdinInvalid = false;
-  std::string input;
+  void (*InspectBox)(const MSGBOXPARAMSA* Params) = nullptr;
+  bool StdoutInvalid = false;
+  DWORD StdoutType = FILE_TYPE_DISK;
+  int FailWriteNumber = 0;  // the 1-based WriteFile call that fails; 0: none
+  bool FailWritesAfter = false;  // every write after that one fails too
+  DWORD WriteErrorCode = 112;
+  bool StdinInvalid = false;
+  std::string Input;
   // What ReadFile does once the input is used up: 0 delivers nothing, else it fails with it.
-  DWORD readEndCode = 0;
-  long failAllocationNumber = 0;  // the 1-based allocation that is refused; 0: none
-  bool regionCommitted = true;
-  uintptr_t offsetInModule = 0x2345;
+  DWORD ReadEndCode = 0;
+  long FailAllocationNumber = 0;  // the 1-based allocation that is refused; 0: none
+  bool RegionCommitted = true;
+  uintptr_t OffsetInModule = 0x2345;
 };
 
 struct RecordedBox {
-  MSGBOXPARAMSA params;
-  std::string text;
-  std::string caption;
-  bool iconIsInteger;
-  uintptr_t iconNumber;
-  std::string iconName;
+  MSGBOXPARAMSA Params;
+  std::string Text;
+  std::string Caption;
+  bool IconIsInteger;
+  uintptr_t IconNumber;
+  std::string IconName;
 };
 
 struct FakeRecord {
-  std::vector<std::string> events;  // calls in order, with what matters of their arguments
-  std::string written;              // every byte that a successful WriteFile moved
-  std::vector<DWORD> writeSizes;    // the size of every WriteFile asked for
-  std::vector<RecordedBox> boxes;
-  long allocations = 0;
-  const void* queriedLocation = nullptr;
-  uint32_t exitCode = 0xFFFFFFFF;
+  std::vector<std::string> Events;  // calls in order, with what matters of their arguments
+  std::string Written;              // every byte that a successful WriteFile moved
+  std::vector<DWORD> WriteSizes;    // the size of every WriteFile asked for
+  std::vector<RecordedBox> Boxes;
+  long Allocations = 0;
+  const void* QueriedLocation = nullptr;
+  uint32_t ExitCode = 0xFFFFFFFF;
 };
 
 extern FakeScript Script;
@@ -71,7 +71,7 @@ void ResetFake();
 // A double-byte code page: lead-byte ranges as GetCPInfo gives them (pairs, at most six), by
 // default those of code page 932 (Shift-JIS), 0x81-0x9F and 0xE0-0xFC. Takes effect at the next
 // start-up.
-void UseDoubleByteCodePage(const BYTE* ranges = nullptr, size_t count = 0);
+void UseDoubleByteCodePage(const BYTE* Ranges = nullptr, size_t Count = 0);
 
 // Runs a step of the program until it ends the process. The fake ExitProcess jumps back here,
 // as the real one ends the process: the logic is built without exceptions, like the shipped
@@ -79,15 +79,15 @@ void UseDoubleByteCodePage(const BYTE* ranges = nullptr, size_t count = 0);
 // dropped (what they held is released with the rest of the fake process). Gives the exit code,
 // or NO_EXIT when the step returned.
 const uint32_t NO_EXIT = 0xFFFFFFFF;
-uint32_t RunToExit(const std::function<void()>& step);
+uint32_t RunToExit(const std::function<void()>& Step);
 // Runs the whole program (start-up and main routine) against the fake; gives the exit code.
 uint32_t RunProgram();
-uint32_t RunProgram(const std::string& commandLine);
+uint32_t RunProgram(const std::string& CommandLine);
 // Start-up alone, for tests of the pieces.
 void StartFakeProcess();
-bool EventHappened(const std::string& event);
+bool EventHappened(const std::string& Event);
 // The usage text as tests/usage.txt spells it, byte for byte, naming the program file.
-std::string ExpectedUsage(const std::string& file);
-long EventIndex(const std::string& event);
+std::string ExpectedUsage(const std::string& File);
+long EventIndex(const std::string& Event);
 
 #endif

@@ -11,48 +11,48 @@ const HWND CONSOLE = reinterpret_cast<HWND>(0xC0);
 class MainRoutineTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetFake(); }
-  const RecordedBox& Box() {
-    EXPECT_EQ(Record.boxes.size(), 1u);
-    static RecordedBox none{};
-    return Record.boxes.empty() ? none : Record.boxes[0];
+  const RecordedBox& OnlyBox() {
+    EXPECT_EQ(Record.Boxes.size(), 1u);
+    static RecordedBox None{};
+    return Record.Boxes.empty() ? None : Record.Boxes[0];
   }
 };
 
 TEST_F(MainRoutineTest, TypicalRunFillsTheWholeRequest) {
-  Script.boxResult = IDRETRY;
+  Script.BoxResult = IDRETRY;
   EXPECT_EQ(RunProgram("prog text=\"Disk is full\" caption=Backup icon=16 button=5"), 4u);
-  const RecordedBox& box = Box();
+  const RecordedBox& Box = OnlyBox();
   // The size the platform checks: 40 bytes with 32-bit pointers, 80 with 64-bit ones.
-  EXPECT_EQ(box.params.cbSize, sizeof(void*) == 4 ? 40u : 80u);
-  EXPECT_EQ(box.params.hwndOwner, CONSOLE);
-  EXPECT_EQ(box.params.hInstance, nullptr);
-  EXPECT_EQ(box.text, "Disk is full");
-  EXPECT_EQ(box.caption, "Backup");
-  EXPECT_EQ(box.params.dwStyle, 21u);
-  EXPECT_TRUE(box.iconIsInteger);
-  EXPECT_EQ(box.iconNumber, 0u);
-  EXPECT_EQ(box.params.dwContextHelpId, 0u);
-  EXPECT_EQ(box.params.lpfnMsgBoxCallback, nullptr);
-  EXPECT_EQ(box.params.dwLanguageId, 0u);
-  EXPECT_EQ(Record.written, "");
+  EXPECT_EQ(Box.Params.cbSize, sizeof(void*) == 4 ? 40u : 80u);
+  EXPECT_EQ(Box.Params.hwndOwner, CONSOLE);
+  EXPECT_EQ(Box.Params.hInstance, nullptr);
+  EXPECT_EQ(Box.Text, "Disk is full");
+  EXPECT_EQ(Box.Caption, "Backup");
+  EXPECT_EQ(Box.Params.dwStyle, 21u);
+  EXPECT_TRUE(Box.IconIsInteger);
+  EXPECT_EQ(Box.IconNumber, 0u);
+  EXPECT_EQ(Box.Params.dwContextHelpId, 0u);
+  EXPECT_EQ(Box.Params.lpfnMsgBoxCallback, nullptr);
+  EXPECT_EQ(Box.Params.dwLanguageId, 0u);
+  EXPECT_EQ(Record.Written, "");
   EXPECT_TRUE(EventHappened("GetConsoleTitleA(1025)"));
   EXPECT_FALSE(EventHappened("GetStdHandle(-11)"));  // a run that prints nothing never opens it
 }
 
 struct ModeCase {
-  const char* arguments;
-  DWORD majorVersion;
-  bool owned;
-  DWORD style;
-  bool hasModule;
-  bool iconIsInteger;
-  uintptr_t iconNumber;
-  const char* iconName;
-  const char* library;
+  const char* Arguments;
+  DWORD MajorVersion;
+  bool Owned;
+  DWORD Style;
+  bool HasModule;
+  bool IconIsInteger;
+  uintptr_t IconNumber;
+  const char* IconName;
+  const char* Library;
 };
 
 TEST_F(MainRoutineTest, ModesShapeTheRequest) {
-  const ModeCase cases[] = {
+  const ModeCase Cases[] = {
       {"mode=2", 6, false, 0, false, true, 0, "", nullptr},
       {"mode=4", 6, false, 0x00200000, false, true, 0, "", nullptr},
       {"mode=4", 4, false, 0x00200000, false, true, 0, "", nullptr},
@@ -72,54 +72,54 @@ TEST_F(MainRoutineTest, ModesShapeTheRequest) {
       {"mode=$1C icon=a,b button=4", 6, false, 0x00200084, true, true, 1, "", "a"},
       {"mode=-1 icon=a,b", 6, false, 0x00200080, true, true, 1, "", "a"},
   };
-  for (const ModeCase& c : cases) {
+  for (const ModeCase& C : Cases) {
     ResetFake();
-    Script.majorVersion = c.majorVersion;
-    Script.boxResult = IDOK;
-    EXPECT_EQ(RunProgram(std::string("prog text=Hi ") + c.arguments), 1u) << c.arguments;
-    const RecordedBox& box = Box();
-    EXPECT_EQ(box.params.hwndOwner, c.owned ? CONSOLE : nullptr) << c.arguments;
-    EXPECT_EQ(box.params.dwStyle, c.style) << c.arguments;
-    EXPECT_EQ(box.params.hInstance, c.hasModule ? Script.libraryHandle : nullptr) << c.arguments;
-    EXPECT_EQ(box.iconIsInteger, c.iconIsInteger) << c.arguments;
-    EXPECT_EQ(box.iconNumber, c.iconNumber) << c.arguments;
-    EXPECT_EQ(box.iconName, c.iconName) << c.arguments;
-    if (c.library != nullptr)
-      EXPECT_TRUE(EventHappened(std::string("LoadLibraryA(") + c.library + ")")) << c.arguments;
+    Script.MajorVersion = C.MajorVersion;
+    Script.BoxResult = IDOK;
+    EXPECT_EQ(RunProgram(std::string("prog text=Hi ") + C.Arguments), 1u) << C.Arguments;
+    const RecordedBox& Box = OnlyBox();
+    EXPECT_EQ(Box.Params.hwndOwner, C.Owned ? CONSOLE : nullptr) << C.Arguments;
+    EXPECT_EQ(Box.Params.dwStyle, C.Style) << C.Arguments;
+    EXPECT_EQ(Box.Params.hInstance, C.HasModule ? Script.LibraryHandle : nullptr) << C.Arguments;
+    EXPECT_EQ(Box.IconIsInteger, C.IconIsInteger) << C.Arguments;
+    EXPECT_EQ(Box.IconNumber, C.IconNumber) << C.Arguments;
+    EXPECT_EQ(Box.IconName, C.IconName) << C.Arguments;
+    if (C.Library != nullptr)
+      EXPECT_TRUE(EventHappened(std::string("LoadLibraryA(") + C.Library + ")")) << C.Arguments;
     else
-      EXPECT_EQ(box.params.lpszIcon, nullptr) << c.arguments;
-    EXPECT_EQ(EventHappened("GetVersionExA(148)"), std::string(c.arguments).find("mode=4") == 0 ||
-                                                       std::string(c.arguments).find("$1C") != std::string::npos ||
-                                                       std::string(c.arguments).find("-1") != std::string::npos)
-        << c.arguments;
+      EXPECT_EQ(Box.Params.lpszIcon, nullptr) << C.Arguments;
+    EXPECT_EQ(EventHappened("GetVersionExA(148)"), std::string(C.Arguments).find("mode=4") == 0 ||
+                                                       std::string(C.Arguments).find("$1C") != std::string::npos ||
+                                                       std::string(C.Arguments).find("-1") != std::string::npos)
+        << C.Arguments;
   }
 }
 
 TEST_F(MainRoutineTest, FailedVersionQueryCountsAsAnOldSystem) {
-  Script.versionFails = true;
+  Script.VersionFails = true;
   RunProgram("prog text=Hi mode=4");
-  EXPECT_EQ(Box().params.dwStyle, 0x00040000u);
+  EXPECT_EQ(OnlyBox().Params.dwStyle, 0x00040000u);
 }
 
 TEST_F(MainRoutineTest, HidingTheConsoleWrapsTheBox) {
   RunProgram("prog text=Hi mode=1");
-  long hide = EventIndex("ShowWindow(c0,0)");
-  long box = EventIndex("MessageBoxIndirectA");
-  long show = EventIndex("ShowWindow(c0,5)");
-  ASSERT_GE(hide, 0);
-  EXPECT_LT(hide, box);
-  EXPECT_LT(box, show);
-  EXPECT_EQ(Box().params.hwndOwner, CONSOLE);
+  long Hide = EventIndex("ShowWindow(c0,0)");
+  long Box = EventIndex("MessageBoxIndirectA");
+  long Show = EventIndex("ShowWindow(c0,5)");
+  ASSERT_GE(Hide, 0);
+  EXPECT_LT(Hide, Box);
+  EXPECT_LT(Box, Show);
+  EXPECT_EQ(OnlyBox().Params.hwndOwner, CONSOLE);
 }
 
 struct CaptionCase {
-  const char* arguments;
-  const char* title;
-  const char* caption;
+  const char* Arguments;
+  const char* Title;
+  const char* Caption;
 };
 
 TEST_F(MainRoutineTest, CaptionFallsBackToTheConsoleTitle) {
-  const CaptionCase cases[] = {
+  const CaptionCase Cases[] = {
       {"text=Hi", "My Batch", "My Batch"},
       {"text=Hi", "", ""},
       {"text=Hi caption=", "", ""},
@@ -129,26 +129,26 @@ TEST_F(MainRoutineTest, CaptionFallsBackToTheConsoleTitle) {
       {"text=Hi CAPTION=Given", "Title", "Given"},
       {"text=Hi caption=A caption=B", "Title", "A"},
   };
-  for (const CaptionCase& c : cases) {
+  for (const CaptionCase& C : Cases) {
     ResetFake();
-    Script.consoleTitle = c.title;
-    RunProgram(std::string("prog ") + c.arguments);
-    EXPECT_EQ(Box().caption, c.caption) << c.arguments << " / " << c.title;
+    Script.ConsoleTitle = C.Title;
+    RunProgram(std::string("prog ") + C.Arguments);
+    EXPECT_EQ(OnlyBox().Caption, C.Caption) << C.Arguments << " / " << C.Title;
   }
   ResetFake();
-  Script.titleFails = true;
+  Script.TitleFails = true;
   RunProgram("prog text=Hi");
-  EXPECT_EQ(Box().caption, "");
+  EXPECT_EQ(OnlyBox().Caption, "");
 }
 
 struct OptionCase {
-  const char* arguments;
-  const char* text;
-  DWORD style;
+  const char* Arguments;
+  const char* Text;
+  DWORD Style;
 };
 
 TEST_F(MainRoutineTest, OptionsAreMatchedWithoutCaseAndTheFirstWins) {
-  const OptionCase cases[] = {
+  const OptionCase Cases[] = {
       {"TEXT=Hi", "Hi", 0},
       {"text=A text=B", "A", 0},
       {"text=Hi foo=bar =x", "Hi", 0},
@@ -160,118 +160,118 @@ TEST_F(MainRoutineTest, OptionsAreMatchedWithoutCaseAndTheFirstWins) {
       {"\"text=Hello world\"", "Hello world", 0},
       {"text=\"Hello world\"", "Hello world", 0},
   };
-  for (const OptionCase& c : cases) {
+  for (const OptionCase& C : Cases) {
     ResetFake();
-    RunProgram(std::string("prog ") + c.arguments);
-    EXPECT_EQ(Box().text, c.text) << c.arguments;
-    EXPECT_EQ(Box().params.dwStyle, c.style) << c.arguments;
+    RunProgram(std::string("prog ") + C.Arguments);
+    EXPECT_EQ(OnlyBox().Text, C.Text) << C.Arguments;
+    EXPECT_EQ(OnlyBox().Params.dwStyle, C.Style) << C.Arguments;
   }
 }
 
 TEST_F(MainRoutineTest, ButtonIdentifierBecomesTheExitCode) {
-  for (int result : {1, 2, 3, 4, 5, 6, 7, 10, 11, 32000}) {
+  for (int Result : {1, 2, 3, 4, 5, 6, 7, 10, 11, 32000}) {
     ResetFake();
-    Script.boxResult = result;
-    EXPECT_EQ(RunProgram("prog text=Hi"), static_cast<uint32_t>(result));
-    EXPECT_EQ(Record.written, "");
+    Script.BoxResult = Result;
+    EXPECT_EQ(RunProgram("prog text=Hi"), static_cast<uint32_t>(Result));
+    EXPECT_EQ(Record.Written, "");
   }
 }
 
 TEST_F(MainRoutineTest, FailedBoxPrintsItsLineAndEndsWithZero) {
-  Script.boxResult = 0;
+  Script.BoxResult = 0;
   EXPECT_EQ(RunProgram("prog text=Hi"), 0u);
-  EXPECT_EQ(Record.written, "MessageBox Failed\r\n");
+  EXPECT_EQ(Record.Written, "MessageBox Failed\r\n");
 }
 
 TEST_F(MainRoutineTest, LongTextsAreCutToTheirBuffers) {
-  std::string text(2000, 't');
-  std::string caption(1500, 'c');
-  RunProgram("prog \"text=" + text + "\" \"caption=" + caption + "\"");
-  EXPECT_EQ(Box().text, std::string(1028, 't'));
-  EXPECT_EQ(Box().caption, std::string(1024, 'c'));
+  std::string Text(2000, 't');
+  std::string Caption(1500, 'c');
+  RunProgram("prog \"text=" + Text + "\" \"caption=" + Caption + "\"");
+  EXPECT_EQ(OnlyBox().Text, std::string(1028, 't'));
+  EXPECT_EQ(OnlyBox().Caption, std::string(1024, 'c'));
   ResetFake();
-  std::string title(1100, 'T');
-  Script.consoleTitle = title;
+  std::string Title(1100, 'T');
+  Script.ConsoleTitle = Title;
   RunProgram("prog text=Hi");
-  EXPECT_EQ(Box().caption, std::string(1024, 'T'));
+  EXPECT_EQ(OnlyBox().Caption, std::string(1024, 'T'));
 }
 
 TEST_F(MainRoutineTest, CutNeverSplitsADoubleByteCharacter) {
   UseDoubleByteCodePage();
-  std::string text = "x";  // puts every lead byte at an odd position, so 1028 falls inside one
-  for (int i = 0; i < 600; ++i) text += "\x81\x40";
-  RunProgram("prog \"text=" + text + "\"");
-  EXPECT_EQ(Box().text, text.substr(0, 1027));
+  std::string Long = "x";  // puts every lead byte at an odd position, so 1028 falls inside one
+  for (int I = 0; I < 600; ++I) Long += "\x81\x40";
+  RunProgram("prog \"text=" + Long + "\"");
+  EXPECT_EQ(OnlyBox().Text, Long.substr(0, 1027));
 }
 
 struct BadArgumentCase {
-  const char* line;
-  const char* written;
+  const char* Line;
+  const char* Written;
 };
 
 TEST_F(MainRoutineTest, ArgumentWithoutEqualsEndsWithNine) {
-  const BadArgumentCase cases[] = {
+  const BadArgumentCase Cases[] = {
       {"prog text=Hi oops", "Bad parameter option or unquoted text:oops\r\n"},
       {"prog oops text=Hi", "Bad parameter option or unquoted text:oops\r\n"},
       {"prog a=1 \"two words\" three", "Bad parameter option or unquoted text:two words\r\n"},
   };
-  for (const BadArgumentCase& c : cases) {
-    for (DWORD type : {FILE_TYPE_DISK, FILE_TYPE_CHAR}) {
+  for (const BadArgumentCase& C : Cases) {
+    for (DWORD Type : {FILE_TYPE_DISK, FILE_TYPE_CHAR}) {
       ResetFake();
-      Script.stdoutType = type;
-      EXPECT_EQ(RunProgram(c.line), 9u) << c.line;
-      EXPECT_EQ(Record.written, c.written) << c.line;
-      EXPECT_TRUE(Record.boxes.empty());
-      EXPECT_EQ(Record.writeSizes.size(), 1u);
+      Script.StdoutType = Type;
+      EXPECT_EQ(RunProgram(C.Line), 9u) << C.Line;
+      EXPECT_EQ(Record.Written, C.Written) << C.Line;
+      EXPECT_TRUE(Record.Boxes.empty());
+      EXPECT_EQ(Record.WriteSizes.size(), 1u);
     }
   }
 }
 
 TEST_F(MainRoutineTest, UsageWithoutTextHasNoPause) {
-  for (const char* line : {"prog caption=Hi", "prog text=", "prog TEXT= caption=x"}) {
+  for (const char* Line : {"prog caption=Hi", "prog text=", "prog TEXT= caption=x"}) {
     ResetFake();
-    Script.input = "\r\n";
-    EXPECT_EQ(RunProgram(line), 8u) << line;
-    EXPECT_EQ(Record.written, ExpectedUsage("askbox.exe")) << line;
+    Script.Input = "\r\n";
+    EXPECT_EQ(RunProgram(Line), 8u) << Line;
+    EXPECT_EQ(Record.Written, ExpectedUsage("askbox.exe")) << Line;
     EXPECT_FALSE(EventHappened("GetStdHandle(-10)"));
-    EXPECT_TRUE(Record.boxes.empty());
+    EXPECT_TRUE(Record.Boxes.empty());
   }
 }
 
 // On a file or pipe only full blocks go out until the end; on a console every line at once.
 TEST_F(MainRoutineTest, UsageReachesAFileInBlocksAndAConsoleByLines) {
-  const std::string expected = ExpectedUsage("askbox.exe") + "Press enter to return...\r\n";
-  for (DWORD type : {FILE_TYPE_DISK, FILE_TYPE_PIPE, FILE_TYPE_CHAR}) {
+  const std::string Expected = ExpectedUsage("askbox.exe") + "Press enter to return...\r\n";
+  for (DWORD Type : {FILE_TYPE_DISK, FILE_TYPE_PIPE, FILE_TYPE_CHAR}) {
     ResetFake();
-    Script.stdoutType = type;
-    Script.input = "\r\n";
+    Script.StdoutType = Type;
+    Script.Input = "\r\n";
     EXPECT_EQ(RunProgram("prog"), 8u);
-    EXPECT_EQ(Record.written, expected);
-    long read = EventIndex("ReadFile(128)");
-    ASSERT_GE(read, 0);
-    size_t writesBeforeRead = 0, bytesBeforeRead = 0;
-    for (long i = 0; i < read; ++i)
-      if (Record.events[i].rfind("WriteFile(", 0) == 0) ++writesBeforeRead;
-    for (size_t i = 0; i < writesBeforeRead; ++i) bytesBeforeRead += Record.writeSizes[i];
-    if (type == FILE_TYPE_CHAR) {
-      EXPECT_EQ(Record.writeSizes.size(), 35u);  // one write per line, the prompt shown before the wait
-      EXPECT_EQ(bytesBeforeRead, expected.size());
+    EXPECT_EQ(Record.Written, Expected);
+    long Read = EventIndex("ReadFile(128)");
+    ASSERT_GE(Read, 0);
+    size_t WritesBeforeRead = 0, BytesBeforeRead = 0;
+    for (long I = 0; I < Read; ++I)
+      if (Record.Events[I].rfind("WriteFile(", 0) == 0) ++WritesBeforeRead;
+    for (size_t I = 0; I < WritesBeforeRead; ++I) BytesBeforeRead += Record.WriteSizes[I];
+    if (Type == FILE_TYPE_CHAR) {
+      EXPECT_EQ(Record.WriteSizes.size(), 35u);  // one write per line, the prompt shown before the wait
+      EXPECT_EQ(BytesBeforeRead, Expected.size());
     } else {
-      EXPECT_EQ(bytesBeforeRead, expected.size() / 128 * 128);
-      for (size_t i = 0; i < writesBeforeRead; ++i) EXPECT_EQ(Record.writeSizes[i], 128u);
-      EXPECT_EQ(Record.writeSizes.back(), expected.size() % 128);
+      EXPECT_EQ(BytesBeforeRead, Expected.size() / 128 * 128);
+      for (size_t I = 0; I < WritesBeforeRead; ++I) EXPECT_EQ(Record.WriteSizes[I], 128u);
+      EXPECT_EQ(Record.WriteSizes.back(), Expected.size() % 128);
     }
   }
 }
 
 struct PauseCase {
-  std::string input;
-  DWORD endCode;
-  size_t readsExpected;
+  std::string Input;
+  DWORD EndCode;
+  size_t ReadsExpected;
 };
 
 TEST_F(MainRoutineTest, PauseEndsAtCarriageReturnOrEndOfInput) {
-  const PauseCase cases[] = {
+  const PauseCase Cases[] = {
       {"\r\n", 0, 1},
       {"\n", 0, 2},
       {"", 0, 1},
@@ -281,35 +281,35 @@ TEST_F(MainRoutineTest, PauseEndsAtCarriageReturnOrEndOfInput) {
       {std::string(300, 'x') + "\r\n", 0, 3},
       {std::string(127, 'x') + "\r\n", 0, 2},
   };
-  for (const PauseCase& c : cases) {
+  for (const PauseCase& C : Cases) {
     ResetFake();
-    Script.input = c.input;
-    Script.readEndCode = c.endCode;
+    Script.Input = C.Input;
+    Script.ReadEndCode = C.EndCode;
     EXPECT_EQ(RunProgram("prog"), 8u);
-    size_t reads = 0;
-    for (const std::string& event : Record.events) reads += event == "ReadFile(128)";
-    EXPECT_EQ(reads, c.readsExpected) << c.input.size();
+    size_t Reads = 0;
+    for (const std::string& Event : Record.Events) Reads += Event == "ReadFile(128)";
+    EXPECT_EQ(Reads, C.ReadsExpected) << C.Input.size();
   }
 }
 
 TEST_F(MainRoutineTest, UsageNamesTheProgramFile) {
   const struct {
-    bool slashSeparates;
-    std::string path;
-    std::string shown;
-  } cases[] = {
+    bool SlashSeparates;
+    std::string Path;
+    std::string Shown;
+  } Cases[] = {
       {false, "C:\\Program Files\\Tools\\ask.exe", "ask.exe"},
       {false, "D:ask.exe", "ask.exe"},
       {false, "", ""},
       {false, "dir/ask.exe", "dir/ask.exe"},
       {true, "/usr/local/bin/askbox", "askbox"},
   };
-  for (const auto& c : cases) {
+  for (const auto& C : Cases) {
     ResetFake();
-    Script.slashSeparatesDirectories = c.slashSeparates;
-    Script.programPath = c.path;
+    Script.SlashSeparatesDirectories = C.SlashSeparates;
+    Script.ProgramPath = C.Path;
     RunProgram("prog caption=x");
-    EXPECT_EQ(Record.written, ExpectedUsage(c.shown));
+    EXPECT_EQ(Record.Written, ExpectedUsage(C.Shown));
   }
 }
 

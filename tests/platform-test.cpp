@@ -12,7 +12,7 @@ namespace {
 
 using namespace platform;
 
-std::string Str(const Text& text) { return std::string(text.Bytes(), text.Length()); }
+std::string Str(const Text& Text) { return std::string(Text.Bytes(), Text.Length()); }
 
 class PlatformTest : public ::testing::Test {
  protected:
@@ -22,46 +22,46 @@ class PlatformTest : public ::testing::Test {
 
 TEST_F(PlatformTest, NamesCompareWithoutAsciiCase) {
   const struct {
-    const char* a;
-    const char* b;
-    bool equal;
-  } cases[] = {
+    const char* A;
+    const char* B;
+    bool Equal;
+  } Cases[] = {
       {"text", "TEXT", true}, {"Caption", "cAPTION", true}, {"text", "tex", false},
       {"text", "text ", false}, {"mode", "node", false}, {"", "", true}, {"a=", "A=", true},
   };
-  for (const auto& c : cases) {
-    int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, c.a, static_cast<int>(strlen(c.a)),
-                                c.b, static_cast<int>(strlen(c.b)));
-    EXPECT_EQ(result == CSTR_EQUAL, c.equal) << c.a << " / " << c.b;
+  for (const auto& C : Cases) {
+    int Result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, C.A, static_cast<int>(strlen(C.A)),
+                                C.B, static_cast<int>(strlen(C.B)));
+    EXPECT_EQ(Result == CSTR_EQUAL, C.Equal) << C.A << " / " << C.B;
   }
-  TStringList list;
-  list.AppendLine(Text("TeXt=value"));
-  EXPECT_EQ(Str(list.ValueOf("text")), "value");
+  TStringList List;
+  List.AppendLine(Text("TeXt=value"));
+  EXPECT_EQ(Str(List.ValueOf("text")), "value");
 }
 
 TEST_F(PlatformTest, CharNextStepsAndStopsAtTheEnd) {
-  const char text[] = "ab";
-  EXPECT_EQ(CharNextA(text), text + 1);
-  EXPECT_EQ(CharNextA(text + 2), text + 2);
+  const char Text[] = "ab";
+  EXPECT_EQ(CharNextA(Text), Text + 1);
+  EXPECT_EQ(CharNextA(Text + 2), Text + 2);
   if (DoubleByte()) {
-    const char pair[] = "\x81\x40z";
-    EXPECT_EQ(CharNextA(pair), pair + 2);
+    const char Pair[] = "\x81\x40z";
+    EXPECT_EQ(CharNextA(Pair), Pair + 2);
   }
 }
 
 TEST_F(PlatformTest, LeadBytesMatchTheCodePage) {
-  CPINFO info;
-  memset(&info, 0, sizeof info);
-  bool enabled = GetSystemMetrics(SM_DBCSENABLED) != 0;
-  ASSERT_NE(GetCPInfo(CP_ACP, &info), 0);
-  if (!enabled) {
-    for (int b = 0; b < 256; ++b) EXPECT_FALSE(IsLeadByte(static_cast<unsigned char>(b))) << b;
+  CPINFO Info;
+  memset(&Info, 0, sizeof Info);
+  bool Enabled = GetSystemMetrics(SM_DBCSENABLED) != 0;
+  ASSERT_NE(GetCPInfo(CP_ACP, &Info), 0);
+  if (!Enabled) {
+    for (int B = 0; B < 256; ++B) EXPECT_FALSE(IsLeadByte(static_cast<unsigned char>(B))) << B;
     EXPECT_EQ(Str(FileNamePart(Text("C:\\a\\\x95\\"))), "");
     return;
   }
-  for (int pair = 0; pair < 12 && (info.LeadByte[pair] | info.LeadByte[pair + 1]); pair += 2)
-    for (int b = info.LeadByte[pair]; b <= info.LeadByte[pair + 1]; ++b)
-      EXPECT_TRUE(IsLeadByte(static_cast<unsigned char>(b))) << b;
+  for (int Pair = 0; Pair < 12 && (Info.LeadByte[Pair] | Info.LeadByte[Pair + 1]); Pair += 2)
+    for (int B = Info.LeadByte[Pair]; B <= Info.LeadByte[Pair + 1]; ++B)
+      EXPECT_TRUE(IsLeadByte(static_cast<unsigned char>(B))) << B;
 }
 
 // Runs only where the system code page is a double-byte one such as 932.
@@ -73,17 +73,17 @@ TEST_F(PlatformTest, DoubleBytePathsUseTheRealLeadBytes) {
   // Every backslash after a lead byte is a trail byte: only the drive's backslash separates.
   EXPECT_EQ(Str(FileNamePart(Text("C:\\\x83\\\x8A\\\x95\\.exe"))), "\x83\\\x8A\\\x95\\.exe");
   EXPECT_EQ(Str(FileNamePart(Text("C:\\\x83\x40\\\x95\\.exe"))), "\x95\\.exe");
-  TStringList list;
-  list.LoadCommaList(Text("\x81,x,y"));
-  ASSERT_EQ(list.LineCount(), 2);
-  EXPECT_EQ(Str(list.LineAt(0)), "\x81,x");
+  TStringList List;
+  List.LoadCommaList(Text("\x81,x,y"));
+  ASSERT_EQ(List.LineCount(), 2);
+  EXPECT_EQ(Str(List.LineAt(0)), "\x81,x");
 }
 
 TEST_F(PlatformTest, ProgramPathIsTheRunningFile) {
-  Text path = ArgumentAt(0);
-  ASSERT_FALSE(path.IsEmpty());
-  std::string name = Str(path);
-  EXPECT_NE(name.find("platform_tests"), std::string::npos) << name;
+  Text Path = ArgumentAt(0);
+  ASSERT_FALSE(Path.IsEmpty());
+  std::string Name = Str(Path);
+  EXPECT_NE(Name.find("platform_tests"), std::string::npos) << Name;
 }
 
 }  // namespace

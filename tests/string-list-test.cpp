@@ -6,16 +6,16 @@
 
 namespace {
 
-std::string Str(const Text& text) { return std::string(text.Bytes(), text.Length()); }
+std::string Str(const Text& Text) { return std::string(Text.Bytes(), Text.Length()); }
 
-std::vector<std::string> Lines(const TStrings& list) {
-  std::vector<std::string> lines;
-  for (int32_t i = 0; i < list.LineCount(); ++i) lines.push_back(Str(list.LineAt(i)));
-  return lines;
+std::vector<std::string> Lines(const TStrings& List) {
+  std::vector<std::string> Lines;
+  for (int32_t I = 0; I < List.LineCount(); ++I) Lines.push_back(Str(List.LineAt(I)));
+  return Lines;
 }
 
-void Fill(TStringList& list, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) list.AppendLine(Text(line.data(), line.size()));
+void Fill(TStringList& List, const std::vector<std::string>& Lines) {
+  for (const std::string& Line : Lines) List.AppendLine(Text(Line.data(), Line.size()));
 }
 
 class StringListTest : public ::testing::Test {
@@ -27,14 +27,14 @@ class StringListTest : public ::testing::Test {
 };
 
 struct LookupCase {
-  std::vector<std::string> lines;
-  const char* name;
-  int32_t index;
-  std::string value;
+  std::vector<std::string> Lines;
+  const char* Name;
+  int32_t Index;
+  std::string Value;
 };
 
 TEST_F(StringListTest, FindsTheFirstLineOfAName) {
-  const LookupCase cases[] = {
+  const LookupCase Cases[] = {
       {{"text=A", "TEXT=B"}, "text", 0, "A"},
       {{"Caption=x", "text=A"}, "TEXT", 1, "A"},
       {{"text=a=b"}, "text", 0, "a=b"},
@@ -45,62 +45,62 @@ TEST_F(StringListTest, FindsTheFirstLineOfAName) {
       {{"=x"}, "", 0, "x"},
       {{"a", "b=", "b=2"}, "b", 1, ""},
   };
-  for (const LookupCase& c : cases) {
-    TStringList list;
-    Fill(list, c.lines);
-    EXPECT_EQ(list.FindName(c.name), c.index) << c.name;
-    EXPECT_EQ(Str(list.ValueOf(c.name)), c.value) << c.name;
+  for (const LookupCase& C : Cases) {
+    TStringList List;
+    Fill(List, C.Lines);
+    EXPECT_EQ(List.FindName(C.Name), C.Index) << C.Name;
+    EXPECT_EQ(Str(List.ValueOf(C.Name)), C.Value) << C.Name;
   }
 }
 
 // Where the comparison calls names of different byte length equal, the value still starts after
 // the line's own "=".
 TEST_F(StringListTest, ValueFollowsTheLinesOwnSeparator) {
-  Script.ignoreSoftHyphen = true;
-  TStringList list;
-  Fill(list, {"te\xADxt=Hello", "mode=8"});
-  EXPECT_EQ(list.FindName("text"), 0);
-  EXPECT_EQ(Str(list.ValueOf("text")), "Hello");
-  TStringList other;
-  Fill(other, {"text=Hi"});
-  EXPECT_EQ(Str(other.ValueOf("t\xAD\xAD" "ext")), "Hi");
+  Script.IgnoreSoftHyphen = true;
+  TStringList List;
+  Fill(List, {"te\xADxt=Hello", "mode=8"});
+  EXPECT_EQ(List.FindName("text"), 0);
+  EXPECT_EQ(Str(List.ValueOf("text")), "Hello");
+  TStringList Other;
+  Fill(Other, {"text=Hi"});
+  EXPECT_EQ(Str(Other.ValueOf("t\xAD\xAD" "ext")), "Hi");
 }
 
 TEST_F(StringListTest, SeparatorPassesOverTrailBytes) {
   UseDoubleByteCodePage();
   StartFakeProcess();
-  TStringList list;
-  Fill(list, {"\x81=x=1", "\x81\x81=y"});
-  EXPECT_EQ(SeparatorOf(list.LineAt(0)), 3);
-  EXPECT_EQ(Str(list.ValueOf("\x81=x")), "1");
-  EXPECT_EQ(SeparatorOf(list.LineAt(1)), 2);
+  TStringList List;
+  Fill(List, {"\x81=x=1", "\x81\x81=y"});
+  EXPECT_EQ(SeparatorOf(List.LineAt(0)), 3);
+  EXPECT_EQ(Str(List.ValueOf("\x81=x")), "1");
+  EXPECT_EQ(SeparatorOf(List.LineAt(1)), 2);
   EXPECT_EQ(SeparatorOf(Text("\x81=")), -1);
 }
 
 struct StoreCase {
-  std::vector<std::string> before;
-  const char* value;
-  std::vector<std::string> after;
+  std::vector<std::string> Before;
+  const char* Value;
+  std::vector<std::string> After;
 };
 
 TEST_F(StringListTest, StoreValueReplacesAppendsOrRemoves) {
-  const StoreCase cases[] = {
+  const StoreCase Cases[] = {
       {{"mode=8"}, "T", {"mode=8", "caption=T"}},
       {{"Caption=", "mode=8"}, "T", {"caption=T", "mode=8"}},
       {{"caption=", "caption=X"}, "", {"caption=X"}},
       {{"mode=8"}, "", {"mode=8"}},
       {{"CAPTION=a", "caption=b"}, "c", {"caption=c", "caption=b"}},
   };
-  for (const StoreCase& c : cases) {
-    TStringList list;
-    Fill(list, c.before);
-    list.StoreValue("caption", Text(c.value));
-    EXPECT_EQ(Lines(list), c.after) << c.value;
+  for (const StoreCase& C : Cases) {
+    TStringList List;
+    Fill(List, C.Before);
+    List.StoreValue("caption", Text(C.Value));
+    EXPECT_EQ(Lines(List), C.After) << C.Value;
   }
 }
 
 TEST_F(StringListTest, CommaListSplitsAtCommasAndBlanks) {
-  const std::pair<std::string, std::vector<std::string>> cases[] = {
+  const std::pair<std::string, std::vector<std::string>> Cases[] = {
       {"lib.dll,3", {"lib.dll", "3"}},
       {"a, b", {"a", "b"}},
       {"a ,b", {"a", "b"}},
@@ -121,71 +121,71 @@ TEST_F(StringListTest, CommaListSplitsAtCommasAndBlanks) {
       {"\"a", {""}},
       {"\"", {""}},
   };
-  for (const auto& c : cases) {
-    TStringList list;
-    Fill(list, {"old"});
-    list.LoadCommaList(Text(c.first.data(), c.first.size()));
-    EXPECT_EQ(Lines(list), c.second) << c.first;
+  for (const auto& C : Cases) {
+    TStringList List;
+    Fill(List, {"old"});
+    List.LoadCommaList(Text(C.first.data(), C.first.size()));
+    EXPECT_EQ(Lines(List), C.second) << C.first;
   }
 }
 
 TEST_F(StringListTest, CommaListStepsOverDoubleByteCharactersWhole) {
   UseDoubleByteCodePage();
   StartFakeProcess();
-  TStringList list;
-  list.LoadCommaList(Text("\x81, \x82,b"));  // a lead byte and the comma after it are one character
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"\x81,", "\x82,b"}));
-  list.LoadCommaList(Text("\"\x81\"\",x\""));  // the quote after a lead byte is its trail byte
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"\x81\"", "x\""}));
+  TStringList List;
+  List.LoadCommaList(Text("\x81, \x82,b"));  // a lead byte and the comma after it are one character
+  EXPECT_EQ(Lines(List), (std::vector<std::string>{"\x81,", "\x82,b"}));
+  List.LoadCommaList(Text("\"\x81\"\",x\""));  // the quote after a lead byte is its trail byte
+  EXPECT_EQ(Lines(List), (std::vector<std::string>{"\x81\"", "x\""}));
 }
 
 TEST_F(StringListTest, ListPrimitivesKeepOrderAndGrowByTheRule) {
-  TStringList list;
-  std::vector<int32_t> capacities;
-  for (int i = 0; i < 100; ++i) {
-    EXPECT_EQ(list.AppendLine(Text(std::to_string(i).c_str())), i);
-    capacities.push_back(list.Capacity());
+  TStringList List;
+  std::vector<int32_t> Capacities;
+  for (int I = 0; I < 100; ++I) {
+    EXPECT_EQ(List.AppendLine(Text(std::to_string(I).c_str())), I);
+    Capacities.push_back(List.Capacity());
   }
-  EXPECT_EQ(capacities[0], 4);
-  EXPECT_EQ(capacities[4], 8);
-  EXPECT_EQ(capacities[8], 12);
-  EXPECT_EQ(capacities[12], 28);
-  EXPECT_EQ(capacities[28], 44);
-  EXPECT_EQ(capacities[44], 60);
-  EXPECT_EQ(capacities[60], 76);
-  EXPECT_EQ(capacities[76], 95);
-  EXPECT_EQ(capacities[95], 118);
-  list.RemoveLine(0);
-  list.RemoveLine(98);
-  EXPECT_EQ(list.LineCount(), 98);
-  EXPECT_EQ(Str(list.LineAt(0)), "1");
-  EXPECT_EQ(Str(list.LineAt(97)), "98");
-  EXPECT_EQ(list.Capacity(), 118);
-  list.ReplaceLine(5, Text("five"));
-  EXPECT_EQ(Str(list.LineAt(5)), "five");
-  list.ClearLines();
-  EXPECT_EQ(list.LineCount(), 0);
-  EXPECT_EQ(list.Capacity(), 0);
+  EXPECT_EQ(Capacities[0], 4);
+  EXPECT_EQ(Capacities[4], 8);
+  EXPECT_EQ(Capacities[8], 12);
+  EXPECT_EQ(Capacities[12], 28);
+  EXPECT_EQ(Capacities[28], 44);
+  EXPECT_EQ(Capacities[44], 60);
+  EXPECT_EQ(Capacities[60], 76);
+  EXPECT_EQ(Capacities[76], 95);
+  EXPECT_EQ(Capacities[95], 118);
+  List.RemoveLine(0);
+  List.RemoveLine(98);
+  EXPECT_EQ(List.LineCount(), 98);
+  EXPECT_EQ(Str(List.LineAt(0)), "1");
+  EXPECT_EQ(Str(List.LineAt(97)), "98");
+  EXPECT_EQ(List.Capacity(), 118);
+  List.ReplaceLine(5, Text("five"));
+  EXPECT_EQ(Str(List.LineAt(5)), "five");
+  List.ClearLines();
+  EXPECT_EQ(List.LineCount(), 0);
+  EXPECT_EQ(List.Capacity(), 0);
 }
 
 TEST_F(StringListTest, LinesAreCopiesOnBothSides) {
-  TStringList list;
-  Text line("abc");
-  list.AppendLine(line);
-  line = Text("changed");
-  Text read = list.LineAt(0);
-  read.MutableBytes()[0] = 'X';
-  EXPECT_EQ(Str(list.LineAt(0)), "abc");
+  TStringList List;
+  Text Line("abc");
+  List.AppendLine(Line);
+  Line = Text("changed");
+  Text Read = List.LineAt(0);
+  Read.MutableBytes()[0] = 'X';
+  EXPECT_EQ(Str(List.LineAt(0)), "abc");
 }
 
 // A bad index ends the run with the report; the list stays as it was.
 TEST_F(StringListTest, BadIndexRaisesTheListError) {
   struct Case {
-    std::vector<std::string> lines;
-    int op;  // 0 LineAt, 1 ReplaceLine, 2 RemoveLine
-    int32_t index;
-    const char* message;
-  } cases[] = {
+    std::vector<std::string> Lines;
+    int Op;  // 0 LineAt, 1 ReplaceLine, 2 RemoveLine
+    int32_t Index;
+    const char* Message;
+  } Cases[] = {
       {{"a"}, 0, 1, "List index out of bounds (1)."},
       {{}, 0, 0, "List index out of bounds (0)."},
       {{"a"}, 0, -1, "List index out of bounds (-1)."},
@@ -193,45 +193,45 @@ TEST_F(StringListTest, BadIndexRaisesTheListError) {
       {{"a", "b"}, 2, 2, "List index out of bounds (2)."},
       {{"a"}, 2, -2147483647 - 1, "List index out of bounds (-2147483648)."},
   };
-  for (const Case& c : cases) {
+  for (const Case& C : Cases) {
     ResetFake();
     StartFakeProcess();
-    TStringList list;
-    Fill(list, c.lines);
-    uint32_t code = RunToExit([&] {
-      if (c.op == 0) list.LineAt(c.index);
-      if (c.op == 1) list.ReplaceLine(c.index, Text("x"));
-      if (c.op == 2) list.RemoveLine(c.index);
+    TStringList List;
+    Fill(List, C.Lines);
+    uint32_t Code = RunToExit([&] {
+      if (C.Op == 0) List.LineAt(C.Index);
+      if (C.Op == 1) List.ReplaceLine(C.Index, Text("x"));
+      if (C.Op == 2) List.RemoveLine(C.Index);
     });
-    EXPECT_EQ(code, 1u) << "index " << c.index;
-    EXPECT_NE(Record.written.find("Exception EStringListError in module askbox.exe at "),
+    EXPECT_EQ(Code, 1u) << "index " << C.Index;
+    EXPECT_NE(Record.Written.find("Exception EStringListError in module askbox.exe at "),
               std::string::npos);
-    EXPECT_NE(Record.written.find(std::string(".\n") + c.message + "\r\n"), std::string::npos)
-        << Record.written;
-    EXPECT_EQ(Lines(list), c.lines);
+    EXPECT_NE(Record.Written.find(std::string(".\n") + C.Message + "\r\n"), std::string::npos)
+        << Record.Written;
+    EXPECT_EQ(Lines(List), C.Lines);
   }
 }
 
 struct NumberCase {
-  std::string text;
-  int32_t result;
+  std::string Text;
+  int32_t Result;
 };
 
 TEST_F(StringListTest, IntOrDefaultAcceptsOnlyWholeNumbers) {
-  const int32_t d = 77;
-  const NumberCase cases[] = {
-      {"12", 12}, {"   12", 12}, {"12 ", d}, {"\t12", d}, {"+5", 5}, {"-0", 0}, {"0", 0},
-      {"000", 0}, {"007", 7}, {"2147483647", 2147483647}, {"2147483648", d},
-      {"-2147483648", -2147483647 - 1}, {"-2147483649", d}, {"$FFFFFFFF", -1},
-      {"$80000000", -2147483647 - 1}, {"$100000000", d}, {"$000000010", 16}, {"0x10", 16},
-      {"0X10", 16}, {"x10", 16}, {"X10", 16}, {"$10", 16}, {"$1f", 31}, {"-$10", d},
-      {"-0x10", d}, {"+0x10", d}, {"$", d}, {"0x", d}, {"x", d}, {"-", d}, {"+", d},
-      {"$1G", d}, {"1e3", d}, {"1.0", d}, {"12abc", d}, {"", d}, {"   ", d},
-      {"00000000000000000012", 12}, {"$0000000000FFFFFFFF", -1}, {"99999999999", d},
-      {"18446744073709551617", d}, {"--1", d}, {"0x0x1", d}, {"00x10", d}, {"1 2", d},
+  const int32_t D = 77;
+  const NumberCase Cases[] = {
+      {"12", 12}, {"   12", 12}, {"12 ", D}, {"\t12", D}, {"+5", 5}, {"-0", 0}, {"0", 0},
+      {"000", 0}, {"007", 7}, {"2147483647", 2147483647}, {"2147483648", D},
+      {"-2147483648", -2147483647 - 1}, {"-2147483649", D}, {"$FFFFFFFF", -1},
+      {"$80000000", -2147483647 - 1}, {"$100000000", D}, {"$000000010", 16}, {"0x10", 16},
+      {"0X10", 16}, {"x10", 16}, {"X10", 16}, {"$10", 16}, {"$1f", 31}, {"-$10", D},
+      {"-0x10", D}, {"+0x10", D}, {"$", D}, {"0x", D}, {"x", D}, {"-", D}, {"+", D},
+      {"$1G", D}, {"1e3", D}, {"1.0", D}, {"12abc", D}, {"", D}, {"   ", D},
+      {"00000000000000000012", 12}, {"$0000000000FFFFFFFF", -1}, {"99999999999", D},
+      {"18446744073709551617", D}, {"--1", D}, {"0x0x1", D}, {"00x10", D}, {"1 2", D},
   };
-  for (const NumberCase& c : cases)
-    EXPECT_EQ(IntOrDefault(Text(c.text.data(), c.text.size()), d), c.result) << "'" << c.text << "'";
+  for (const NumberCase& C : Cases)
+    EXPECT_EQ(IntOrDefault(Text(C.Text.data(), C.Text.size()), D), C.Result) << "'" << C.Text << "'";
 }
 
 }  // namespace

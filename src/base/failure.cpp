@@ -11,32 +11,32 @@ FailureHandler InstalledHandler = nullptr;
 
 }  // namespace
 
-Exception::Exception(const char* message) {
-  message_[0] = '\0';
-  AppendToMessage(message);
+Exception::Exception(const char* Message) {
+  MessageText[0] = '\0';
+  AppendToMessage(Message);
 }
 
-void Exception::AppendToMessage(const char* piece) {
-  size_t length = strlen(message_);
-  size_t count = strlen(piece);
-  if (count > sizeof message_ - 1 - length) count = sizeof message_ - 1 - length;
-  memcpy(message_ + length, piece, count);
-  message_[length + count] = '\0';
+void Exception::AppendToMessage(const char* Piece) {
+  size_t Length = strlen(MessageText);
+  size_t Count = strlen(Piece);
+  if (Count > sizeof MessageText - 1 - Length) Count = sizeof MessageText - 1 - Length;
+  memcpy(MessageText + Length, Piece, Count);
+  MessageText[Length + Count] = '\0';
 }
 
-void Exception::SetMessageWithNumber(const char* prefix, int32_t number, const char* suffix) {
-  char digits[DECIMAL_ROOM + 1];
-  digits[FormatDecimal(digits, number)] = '\0';
-  message_[0] = '\0';
-  AppendToMessage(prefix);
-  AppendToMessage(digits);
-  AppendToMessage(suffix);
+void Exception::SetMessageWithNumber(const char* Prefix, int32_t Number, const char* Suffix) {
+  char Digits[DECIMAL_ROOM + 1];
+  Digits[FormatDecimal(Digits, Number)] = '\0';
+  MessageText[0] = '\0';
+  AppendToMessage(Prefix);
+  AppendToMessage(Digits);
+  AppendToMessage(Suffix);
 }
 
-void InstallFailureHandler(FailureHandler handler) { InstalledHandler = handler; }
+void InstallFailureHandler(FailureHandler Handler) { InstalledHandler = Handler; }
 
-void Raise(const Exception& failure, const void* location) {
-  if (InstalledHandler != nullptr) InstalledHandler(failure, location);
+void Raise(const Exception& Failure, const void* Location) {
+  if (InstalledHandler != nullptr) InstalledHandler(Failure, Location);
   // A handler that returns, or none at all, leaves nothing sane to go on with.
   __builtin_trap();
 }

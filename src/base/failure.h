@@ -12,24 +12,24 @@
 class Exception {
  public:
   virtual const char* ClassName() const { return "Exception"; }
-  const char* Message() const { return message_; }
+  const char* Message() const { return MessageText; }
 
  protected:
-  explicit Exception(const char* message);
+  explicit Exception(const char* Message);
   ~Exception() = default;
-  void SetMessageWithNumber(const char* prefix, int32_t number, const char* suffix);
+  void SetMessageWithNumber(const char* Prefix, int32_t Number, const char* Suffix);
 
  private:
-  void AppendToMessage(const char* piece);
+  void AppendToMessage(const char* Piece);
 
   // Fixed storage, so that raising and reporting never need memory.
-  char message_[64];
+  char MessageText[64];
 };
 
 // Nothing catches a failure: raising it hands it to the handler that start-up installs, which
 // reports it and ends the process. The layers below the run know nothing of the report.
-typedef void (*FailureHandler)(const Exception& failure, const void* location);
-void InstallFailureHandler(FailureHandler handler);
-[[noreturn]] void Raise(const Exception& failure, const void* location);
+typedef void (*FailureHandler)(const Exception& Failure, const void* Location);
+void InstallFailureHandler(FailureHandler Handler);
+[[noreturn]] void Raise(const Exception& Failure, const void* Location);
 
 #endif

@@ -10,13 +10,13 @@ OutOfMemoryHandler InstalledHandler = nullptr;
 
 }  // namespace
 
-void InstallOutOfMemoryHandler(OutOfMemoryHandler handler) { InstalledHandler = handler; }
+void InstallOutOfMemoryHandler(OutOfMemoryHandler Handler) { InstalledHandler = Handler; }
 
-NOINLINE void* RequestMemory(size_t size) {
-  void* block = platform::AllocateBytes(size == 0 ? 1 : size);
-  if (block != nullptr) return block;
+NOINLINE void* RequestMemory(size_t Size) {
+  void* Block = platform::AllocateBytes(Size == 0 ? 1 : Size);
+  if (Block != nullptr) return Block;
   if (InstalledHandler != nullptr) InstalledHandler(CALLER_LOCATION());
   __builtin_trap();
 }
 
-void ReleaseMemory(void* block) { platform::ReleaseBytes(block); }
+void ReleaseMemory(void* Block) { platform::ReleaseBytes(Block); }

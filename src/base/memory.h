@@ -6,12 +6,12 @@
 
 // Never returns null: a refused request goes to the out-of-memory handler, located just after
 // the call of RequestMemory.
-void* RequestMemory(size_t size);
-void ReleaseMemory(void* block);
+void* RequestMemory(size_t Size);
+void ReleaseMemory(void* Block);
 
 // What a refused request does; start-up installs the failure report here, so that this layer
 // needs nothing of the layers above it. The handler must not return.
-typedef void (*OutOfMemoryHandler)(const void* location);
-void InstallOutOfMemoryHandler(OutOfMemoryHandler handler);
+typedef void (*OutOfMemoryHandler)(const void* Location);
+void InstallOutOfMemoryHandler(OutOfMemoryHandler Handler);
 
 #endif

@@ -5,63 +5,63 @@
 
 #include "base/memory.h"
 
-Text::Text(const char* bytes, size_t length) : length_(length) {
-  if (length == 0) return;
-  bytes_ = static_cast<char*>(RequestMemory(length + 1));
-  memcpy(bytes_, bytes, length);
-  bytes_[length] = '\0';
+Text::Text(const char* Bytes, size_t Length) : Size(Length) {
+  if (Length == 0) return;
+  Buffer = static_cast<char*>(RequestMemory(Length + 1));
+  memcpy(Buffer, Bytes, Length);
+  Buffer[Length] = '\0';
 }
 
-Text::Text(const char* nulTerminated) : Text(nulTerminated, strlen(nulTerminated)) {}
+Text::Text(const char* NulTerminated) : Text(NulTerminated, strlen(NulTerminated)) {}
 
-Text::Text(const Text& other) : Text(other.Bytes(), other.length_) {}
+Text::Text(const Text& Other) : Text(Other.Bytes(), Other.Size) {}
 
-Text::Text(Text&& other) noexcept : bytes_(other.bytes_), length_(other.length_) {
-  other.bytes_ = nullptr;
-  other.length_ = 0;
+Text::Text(Text&& Other) noexcept : Buffer(Other.Buffer), Size(Other.Size) {
+  Other.Buffer = nullptr;
+  Other.Size = 0;
 }
 
-Text& Text::operator=(const Text& other) {
-  if (this != &other) *this = Text(other);
+Text& Text::operator=(const Text& Other) {
+  if (this != &Other) *this = Text(Other);
   return *this;
 }
 
-Text& Text::operator=(Text&& other) noexcept {
-  if (this != &other) {
-    ReleaseMemory(bytes_);
-    bytes_ = other.bytes_;
-    length_ = other.length_;
-    other.bytes_ = nullptr;
-    other.length_ = 0;
+Text& Text::operator=(Text&& Other) noexcept {
+  if (this != &Other) {
+    ReleaseMemory(Buffer);
+    Buffer = Other.Buffer;
+    Size = Other.Size;
+    Other.Buffer = nullptr;
+    Other.Size = 0;
   }
   return *this;
 }
 
-Text::~Text() { ReleaseMemory(bytes_); }
+Text::~Text() { ReleaseMemory(Buffer); }
 
-Text Text::OfLength(size_t length) {
-  Text text;
-  if (length == 0) return text;
-  text.bytes_ = static_cast<char*>(RequestMemory(length + 1));
-  text.bytes_[length] = '\0';
-  text.length_ = length;
-  return text;
+Text Text::OfLength(size_t Length) {
+  Text Made;
+  if (Length == 0) return Made;
+  Made.Buffer = static_cast<char*>(RequestMemory(Length + 1));
+  Made.Buffer[Length] = '\0';
+  Made.Size = Length;
+  return Made;
 }
 
-bool Text::Contains(char byte) const {
-  return length_ != 0 && memchr(bytes_, byte, length_) != nullptr;
+bool Text::Contains(char Byte) const {
+  return Size != 0 && memchr(Buffer, Byte, Size) != nullptr;
 }
 
-bool Text::Equals(const char* bytes, size_t length) const {
-  return length == length_ && (length == 0 || memcmp(bytes_, bytes, length) == 0);
+bool Text::Equals(const char* Bytes, size_t Length) const {
+  return Length == Size && (Length == 0 || memcmp(Buffer, Bytes, Length) == 0);
 }
 
-Text Concatenate(const Text& first, const char* middle, size_t middleLength, const Text& last) {
-  Text joined = Text::OfLength(first.Length() + middleLength + last.Length());
-  char* out = joined.MutableBytes();
-  if (out == nullptr) return joined;
-  memcpy(out, first.Bytes(), first.Length());
-  memcpy(out + first.Length(), middle, middleLength);
-  memcpy(out + first.Length() + middleLength, last.Bytes(), last.Length());
-  return joined;
+Text Concatenate(const Text& First, const char* Middle, size_t MiddleLength, const Text& Last) {
+  Text Joined = Text::OfLength(First.Length() + MiddleLength + Last.Length());
+  char* Out = Joined.MutableBytes();
+  if (Out == nullptr) return Joined;
+  memcpy(Out, First.Bytes(), First.Length());
+  memcpy(Out + First.Length(), Middle, MiddleLength);
+  memcpy(Out + First.Length() + MiddleLength, Last.Bytes(), Last.Length());
+  return Joined;
 }

@@ -7,32 +7,32 @@
 class Text {
  public:
   Text() = default;
-  Text(const char* bytes, size_t length);
-  explicit Text(const char* nulTerminated);
-  Text(const Text& other);
-  Text(Text&& other) noexcept;
-  Text& operator=(const Text& other);
-  Text& operator=(Text&& other) noexcept;
+  Text(const char* Bytes, size_t Length);
+  explicit Text(const char* NulTerminated);
+  Text(const Text& Other);
+  Text(Text&& Other) noexcept;
+  Text& operator=(const Text& Other);
+  Text& operator=(Text&& Other) noexcept;
   ~Text();
 
   // A text of the given length whose bytes the caller fills in through Bytes().
-  static Text OfLength(size_t length);
+  static Text OfLength(size_t Length);
 
-  size_t Length() const { return length_; }
-  bool IsEmpty() const { return length_ == 0; }
-  const char* Bytes() const { return bytes_ != nullptr ? bytes_ : ""; }
-  char* MutableBytes() { return bytes_; }
+  size_t Length() const { return Size; }
+  bool IsEmpty() const { return Size == 0; }
+  const char* Bytes() const { return Buffer != nullptr ? Buffer : ""; }
+  char* MutableBytes() { return Buffer; }
   // Always NUL-terminated, so it can be handed to the platform as it stands.
   const char* CString() const { return Bytes(); }
-  unsigned char At(size_t index) const { return static_cast<unsigned char>(bytes_[index]); }
-  bool Contains(char byte) const;
-  bool Equals(const char* bytes, size_t length) const;
+  unsigned char At(size_t Index) const { return static_cast<unsigned char>(Buffer[Index]); }
+  bool Contains(char Byte) const;
+  bool Equals(const char* Bytes, size_t Length) const;
 
  private:
-  char* bytes_ = nullptr;
-  size_t length_ = 0;
+  char* Buffer = nullptr;
+  size_t Size = 0;
 };
 
-Text Concatenate(const Text& first, const char* middle, size_t middleLength, const Text& last);
+Text Concatenate(const Text& First, const char* Middle, size_t MiddleLength, const Text& Last);
 
 #endif

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-void* AllocateBytes(size_t size) { return malloc(size); }
-void ReleaseBytes(void* block) { free(block); }
+void* AllocateBytes(size_t Size) { return malloc(Size); }
+void ReleaseBytes(void* Block) { free(Block); }
 
 }  // namespace platform

@@ -7,8 +7,8 @@
 namespace platform {
 
 // Null when the request cannot be met; never raises.
-void* AllocateBytes(size_t size);
-void ReleaseBytes(void* block);
+void* AllocateBytes(size_t Size);
+void ReleaseBytes(void* Block);
 
 }  // namespace platform
 

@@ -26,62 +26,62 @@ bool ClosedAtStart[STANDARD_DESCRIPTORS];
 DWORD LastError = 0;
 char ModuleStandIn;  // a loaded "module" has no handle here; its address serves as one
 
-size_t WithoutQuotesLength(const char* argument) {
-  size_t length = 0;
-  for (const char* p = argument; *p != '\0'; ++p) length += *p != '"';
-  return length;
+size_t WithoutQuotesLength(const char* Argument) {
+  size_t Length = 0;
+  for (const char* P = Argument; *P != '\0'; ++P) Length += *P != '"';
+  return Length;
 }
 
 // Every argv element becomes one quoted stretch, so that splitting yields it back as exactly one
 // argument, blanks and control bytes included. Double quotes cannot reach an argument on
 // Windows either, so they are dropped; an element left empty is left out, as "" would be.
-void BuildCommandLine(int argc, char** argv) {
-  if (argc <= 0 || argv == nullptr) return;
-  size_t total = 1;
-  for (int i = 0; i < argc; ++i) total += WithoutQuotesLength(argv[i]) + 3;
-  char* line = static_cast<char*>(malloc(total));
-  if (line == nullptr) return;
-  char* out = line;
-  for (int i = 0; i < argc; ++i) {
-    if (i > 0 && WithoutQuotesLength(argv[i]) == 0) continue;
-    if (i > 0) *out++ = ' ';
-    *out++ = '"';
-    for (const char* p = argv[i]; *p != '\0'; ++p)
-      if (*p != '"') *out++ = *p;
-    *out++ = '"';
+void BuildCommandLine(int Argc, char** Argv) {
+  if (Argc <= 0 || Argv == nullptr) return;
+  size_t Total = 1;
+  for (int I = 0; I < Argc; ++I) Total += WithoutQuotesLength(Argv[I]) + 3;
+  char* Line = static_cast<char*>(malloc(Total));
+  if (Line == nullptr) return;
+  char* Out = Line;
+  for (int I = 0; I < Argc; ++I) {
+    if (I > 0 && WithoutQuotesLength(Argv[I]) == 0) continue;
+    if (I > 0) *Out++ = ' ';
+    *Out++ = '"';
+    for (const char* P = Argv[I]; *P != '\0'; ++P)
+      if (*P != '"') *Out++ = *P;
+    *Out++ = '"';
   }
-  *out = '\0';
-  CommandLine = line;
+  *Out = '\0';
+  CommandLine = Line;
 }
 
 // A standard descriptor closed at start keeps a placeholder on /dev/null, so that no file opened
 // later takes its number and is mistaken for it.
 void ReserveClosedDescriptors() {
-  for (int fd = 0; fd < STANDARD_DESCRIPTORS; ++fd) {
-    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    ClosedAtStart[fd] = true;
-    int placeholder = open("/dev/null", O_RDWR);
-    if (placeholder >= 0 && placeholder != fd) {
-      dup2(placeholder, fd);
-      close(placeholder);
+  for (int Fd = 0; Fd < STANDARD_DESCRIPTORS; ++Fd) {
+    if (fcntl(Fd, F_GETFD) != -1 || errno != EBADF) continue;
+    ClosedAtStart[Fd] = true;
+    int Placeholder = open("/dev/null", O_RDWR);
+    if (Placeholder >= 0 && Placeholder != Fd) {
+      dup2(Placeholder, Fd);
+      close(Placeholder);
     }
   }
 }
 
 // glibc hands the arguments to the functions of .init_array, in static programs too.
-void StartPlatform(int argc, char** argv, char**) {
+void StartPlatform(int Argc, char** Argv, char**) {
   ReserveClosedDescriptors();
   // Writing to a pipe whose reader has gone must fail with an error code, not end the process.
   signal(SIGPIPE, SIG_IGN);
-  BuildCommandLine(argc, argv);
+  BuildCommandLine(Argc, Argv);
 }
 
-__attribute__((section(".init_array"), used)) void (*const StartPlatformEntry)(int, char**, char**) =
+__attribute__((section(".init_array"), used)) void (*const START_PLATFORM_ENTRY)(int, char**, char**) =
     StartPlatform;
 
 struct DoubleByteCodeset {
-  const char* name;
-  BYTE ranges[MAX_LEADBYTES];
+  const char* Name;
+  BYTE Ranges[MAX_LEADBYTES];
 };
 
 const DoubleByteCodeset DOUBLE_BYTE_CODESETS[] = {
@@ -95,18 +95,18 @@ const DoubleByteCodeset DOUBLE_BYTE_CODESETS[] = {
 };
 
 const DoubleByteCodeset* CurrentDoubleByteCodeset() {
-  char codeset[32];
-  LocaleCodeset(codeset, sizeof codeset);
-  for (const DoubleByteCodeset& known : DOUBLE_BYTE_CODESETS)
-    if (strcmp(codeset, known.name) == 0) return &known;
+  char Codeset[32];
+  LocaleCodeset(Codeset, sizeof Codeset);
+  for (const DoubleByteCodeset& Known : DOUBLE_BYTE_CODESETS)
+    if (strcmp(Codeset, Known.Name) == 0) return &Known;
   return nullptr;
 }
 
 // The Windows code for the same trouble, so that a failure report reads alike on both systems and
 // never names a trouble that did not happen (errno 5 is EIO here, a denied access there).
 struct CodeOfErrno {
-  int errnoValue;
-  DWORD code;
+  int ErrnoValue;
+  DWORD Code;
 };
 
 const DWORD ERROR_GEN_FAILURE = 31;
@@ -129,46 +129,46 @@ const CodeOfErrno WIN32_CODES[] = {
     {EPIPE, 233},   // ERROR_PIPE_NOT_CONNECTED, what Wine gives for a pipe whose reader has gone
 };
 
-DWORD Win32CodeOf(int errnoValue) {
-  for (const CodeOfErrno& entry : WIN32_CODES)
-    if (entry.errnoValue == errnoValue) return entry.code;
+DWORD Win32CodeOf(int ErrnoValue) {
+  for (const CodeOfErrno& Entry : WIN32_CODES)
+    if (Entry.ErrnoValue == ErrnoValue) return Entry.Code;
   // EIO and everything else: a device fault, a code no message of the report claims.
   return ERROR_GEN_FAILURE;
 }
 
-int DescriptorOf(HANDLE file) { return static_cast<int>(reinterpret_cast<intptr_t>(file)) - 1; }
-HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd + 1)); }
+int DescriptorOf(HANDLE File) { return static_cast<int>(reinterpret_cast<intptr_t>(File)) - 1; }
+HANDLE HandleOf(int Fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(Fd + 1)); }
 
 struct RegionSearch {
-  uintptr_t address;
-  uintptr_t base;
-  uintptr_t start;
-  uintptr_t end;
-  const char* name;
-  bool found;
+  uintptr_t Address;
+  uintptr_t Base;
+  uintptr_t Start;
+  uintptr_t End;
+  const char* Name;
+  bool Found;
 };
 
-int FindRegion(struct dl_phdr_info* info, size_t, void* data) {
-  RegionSearch* search = static_cast<RegionSearch*>(data);
-  uintptr_t lowest = UINTPTR_MAX;
-  for (int i = 0; i < info->dlpi_phnum; ++i)
-    if (info->dlpi_phdr[i].p_type == PT_LOAD && info->dlpi_phdr[i].p_vaddr < lowest)
-      lowest = info->dlpi_phdr[i].p_vaddr;
-  if (lowest == UINTPTR_MAX) return 0;
-  uintptr_t base = info->dlpi_addr + lowest;
-  for (int i = 0; i < info->dlpi_phnum; ++i) {
-    const ElfW(Phdr)& segment = info->dlpi_phdr[i];
-    if (segment.p_type != PT_LOAD) continue;
-    uintptr_t start = info->dlpi_addr + segment.p_vaddr;
-    uintptr_t end = start + segment.p_memsz;
-    bool wanted = search->address != 0 ? search->address >= start && search->address < end
-                                       : base == search->base;
-    if (wanted) {
-      search->base = base;
-      search->start = start;
-      search->end = end;
-      search->name = info->dlpi_name;
-      search->found = true;
+int FindRegion(struct dl_phdr_info* Info, size_t, void* Data) {
+  RegionSearch* Search = static_cast<RegionSearch*>(Data);
+  uintptr_t Lowest = UINTPTR_MAX;
+  for (int I = 0; I < Info->dlpi_phnum; ++I)
+    if (Info->dlpi_phdr[I].p_type == PT_LOAD && Info->dlpi_phdr[I].p_vaddr < Lowest)
+      Lowest = Info->dlpi_phdr[I].p_vaddr;
+  if (Lowest == UINTPTR_MAX) return 0;
+  uintptr_t Base = Info->dlpi_addr + Lowest;
+  for (int I = 0; I < Info->dlpi_phnum; ++I) {
+    const ElfW(Phdr)& Segment = Info->dlpi_phdr[I];
+    if (Segment.p_type != PT_LOAD) continue;
+    uintptr_t Start = Info->dlpi_addr + Segment.p_vaddr;
+    uintptr_t End = Start + Segment.p_memsz;
+    bool Wanted = Search->Address != 0 ? Search->Address >= Start && Search->Address < End
+                                       : Base == Search->Base;
+    if (Wanted) {
+      Search->Base = Base;
+      Search->Start = Start;
+      Search->End = End;
+      Search->Name = Info->dlpi_name;
+      Search->Found = true;
       return 1;
     }
   }
@@ -176,232 +176,232 @@ int FindRegion(struct dl_phdr_info* info, size_t, void* data) {
 }
 
 uintptr_t MainImageBase() {
-  RegionSearch search = {reinterpret_cast<uintptr_t>(&MainImageBase), 0, 0, 0, nullptr, false};
-  dl_iterate_phdr(FindRegion, &search);
-  return search.base;
+  RegionSearch Search = {reinterpret_cast<uintptr_t>(&MainImageBase), 0, 0, 0, nullptr, false};
+  dl_iterate_phdr(FindRegion, &Search);
+  return Search.Base;
 }
 
-DWORD CopyTruncated(const char* source, size_t length, LPSTR out, DWORD size) {
-  if (size == 0) return 0;
+DWORD CopyTruncated(const char* Source, size_t Length, LPSTR Out, DWORD Size) {
+  if (Size == 0) return 0;
   // As on Windows: a name that does not fit is cut, NUL-terminated, and the full size reported.
-  if (length >= size) {
-    memcpy(out, source, size - 1);
-    out[size - 1] = '\0';
-    return size;
+  if (Length >= Size) {
+    memcpy(Out, Source, Size - 1);
+    Out[Size - 1] = '\0';
+    return Size;
   }
-  memcpy(out, source, length);
-  out[length] = '\0';
-  return static_cast<DWORD>(length);
+  memcpy(Out, Source, Length);
+  Out[Length] = '\0';
+  return static_cast<DWORD>(Length);
 }
 
 }  // namespace
 
 LPSTR GetCommandLineA() { return CommandLine; }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  uintptr_t base = reinterpret_cast<uintptr_t>(module);
-  if (base == 0 || base == MainImageBase()) {
-    char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-    if (length <= 0) {
+DWORD GetModuleFileNameA(HMODULE Module, LPSTR FileName, DWORD Size) {
+  uintptr_t Base = reinterpret_cast<uintptr_t>(Module);
+  if (Base == 0 || Base == MainImageBase()) {
+    char Path[4096];
+    ssize_t Length = readlink("/proc/self/exe", Path, sizeof Path);
+    if (Length <= 0) {
       LastError = Win32CodeOf(errno);
       return 0;
     }
-    return CopyTruncated(path, static_cast<size_t>(length), fileName, size);
+    return CopyTruncated(Path, static_cast<size_t>(Length), FileName, Size);
   }
-  RegionSearch search = {0, base, 0, 0, nullptr, false};
-  dl_iterate_phdr(FindRegion, &search);
-  if (!search.found || search.name == nullptr || search.name[0] == '\0') return 0;
-  return CopyTruncated(search.name, strlen(search.name), fileName, size);
+  RegionSearch Search = {0, Base, 0, 0, nullptr, false};
+  dl_iterate_phdr(FindRegion, &Search);
+  if (!Search.Found || Search.Name == nullptr || Search.Name[0] == '\0') return 0;
+  return CopyTruncated(Search.Name, strlen(Search.Name), FileName, Size);
 }
 
-int GetSystemMetrics(int index) {
-  if (index != SM_DBCSENABLED) return 0;
+int GetSystemMetrics(int Index) {
+  if (Index != SM_DBCSENABLED) return 0;
   return CurrentDoubleByteCodeset() != nullptr ? 1 : 0;
 }
 
-BOOL GetCPInfo(UINT, CPINFO* info) {
-  memset(info, 0, sizeof *info);
-  const DoubleByteCodeset* codeset = CurrentDoubleByteCodeset();
-  info->MaxCharSize = codeset != nullptr ? 2 : (LocaleIsUtf8() ? 4 : 1);
-  info->DefaultChar[0] = '?';
-  if (codeset != nullptr) memcpy(info->LeadByte, codeset->ranges, sizeof info->LeadByte);
+BOOL GetCPInfo(UINT, CPINFO* Info) {
+  memset(Info, 0, sizeof *Info);
+  const DoubleByteCodeset* Codeset = CurrentDoubleByteCodeset();
+  Info->MaxCharSize = Codeset != nullptr ? 2 : (LocaleIsUtf8() ? 4 : 1);
+  Info->DefaultChar[0] = '?';
+  if (Codeset != nullptr) memcpy(Info->LeadByte, Codeset->Ranges, sizeof Info->LeadByte);
   return 1;
 }
 
-int CompareStringA(LCID, DWORD flags, LPCSTR string1, int count1, LPCSTR string2, int count2) {
-  if (count1 < 0) count1 = static_cast<int>(strlen(string1));
-  if (count2 < 0) count2 = static_cast<int>(strlen(string2));
-  int shorter = count1 < count2 ? count1 : count2;
-  for (int i = 0; i < shorter; ++i) {
-    unsigned char a = static_cast<unsigned char>(string1[i]);
-    unsigned char b = static_cast<unsigned char>(string2[i]);
-    if ((flags & NORM_IGNORECASE) != 0) {
-      if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a - 'A' + 'a');
-      if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b - 'A' + 'a');
+int CompareStringA(LCID, DWORD Flags, LPCSTR String1, int Count1, LPCSTR String2, int Count2) {
+  if (Count1 < 0) Count1 = static_cast<int>(strlen(String1));
+  if (Count2 < 0) Count2 = static_cast<int>(strlen(String2));
+  int Shorter = Count1 < Count2 ? Count1 : Count2;
+  for (int I = 0; I < Shorter; ++I) {
+    unsigned char A = static_cast<unsigned char>(String1[I]);
+    unsigned char B = static_cast<unsigned char>(String2[I]);
+    if ((Flags & NORM_IGNORECASE) != 0) {
+      if (A >= 'A' && A <= 'Z') A = static_cast<unsigned char>(A - 'A' + 'a');
+      if (B >= 'A' && B <= 'Z') B = static_cast<unsigned char>(B - 'A' + 'a');
     }
-    if (a != b) return a < b ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
+    if (A != B) return A < B ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
   }
-  if (count1 == count2) return CSTR_EQUAL;
-  return count1 < count2 ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
+  if (Count1 == Count2) return CSTR_EQUAL;
+  return Count1 < Count2 ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
 }
 
-LPSTR CharNextA(LPCSTR position) {
-  static int utf8 = -1;
-  static const DoubleByteCodeset* doubleByte = nullptr;
-  if (utf8 < 0) {
-    doubleByte = CurrentDoubleByteCodeset();
-    utf8 = LocaleIsUtf8() ? 1 : 0;
+LPSTR CharNextA(LPCSTR Position) {
+  static int Utf8 = -1;
+  static const DoubleByteCodeset* DoubleByte = nullptr;
+  if (Utf8 < 0) {
+    DoubleByte = CurrentDoubleByteCodeset();
+    Utf8 = LocaleIsUtf8() ? 1 : 0;
   }
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(position);
-  if (*p == 0) return const_cast<LPSTR>(position);
-  if (doubleByte != nullptr) {
-    bool lead = false;
-    for (int i = 0; i + 1 < static_cast<int>(MAX_LEADBYTES) && doubleByte->ranges[i] != 0; i += 2)
-      lead = lead || (*p >= doubleByte->ranges[i] && *p <= doubleByte->ranges[i + 1]);
-    return const_cast<LPSTR>(position + (lead && p[1] != 0 ? 2 : 1));
+  const unsigned char* P = reinterpret_cast<const unsigned char*>(Position);
+  if (*P == 0) return const_cast<LPSTR>(Position);
+  if (DoubleByte != nullptr) {
+    bool Lead = false;
+    for (int I = 0; I + 1 < static_cast<int>(MAX_LEADBYTES) && DoubleByte->Ranges[I] != 0; I += 2)
+      Lead = Lead || (*P >= DoubleByte->Ranges[I] && *P <= DoubleByte->Ranges[I + 1]);
+    return const_cast<LPSTR>(Position + (Lead && P[1] != 0 ? 2 : 1));
   }
-  ++p;
+  ++P;
   // A UTF-8 character is stepped over whole, continuation bytes and all.
-  if (utf8 == 1 && *(p - 1) >= 0xC2)
-    for (int i = 0; i < 3 && (*p & 0xC0) == 0x80; ++i) ++p;
-  return reinterpret_cast<LPSTR>(const_cast<unsigned char*>(p));
+  if (Utf8 == 1 && *(P - 1) >= 0xC2)
+    for (int I = 0; I < 3 && (*P & 0xC0) == 0x80; ++I) ++P;
+  return reinterpret_cast<LPSTR>(const_cast<unsigned char*>(P));
 }
 
 // A Windows console shows the command that runs in it; the closest here is the command line of
 // the process that started this one.
-DWORD GetConsoleTitleA(LPSTR title, DWORD size) {
-  if (size == 0) return 0;
-  char path[64];
-  const char prefix[] = "/proc/";
-  memcpy(path, prefix, sizeof prefix - 1);
-  size_t length = sizeof prefix - 1;
-  length += static_cast<size_t>(FormatDecimal(path + length, getppid()));
-  memcpy(path + length, "/cmdline", sizeof "/cmdline");
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  DWORD filled = 0;
-  while (filled + 1 < size) {
-    ssize_t got = read(fd, title + filled, size - 1 - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    filled += static_cast<DWORD>(got);
+DWORD GetConsoleTitleA(LPSTR Title, DWORD Size) {
+  if (Size == 0) return 0;
+  char Path[64];
+  const char Prefix[] = "/proc/";
+  memcpy(Path, Prefix, sizeof Prefix - 1);
+  size_t Length = sizeof Prefix - 1;
+  Length += static_cast<size_t>(FormatDecimal(Path + Length, getppid()));
+  memcpy(Path + Length, "/cmdline", sizeof "/cmdline");
+  int Fd = open(Path, O_RDONLY | O_CLOEXEC);
+  if (Fd < 0) return 0;
+  DWORD Filled = 0;
+  while (Filled + 1 < Size) {
+    ssize_t Got = read(Fd, Title + Filled, Size - 1 - Filled);
+    if (Got < 0 && errno == EINTR) continue;
+    if (Got <= 0) break;
+    Filled += static_cast<DWORD>(Got);
   }
-  close(fd);
-  while (filled > 0 && title[filled - 1] == '\0') --filled;
-  for (DWORD i = 0; i < filled; ++i)
-    if (title[i] == '\0') title[i] = ' ';
-  title[filled] = '\0';
-  return filled;
+  close(Fd);
+  while (Filled > 0 && Title[Filled - 1] == '\0') --Filled;
+  for (DWORD I = 0; I < Filled; ++I)
+    if (Title[I] == '\0') Title[I] = ' ';
+  Title[Filled] = '\0';
+  return Filled;
 }
 
-HMODULE LoadLibraryA(LPCSTR fileName) {
-  if (fileName == nullptr || fileName[0] == '\0' || access(fileName, R_OK) != 0) {
+HMODULE LoadLibraryA(LPCSTR FileName) {
+  if (FileName == nullptr || FileName[0] == '\0' || access(FileName, R_OK) != 0) {
     LastError = Win32CodeOf(errno != 0 ? errno : ENOENT);
     return nullptr;
   }
   return reinterpret_cast<HMODULE>(&ModuleStandIn);
 }
 
-BOOL GetVersionExA(OSVERSIONINFOA* info) {
-  if (info == nullptr || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) return 0;
-  struct utsname names;
-  if (uname(&names) != 0) return 0;
-  DWORD parts[3] = {0, 0, 0};
-  const char* p = names.release;
-  for (int i = 0; i < 3; ++i) {
-    while (*p >= '0' && *p <= '9') parts[i] = parts[i] * 10 + static_cast<DWORD>(*p++ - '0');
-    if (*p != '.') break;
-    ++p;
+BOOL GetVersionExA(OSVERSIONINFOA* Info) {
+  if (Info == nullptr || Info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) return 0;
+  struct utsname Names;
+  if (uname(&Names) != 0) return 0;
+  DWORD Parts[3] = {0, 0, 0};
+  const char* P = Names.release;
+  for (int I = 0; I < 3; ++I) {
+    while (*P >= '0' && *P <= '9') Parts[I] = Parts[I] * 10 + static_cast<DWORD>(*P++ - '0');
+    if (*P != '.') break;
+    ++P;
   }
-  info->dwMajorVersion = parts[0];
-  info->dwMinorVersion = parts[1];
-  info->dwBuildNumber = parts[2];
-  info->dwPlatformId = 2;
+  Info->dwMajorVersion = Parts[0];
+  Info->dwMinorVersion = Parts[1];
+  Info->dwBuildNumber = Parts[2];
+  Info->dwPlatformId = 2;
   return 1;
 }
 
-HANDLE GetStdHandle(DWORD which) {
-  int fd = which == STD_INPUT_HANDLE ? 0 : which == STD_OUTPUT_HANDLE ? 1 : which == static_cast<DWORD>(-12) ? 2 : -1;
-  if (fd < 0 || ClosedAtStart[fd]) return INVALID_HANDLE_VALUE;
-  return HandleOf(fd);
+HANDLE GetStdHandle(DWORD Which) {
+  int Fd = Which == STD_INPUT_HANDLE ? 0 : Which == STD_OUTPUT_HANDLE ? 1 : Which == static_cast<DWORD>(-12) ? 2 : -1;
+  if (Fd < 0 || ClosedAtStart[Fd]) return INVALID_HANDLE_VALUE;
+  return HandleOf(Fd);
 }
 
-DWORD GetFileType(HANDLE file) {
-  struct stat status;
-  if (file == INVALID_HANDLE_VALUE || fstat(DescriptorOf(file), &status) != 0) return FILE_TYPE_UNKNOWN;
-  if (S_ISCHR(status.st_mode)) return FILE_TYPE_CHAR;
-  if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FILE_TYPE_PIPE;
+DWORD GetFileType(HANDLE File) {
+  struct stat Status;
+  if (File == INVALID_HANDLE_VALUE || fstat(DescriptorOf(File), &Status) != 0) return FILE_TYPE_UNKNOWN;
+  if (S_ISCHR(Status.st_mode)) return FILE_TYPE_CHAR;
+  if (S_ISFIFO(Status.st_mode) || S_ISSOCK(Status.st_mode)) return FILE_TYPE_PIPE;
   return FILE_TYPE_DISK;
 }
 
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, DWORD* written, LPVOID) {
-  const char* bytes = static_cast<const char*>(buffer);
-  DWORD done = 0;
-  while (done < count) {
-    ssize_t moved = write(DescriptorOf(file), bytes + done, count - done);
-    if (moved < 0 && errno == EINTR) continue;
-    if (moved <= 0) {
-      LastError = moved < 0 ? Win32CodeOf(errno) : ERROR_GEN_FAILURE;
-      if (written != nullptr) *written = done;
+BOOL WriteFile(HANDLE File, LPCVOID Buffer, DWORD Count, DWORD* Written, LPVOID) {
+  const char* Bytes = static_cast<const char*>(Buffer);
+  DWORD Done = 0;
+  while (Done < Count) {
+    ssize_t Moved = write(DescriptorOf(File), Bytes + Done, Count - Done);
+    if (Moved < 0 && errno == EINTR) continue;
+    if (Moved <= 0) {
+      LastError = Moved < 0 ? Win32CodeOf(errno) : ERROR_GEN_FAILURE;
+      if (Written != nullptr) *Written = Done;
       return 0;
     }
-    done += static_cast<DWORD>(moved);
+    Done += static_cast<DWORD>(Moved);
   }
-  if (written != nullptr) *written = done;
+  if (Written != nullptr) *Written = Done;
   return 1;
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, DWORD* read, LPVOID) {
-  int fd = DescriptorOf(file);
-  char* bytes = static_cast<char*>(buffer);
+BOOL ReadFile(HANDLE File, LPVOID Buffer, DWORD Count, DWORD* Read, LPVOID) {
+  int Fd = DescriptorOf(File);
+  char* Bytes = static_cast<char*>(Buffer);
   // A terminal delivers a line feed for Enter where a Windows console delivers carriage return
   // and line feed; room is kept so that each line feed can grow into both.
-  bool terminal = isatty(fd) == 1;
-  DWORD ask = terminal ? count / 2 : count;
-  if (ask == 0) ask = count;
-  ssize_t got;
-  do got = ::read(fd, bytes, ask);
-  while (got < 0 && errno == EINTR);
-  if (got < 0) {
+  bool Terminal = isatty(Fd) == 1;
+  DWORD Ask = Terminal ? Count / 2 : Count;
+  if (Ask == 0) Ask = Count;
+  ssize_t Got;
+  do Got = ::read(Fd, Bytes, Ask);
+  while (Got < 0 && errno == EINTR);
+  if (Got < 0) {
     LastError = Win32CodeOf(errno);
-    if (read != nullptr) *read = 0;
+    if (Read != nullptr) *Read = 0;
     return 0;
   }
-  DWORD length = static_cast<DWORD>(got);
-  if (terminal) {
-    DWORD feeds = 0;
-    for (DWORD i = 0; i < length; ++i) feeds += bytes[i] == '\n';
-    for (DWORD i = length, j = length + feeds; i > 0;) {
-      char byte = bytes[--i];
-      bytes[--j] = byte;
-      if (byte == '\n') bytes[--j] = '\r';
+  DWORD Length = static_cast<DWORD>(Got);
+  if (Terminal) {
+    DWORD Feeds = 0;
+    for (DWORD I = 0; I < Length; ++I) Feeds += Bytes[I] == '\n';
+    for (DWORD I = Length, J = Length + Feeds; I > 0;) {
+      char Byte = Bytes[--I];
+      Bytes[--J] = Byte;
+      if (Byte == '\n') Bytes[--J] = '\r';
     }
-    length += feeds;
+    Length += Feeds;
   }
-  if (read != nullptr) *read = length;
+  if (Read != nullptr) *Read = Length;
   return 1;
 }
 
 DWORD GetLastError() { return LastError; }
 
-SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size) {
-  if (info == nullptr || size < sizeof *info) return 0;
-  memset(info, 0, sizeof *info);
-  RegionSearch search = {reinterpret_cast<uintptr_t>(address), 0, 0, 0, nullptr, false};
-  if (search.address == 0 || dl_iterate_phdr(FindRegion, &search) == 0 || !search.found) {
-    info->State = MEM_FREE;
-    return sizeof *info;
+SIZE_T VirtualQuery(LPCVOID Address, MEMORY_BASIC_INFORMATION* Info, SIZE_T Size) {
+  if (Info == nullptr || Size < sizeof *Info) return 0;
+  memset(Info, 0, sizeof *Info);
+  RegionSearch Search = {reinterpret_cast<uintptr_t>(Address), 0, 0, 0, nullptr, false};
+  if (Search.Address == 0 || dl_iterate_phdr(FindRegion, &Search) == 0 || !Search.Found) {
+    Info->State = MEM_FREE;
+    return sizeof *Info;
   }
-  info->BaseAddress = reinterpret_cast<LPVOID>(search.start);
-  info->AllocationBase = reinterpret_cast<LPVOID>(search.base);
-  info->RegionSize = search.end - search.start;
-  info->State = MEM_COMMIT;
-  return sizeof *info;
+  Info->BaseAddress = reinterpret_cast<LPVOID>(Search.Start);
+  Info->AllocationBase = reinterpret_cast<LPVOID>(Search.Base);
+  Info->RegionSize = Search.End - Search.Start;
+  Info->State = MEM_COMMIT;
+  return sizeof *Info;
 }
 
-void ExitProcess(UINT exitCode) { _exit(static_cast<int>(exitCode)); }
+void ExitProcess(UINT ExitCode) { _exit(static_cast<int>(ExitCode)); }
 
-bool IsDirectorySeparator(char byte) { return byte == '/' || byte == '\\'; }
+bool IsDirectorySeparator(char Byte) { return Byte == '/' || Byte == '\\'; }
 
 }  // namespace platform

@@ -5,19 +5,19 @@
 
 // windows.h turns the constants' names into macros, so the seam's values are taken first.
 namespace seam {
-constexpr platform::DWORD serviceNotification = platform::MB_SERVICE_NOTIFICATION;
-constexpr platform::DWORD serviceNotificationNt3x = platform::MB_SERVICE_NOTIFICATION_NT3X;
-constexpr platform::DWORD userIcon = platform::MB_USERICON;
-constexpr platform::DWORD stdOutput = platform::STD_OUTPUT_HANDLE;
-constexpr platform::DWORD stdInput = platform::STD_INPUT_HANDLE;
-constexpr platform::DWORD charDevice = platform::FILE_TYPE_CHAR;
-constexpr platform::DWORD unknownFile = platform::FILE_TYPE_UNKNOWN;
-constexpr platform::DWORD committed = platform::MEM_COMMIT;
-constexpr platform::DWORD brokenPipe = platform::ERROR_BROKEN_PIPE;
-constexpr int dbcsEnabled = platform::SM_DBCSENABLED;
-constexpr platform::LCID userDefault = platform::LOCALE_USER_DEFAULT;
-constexpr platform::DWORD ignoreCase = platform::NORM_IGNORECASE;
-constexpr int equal = platform::CSTR_EQUAL;
+constexpr platform::DWORD SERVICE_NOTIFICATION = platform::MB_SERVICE_NOTIFICATION;
+constexpr platform::DWORD SERVICE_NOTIFICATION_NT3X = platform::MB_SERVICE_NOTIFICATION_NT3X;
+constexpr platform::DWORD USER_ICON = platform::MB_USERICON;
+constexpr platform::DWORD STD_OUTPUT = platform::STD_OUTPUT_HANDLE;
+constexpr platform::DWORD STD_INPUT = platform::STD_INPUT_HANDLE;
+constexpr platform::DWORD CHAR_DEVICE = platform::FILE_TYPE_CHAR;
+constexpr platform::DWORD UNKNOWN_FILE = platform::FILE_TYPE_UNKNOWN;
+constexpr platform::DWORD COMMITTED = platform::MEM_COMMIT;
+constexpr platform::DWORD BROKEN_PIPE = platform::ERROR_BROKEN_PIPE;
+constexpr int DBCS_ENABLED = platform::SM_DBCSENABLED;
+constexpr platform::LCID USER_DEFAULT = platform::LOCALE_USER_DEFAULT;
+constexpr platform::DWORD IGNORE_CASE = platform::NORM_IGNORECASE;
+constexpr int EQUAL = platform::CSTR_EQUAL;
 }  // namespace seam
 
 #include <windows.h>
@@ -32,76 +32,76 @@ static_assert(sizeof(platform::CPINFO) == sizeof(::CPINFO), "CPINFO");
 static_assert(offsetof(platform::CPINFO, LeadByte) == offsetof(::CPINFO, LeadByte), "LeadByte");
 static_assert(sizeof(platform::MEMORY_BASIC_INFORMATION) == sizeof(::MEMORY_BASIC_INFORMATION), "MBI");
 static_assert(offsetof(platform::MEMORY_BASIC_INFORMATION, State) == offsetof(::MEMORY_BASIC_INFORMATION, State), "State");
-static_assert(seam::serviceNotification == MB_SERVICE_NOTIFICATION, "service notification");
-static_assert(seam::serviceNotificationNt3x == MB_SERVICE_NOTIFICATION_NT3X, "old service notification");
-static_assert(seam::userIcon == MB_USERICON, "user icon");
-static_assert(seam::stdOutput == STD_OUTPUT_HANDLE && seam::stdInput == STD_INPUT_HANDLE, "handles");
-static_assert(seam::charDevice == FILE_TYPE_CHAR && seam::unknownFile == FILE_TYPE_UNKNOWN, "file types");
-static_assert(seam::committed == MEM_COMMIT && seam::brokenPipe == ERROR_BROKEN_PIPE, "codes");
-static_assert(seam::dbcsEnabled == SM_DBCSENABLED && seam::userDefault == LOCALE_USER_DEFAULT &&
-                  seam::ignoreCase == NORM_IGNORECASE && seam::equal == CSTR_EQUAL,
+static_assert(seam::SERVICE_NOTIFICATION == MB_SERVICE_NOTIFICATION, "service notification");
+static_assert(seam::SERVICE_NOTIFICATION_NT3X == MB_SERVICE_NOTIFICATION_NT3X, "old service notification");
+static_assert(seam::USER_ICON == MB_USERICON, "user icon");
+static_assert(seam::STD_OUTPUT == STD_OUTPUT_HANDLE && seam::STD_INPUT == STD_INPUT_HANDLE, "handles");
+static_assert(seam::CHAR_DEVICE == FILE_TYPE_CHAR && seam::UNKNOWN_FILE == FILE_TYPE_UNKNOWN, "file types");
+static_assert(seam::COMMITTED == MEM_COMMIT && seam::BROKEN_PIPE == ERROR_BROKEN_PIPE, "codes");
+static_assert(seam::DBCS_ENABLED == SM_DBCSENABLED && seam::USER_DEFAULT == LOCALE_USER_DEFAULT &&
+                  seam::IGNORE_CASE == NORM_IGNORECASE && seam::EQUAL == CSTR_EQUAL,
               "text calls");
 
 namespace platform {
 
 LPSTR GetCommandLineA() { return ::GetCommandLineA(); }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  return ::GetModuleFileNameA(reinterpret_cast<::HMODULE>(module), fileName, size);
+DWORD GetModuleFileNameA(HMODULE Module, LPSTR FileName, DWORD Size) {
+  return ::GetModuleFileNameA(reinterpret_cast<::HMODULE>(Module), FileName, Size);
 }
 
-int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+int GetSystemMetrics(int Index) { return ::GetSystemMetrics(Index); }
 
-BOOL GetCPInfo(UINT codePage, CPINFO* info) {
-  return ::GetCPInfo(codePage, reinterpret_cast<::CPINFO*>(info));
+BOOL GetCPInfo(UINT CodePage, CPINFO* Info) {
+  return ::GetCPInfo(CodePage, reinterpret_cast<::CPINFO*>(Info));
 }
 
-int CompareStringA(LCID locale, DWORD flags, LPCSTR string1, int count1, LPCSTR string2, int count2) {
-  return ::CompareStringA(locale, flags, string1, count1, string2, count2);
+int CompareStringA(LCID Locale, DWORD Flags, LPCSTR String1, int Count1, LPCSTR String2, int Count2) {
+  return ::CompareStringA(Locale, Flags, String1, Count1, String2, Count2);
 }
 
-LPSTR CharNextA(LPCSTR position) { return ::CharNextA(position); }
+LPSTR CharNextA(LPCSTR Position) { return ::CharNextA(Position); }
 
-DWORD GetConsoleTitleA(LPSTR title, DWORD size) { return ::GetConsoleTitleA(title, size); }
+DWORD GetConsoleTitleA(LPSTR Title, DWORD Size) { return ::GetConsoleTitleA(Title, Size); }
 
 HWND GetConsoleWindow() { return reinterpret_cast<HWND>(::GetConsoleWindow()); }
 
-BOOL ShowWindow(HWND window, int command) {
-  return ::ShowWindow(reinterpret_cast<::HWND>(window), command);
+BOOL ShowWindow(HWND Window, int Command) {
+  return ::ShowWindow(reinterpret_cast<::HWND>(Window), Command);
 }
 
-HMODULE LoadLibraryA(LPCSTR fileName) { return reinterpret_cast<HMODULE>(::LoadLibraryA(fileName)); }
+HMODULE LoadLibraryA(LPCSTR FileName) { return reinterpret_cast<HMODULE>(::LoadLibraryA(FileName)); }
 
-BOOL GetVersionExA(OSVERSIONINFOA* info) {
-  return ::GetVersionExA(reinterpret_cast<::OSVERSIONINFOA*>(info));
+BOOL GetVersionExA(OSVERSIONINFOA* Info) {
+  return ::GetVersionExA(reinterpret_cast<::OSVERSIONINFOA*>(Info));
 }
 
-int MessageBoxIndirectA(const MSGBOXPARAMSA* params) {
-  return ::MessageBoxIndirectA(reinterpret_cast<const ::MSGBOXPARAMSA*>(params));
+int MessageBoxIndirectA(const MSGBOXPARAMSA* Params) {
+  return ::MessageBoxIndirectA(reinterpret_cast<const ::MSGBOXPARAMSA*>(Params));
 }
 
-HANDLE GetStdHandle(DWORD which) { return ::GetStdHandle(which); }
+HANDLE GetStdHandle(DWORD Which) { return ::GetStdHandle(Which); }
 
-DWORD GetFileType(HANDLE file) { return ::GetFileType(file); }
+DWORD GetFileType(HANDLE File) { return ::GetFileType(File); }
 
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, DWORD* written, LPVOID overlapped) {
-  return ::WriteFile(file, buffer, count, reinterpret_cast<::DWORD*>(written),
-                     static_cast<::LPOVERLAPPED>(overlapped));
+BOOL WriteFile(HANDLE File, LPCVOID Buffer, DWORD Count, DWORD* Written, LPVOID Overlapped) {
+  return ::WriteFile(File, Buffer, Count, reinterpret_cast<::DWORD*>(Written),
+                     static_cast<::LPOVERLAPPED>(Overlapped));
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, DWORD* read, LPVOID overlapped) {
-  return ::ReadFile(file, buffer, count, reinterpret_cast<::DWORD*>(read),
-                    static_cast<::LPOVERLAPPED>(overlapped));
+BOOL ReadFile(HANDLE File, LPVOID Buffer, DWORD Count, DWORD* Read, LPVOID Overlapped) {
+  return ::ReadFile(File, Buffer, Count, reinterpret_cast<::DWORD*>(Read),
+                    static_cast<::LPOVERLAPPED>(Overlapped));
 }
 
 DWORD GetLastError() { return ::GetLastError(); }
 
-SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size) {
-  return ::VirtualQuery(address, reinterpret_cast<::MEMORY_BASIC_INFORMATION*>(info), size);
+SIZE_T VirtualQuery(LPCVOID Address, MEMORY_BASIC_INFORMATION* Info, SIZE_T Size) {
+  return ::VirtualQuery(Address, reinterpret_cast<::MEMORY_BASIC_INFORMATION*>(Info), Size);
 }
 
-void ExitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
+void ExitProcess(UINT ExitCode) { ::ExitProcess(ExitCode); }
 
-bool IsDirectorySeparator(char byte) { return byte == '\\'; }
+bool IsDirectorySeparator(char Byte) { return Byte == '\\'; }
 
 }  // namespace platform

@@ -9,6 +9,9 @@
 // beside this header, and a test fake can stand in for the real calls on every platform.
 namespace platform {
 
+// The platform's own names, spelt as Win32 spells them.
+// NOLINTBEGIN(readability-identifier-naming)
+
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
@@ -134,30 +137,32 @@ inline bool IS_INTRESOURCE(LPCSTR name) {
   return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
 }
 
+// NOLINTEND(readability-identifier-naming)
+
 LPSTR GetCommandLineA();
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
-int GetSystemMetrics(int index);
-BOOL GetCPInfo(UINT codePage, CPINFO* info);
-int CompareStringA(LCID locale, DWORD flags, LPCSTR string1, int count1, LPCSTR string2,
-                   int count2);
-LPSTR CharNextA(LPCSTR position);
-DWORD GetConsoleTitleA(LPSTR title, DWORD size);
+DWORD GetModuleFileNameA(HMODULE Module, LPSTR FileName, DWORD Size);
+int GetSystemMetrics(int Index);
+BOOL GetCPInfo(UINT CodePage, CPINFO* Info);
+int CompareStringA(LCID Locale, DWORD Flags, LPCSTR String1, int Count1, LPCSTR String2,
+                   int Count2);
+LPSTR CharNextA(LPCSTR Position);
+DWORD GetConsoleTitleA(LPSTR Title, DWORD Size);
 HWND GetConsoleWindow();
-BOOL ShowWindow(HWND window, int command);
-HMODULE LoadLibraryA(LPCSTR fileName);
-BOOL GetVersionExA(OSVERSIONINFOA* info);
-int MessageBoxIndirectA(const MSGBOXPARAMSA* params);
-HANDLE GetStdHandle(DWORD which);
-DWORD GetFileType(HANDLE file);
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, DWORD* written, LPVOID overlapped);
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, DWORD* read, LPVOID overlapped);
+BOOL ShowWindow(HWND Window, int Command);
+HMODULE LoadLibraryA(LPCSTR FileName);
+BOOL GetVersionExA(OSVERSIONINFOA* Info);
+int MessageBoxIndirectA(const MSGBOXPARAMSA* Params);
+HANDLE GetStdHandle(DWORD Which);
+DWORD GetFileType(HANDLE File);
+BOOL WriteFile(HANDLE File, LPCVOID Buffer, DWORD Count, DWORD* Written, LPVOID Overlapped);
+BOOL ReadFile(HANDLE File, LPVOID Buffer, DWORD Count, DWORD* Read, LPVOID Overlapped);
 DWORD GetLastError();
-SIZE_T VirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* info, SIZE_T size);
-[[noreturn]] void ExitProcess(UINT exitCode);
+SIZE_T VirtualQuery(LPCVOID Address, MEMORY_BASIC_INFORMATION* Info, SIZE_T Size);
+[[noreturn]] void ExitProcess(UINT ExitCode);
 
 // Not a Win32 call: whether a byte ends a directory in the platform's paths. Backslash on
 // Windows; the POSIX stand-in takes the slash as well, since its paths are written with it.
-bool IsDirectorySeparator(char byte);
+bool IsDirectorySeparator(char Byte);
 
 }  // namespace platform
 

@@ -17,20 +17,20 @@ const int32_t CODE_OUTPUT_NOT_OPEN = 103;
 const int32_t CODE_INPUT_NOT_OPEN = 104;
 
 struct OutputChannel {
-  bool open;
-  bool writeThrough;
-  HANDLE handle;
-  size_t held;
-  char block[BLOCK_SIZE];
+  bool Open;
+  bool WriteThrough;
+  HANDLE Handle;
+  size_t Held;
+  char Block[BLOCK_SIZE];
 };
 
 struct InputChannel {
-  bool open;
-  bool ended;
-  HANDLE handle;
-  size_t position;
-  size_t filled;
-  unsigned char block[BLOCK_SIZE];
+  bool Open;
+  bool Ended;
+  HANDLE Handle;
+  size_t Position;
+  size_t Filled;
+  unsigned char Block[BLOCK_SIZE];
 };
 
 OutputChannel StdOut;
@@ -39,83 +39,83 @@ InputChannel StdIn;
 int32_t PendingIoError = 0;
 
 bool OpenStdOut() {
-  if (StdOut.open) return true;
-  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  DWORD type = GetFileType(handle);
-  if (type == FILE_TYPE_UNKNOWN) return false;
-  StdOut.open = true;
-  StdOut.handle = handle;
-  StdOut.writeThrough = type == FILE_TYPE_CHAR;
+  if (StdOut.Open) return true;
+  HANDLE Handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (Handle == INVALID_HANDLE_VALUE) return false;
+  DWORD Type = GetFileType(Handle);
+  if (Type == FILE_TYPE_UNKNOWN) return false;
+  StdOut.Open = true;
+  StdOut.Handle = Handle;
+  StdOut.WriteThrough = Type == FILE_TYPE_CHAR;
   return true;
 }
 
 // The block is emptied before the write, so a failed block is lost rather than retried.
 bool WriteBlock() {
-  DWORD count = static_cast<DWORD>(StdOut.held);
-  StdOut.held = 0;
-  DWORD written = 0;
-  if (WriteFile(StdOut.handle, StdOut.block, count, &written, nullptr)) return true;
+  DWORD Count = static_cast<DWORD>(StdOut.Held);
+  StdOut.Held = 0;
+  DWORD Written = 0;
+  if (WriteFile(StdOut.Handle, StdOut.Block, Count, &Written, nullptr)) return true;
   PendingIoError = static_cast<int32_t>(GetLastError());
   return false;
 }
 
-void AppendPiece(const char* bytes, size_t length) {
+void AppendPiece(const char* Bytes, size_t Length) {
   if (!OpenStdOut()) return;
-  while (length > 0) {
-    size_t room = BLOCK_SIZE - StdOut.held;
-    size_t count = length < room ? length : room;
-    memcpy(StdOut.block + StdOut.held, bytes, count);
-    StdOut.held += count;
-    bytes += count;
-    length -= count;
+  while (Length > 0) {
+    size_t Room = BLOCK_SIZE - StdOut.Held;
+    size_t Count = Length < Room ? Length : Room;
+    memcpy(StdOut.Block + StdOut.Held, Bytes, Count);
+    StdOut.Held += Count;
+    Bytes += Count;
+    Length -= Count;
     // A failed write drops the rest of the piece too.
-    if (StdOut.held == BLOCK_SIZE && !WriteBlock()) return;
+    if (StdOut.Held == BLOCK_SIZE && !WriteBlock()) return;
   }
 }
 
 void RefillStdIn() {
-  StdIn.position = 0;
-  StdIn.filled = 0;
-  DWORD count = 0;
-  if (ReadFile(StdIn.handle, StdIn.block, BLOCK_SIZE, &count, nullptr)) {
-    if (count > BLOCK_SIZE) count = BLOCK_SIZE;
-    if (count > 0) {
-      StdIn.filled = count;
+  StdIn.Position = 0;
+  StdIn.Filled = 0;
+  DWORD Count = 0;
+  if (ReadFile(StdIn.Handle, StdIn.Block, BLOCK_SIZE, &Count, nullptr)) {
+    if (Count > BLOCK_SIZE) Count = BLOCK_SIZE;
+    if (Count > 0) {
+      StdIn.Filled = Count;
       return;
     }
-    StdIn.ended = true;
+    StdIn.Ended = true;
   } else {
-    DWORD code = GetLastError();
-    if (code == ERROR_BROKEN_PIPE)
-      StdIn.ended = true;
+    DWORD Code = GetLastError();
+    if (Code == ERROR_BROKEN_PIPE)
+      StdIn.Ended = true;
     else
-      PendingIoError = static_cast<int32_t>(code);
+      PendingIoError = static_cast<int32_t>(Code);
   }
-  StdIn.block[0] = END_OF_INPUT;
-  StdIn.filled = 1;
+  StdIn.Block[0] = END_OF_INPUT;
+  StdIn.Filled = 1;
 }
 
 unsigned char PeekInputByte() {
-  if (!StdIn.open) {
-    HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
-    if (handle == INVALID_HANDLE_VALUE) {
+  if (!StdIn.Open) {
+    HANDLE Handle = GetStdHandle(STD_INPUT_HANDLE);
+    if (Handle == INVALID_HANDLE_VALUE) {
       PendingIoError = CODE_INPUT_NOT_OPEN;
       return END_OF_INPUT;
     }
-    StdIn.open = true;
-    StdIn.handle = handle;
+    StdIn.Open = true;
+    StdIn.Handle = Handle;
   }
-  if (StdIn.position == StdIn.filled) {
-    if (StdIn.ended) return END_OF_INPUT;
+  if (StdIn.Position == StdIn.Filled) {
+    if (StdIn.Ended) return END_OF_INPUT;
     RefillStdIn();
   }
-  return StdIn.block[StdIn.position];
+  return StdIn.Block[StdIn.Position];
 }
 
 // The end-of-input byte is never taken, so every later read sees it again.
 void TakeInputByte() {
-  if (StdIn.block[StdIn.position] != END_OF_INPUT) ++StdIn.position;
+  if (StdIn.Block[StdIn.Position] != END_OF_INPUT) ++StdIn.Position;
 }
 
 }  // namespace
@@ -128,36 +128,36 @@ void ResetConsoleChannels() {
 
 NOINLINE void CheckIo() {
   if (PendingIoError == 0) return;
-  int32_t code = PendingIoError;
+  int32_t Code = PendingIoError;
   PendingIoError = 0;
-  EInOutError failure(code);
-  Raise(failure, CALLER_LOCATION());
+  EInOutError Failure(Code);
+  Raise(Failure, CALLER_LOCATION());
 }
 
-void WriteText(const char* bytes, size_t length) { AppendPiece(bytes, length); }
-void WriteText(const Text& text) { AppendPiece(text.Bytes(), text.Length()); }
-void WriteText(const char* nulTerminated) { AppendPiece(nulTerminated, strlen(nulTerminated)); }
+void WriteText(const char* Bytes, size_t Length) { AppendPiece(Bytes, Length); }
+void WriteText(const Text& Line) { AppendPiece(Line.Bytes(), Line.Length()); }
+void WriteText(const char* NulTerminated) { AppendPiece(NulTerminated, strlen(NulTerminated)); }
 
-void WriteInteger(int32_t value) {
-  char digits[DECIMAL_ROOM];
-  AppendPiece(digits, static_cast<size_t>(FormatDecimal(digits, value)));
+void WriteInteger(int32_t Value) {
+  char Digits[DECIMAL_ROOM];
+  AppendPiece(Digits, static_cast<size_t>(FormatDecimal(Digits, Value)));
 }
 
 void EndLine() {
   AppendPiece("\r\n", 2);
-  if (!StdOut.open) {
+  if (!StdOut.Open) {
     PendingIoError = CODE_OUTPUT_NOT_OPEN;
     return;
   }
-  if (StdOut.writeThrough && StdOut.held > 0) WriteBlock();
+  if (StdOut.WriteThrough && StdOut.Held > 0) WriteBlock();
 }
 
 void ReadLine() {
   for (;;) {
-    unsigned char byte = PeekInputByte();
-    if (byte == END_OF_INPUT) return;
+    unsigned char Byte = PeekInputByte();
+    if (Byte == END_OF_INPUT) return;
     TakeInputByte();
-    if (byte == '\r') {
+    if (Byte == '\r') {
       // A line feed after the carriage return belongs to this line; anything else stays.
       if (PeekInputByte() == '\n') TakeInputByte();
       return;
@@ -166,14 +166,14 @@ void ReadLine() {
 }
 
 void WriteHeldOutput() {
-  if (!StdOut.open || StdOut.held == 0) return;
-  DWORD written = 0;
-  DWORD count = static_cast<DWORD>(StdOut.held);
-  StdOut.held = 0;
-  WriteFile(StdOut.handle, StdOut.block, count, &written, nullptr);
+  if (!StdOut.Open || StdOut.Held == 0) return;
+  DWORD Written = 0;
+  DWORD Count = static_cast<DWORD>(StdOut.Held);
+  StdOut.Held = 0;
+  WriteFile(StdOut.Handle, StdOut.Block, Count, &Written, nullptr);
 }
 
-void EndProcess(uint32_t exitCode) {
+void EndProcess(uint32_t ExitCode) {
   WriteHeldOutput();
-  ExitProcess(exitCode);
+  ExitProcess(ExitCode);
 }

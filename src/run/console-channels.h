@@ -10,10 +10,10 @@
 // Both channels closed, nothing held, nothing pending: the state at process start.
 void ResetConsoleChannels();
 
-void WriteText(const char* bytes, size_t length);
-void WriteText(const Text& text);
-void WriteText(const char* nulTerminated);
-void WriteInteger(int32_t value);
+void WriteText(const char* Bytes, size_t Length);
+void WriteText(const Text& Line);
+void WriteText(const char* NulTerminated);
+void WriteInteger(int32_t Value);
 void EndLine();
 void ReadLine();
 
@@ -26,6 +26,6 @@ void WriteHeldOutput();
 void CheckIo();
 
 // Every exit goes here, so that held output is never lost.
-[[noreturn]] void EndProcess(uint32_t exitCode);
+[[noreturn]] void EndProcess(uint32_t ExitCode);
 
 #endif

@@ -27,19 +27,19 @@ EOutOfMemory* OutOfMemory = nullptr;
 HWND HiddenConsole = nullptr;
 
 struct Appender {
-  char* out;
-  int size;
-  int length;
-  void Add(const char* bytes, size_t count) {
-    for (size_t i = 0; i < count && length < size; ++i) out[length++] = bytes[i];
+  char* Out;
+  int Size;
+  int Length;
+  void Add(const char* Bytes, size_t Count) {
+    for (size_t I = 0; I < Count && Length < Size; ++I) Out[Length++] = Bytes[I];
   }
-  void Add(const char* nulTerminated) { Add(nulTerminated, strlen(nulTerminated)); }
+  void Add(const char* NulTerminated) { Add(NulTerminated, strlen(NulTerminated)); }
 };
 
-[[noreturn]] void ReportOutOfMemory(const void* location) { ReportFailure(*OutOfMemory, location); }
+[[noreturn]] void ReportOutOfMemory(const void* Location) { ReportFailure(*OutOfMemory, Location); }
 
-const char* MessageOfIoCode(int32_t code) {
-  switch (code) {
+const char* MessageOfIoCode(int32_t Code) {
+  switch (Code) {
     case 2: return "File not found";
     case 3: return "Invalid filename";
     case 4: return "Too many open files";
@@ -53,46 +53,46 @@ const char* MessageOfIoCode(int32_t code) {
 
 // The part of a module path after its last directory separator that is not the second byte of
 // a double-byte character.
-const char* ModuleNamePart(const char* path) {
-  size_t length = strlen(path);
-  size_t start = 0;
-  for (size_t i = length; i > 0; --i) {
-    if (IsDirectorySeparator(path[i - 1]) && ByteKindAt(path, i - 1) != BYTE_TRAIL) {
-      start = i;
+const char* ModuleNamePart(const char* Path) {
+  size_t Length = strlen(Path);
+  size_t Start = 0;
+  for (size_t I = Length; I > 0; --I) {
+    if (IsDirectorySeparator(Path[I - 1]) && ByteKindAt(Path, I - 1) != BYTE_TRAIL) {
+      Start = I;
       break;
     }
   }
-  return path + start;
+  return Path + Start;
 }
 
 // Which module holds the location, and how far into it the location lies.
-uint32_t LocateInModule(const void* location, const char** moduleName) {
+uint32_t LocateInModule(const void* Location, const char** ModuleName) {
   ModulePath[0] = '\0';
-  uintptr_t address = reinterpret_cast<uintptr_t>(location);
-  uintptr_t start = DEFAULT_CODE_START;
-  MEMORY_BASIC_INFORMATION region;
-  memset(&region, 0, sizeof region);
-  DWORD length = 0;
-  if (VirtualQuery(location, &region, sizeof region) != 0 && region.State == MEM_COMMIT) {
-    length = GetModuleFileNameA(static_cast<HMODULE>(region.AllocationBase), ModulePath,
+  uintptr_t Address = reinterpret_cast<uintptr_t>(Location);
+  uintptr_t Start = DEFAULT_CODE_START;
+  MEMORY_BASIC_INFORMATION Region;
+  memset(&Region, 0, sizeof Region);
+  DWORD Length = 0;
+  if (VirtualQuery(Location, &Region, sizeof Region) != 0 && Region.State == MEM_COMMIT) {
+    Length = GetModuleFileNameA(static_cast<HMODULE>(Region.AllocationBase), ModulePath,
                                 MODULE_PATH_ROOM);
-    if (length != 0) start = reinterpret_cast<uintptr_t>(region.AllocationBase);
+    if (Length != 0) Start = reinterpret_cast<uintptr_t>(Region.AllocationBase);
   }
-  if (length == 0) length = GetModuleFileNameA(nullptr, ModulePath, MODULE_PATH_ROOM);
-  if (length >= MODULE_PATH_ROOM) length = MODULE_PATH_ROOM - 1;
-  ModulePath[length] = '\0';
-  const char* name = ModuleNamePart(ModulePath);
-  if (strlen(name) > MODULE_NAME_LIMIT) ModulePath[name - ModulePath + MODULE_NAME_LIMIT] = '\0';
-  *moduleName = name;
-  if (address == 0) return 0;
-  return static_cast<uint32_t>(address - start);
+  if (Length == 0) Length = GetModuleFileNameA(nullptr, ModulePath, MODULE_PATH_ROOM);
+  if (Length >= MODULE_PATH_ROOM) Length = MODULE_PATH_ROOM - 1;
+  ModulePath[Length] = '\0';
+  const char* Name = ModuleNamePart(ModulePath);
+  if (strlen(Name) > MODULE_NAME_LIMIT) ModulePath[Name - ModulePath + MODULE_NAME_LIMIT] = '\0';
+  *ModuleName = Name;
+  if (Address == 0) return 0;
+  return static_cast<uint32_t>(Address - Start);
 }
 
 }  // namespace
 
-EInOutError::EInOutError(int32_t code)
-    : Exception(MessageOfIoCode(code) != nullptr ? MessageOfIoCode(code) : ""), code_(code) {
-  if (MessageOfIoCode(code) == nullptr) SetMessageWithNumber("I/O error ", code, "");
+EInOutError::EInOutError(int32_t Code)
+    : Exception(MessageOfIoCode(Code) != nullptr ? MessageOfIoCode(Code) : ""), IoCode(Code) {
+  if (MessageOfIoCode(Code) == nullptr) SetMessageWithNumber("I/O error ", Code, "");
 }
 
 void SetUpFailureReporting() {
@@ -102,40 +102,40 @@ void SetUpFailureReporting() {
   InstallOutOfMemoryHandler(ReportOutOfMemory);
 }
 
-void NoteConsoleHidden(HWND window) { HiddenConsole = window; }
+void NoteConsoleHidden(HWND Window) { HiddenConsole = Window; }
 void NoteConsoleShown() { HiddenConsole = nullptr; }
 
-int FormatFailureReport(char* out, int size, const char* kindName, const char* moduleName,
-                        uint32_t offset, const char* message) {
+int FormatFailureReport(char* Out, int Size, const char* KindName, const char* ModuleName,
+                        uint32_t Offset, const char* Message) {
   static const char HEX_DIGITS[] = "0123456789ABCDEF";
-  char hex[8];
-  for (int i = 7; i >= 0; --i, offset >>= 4) hex[i] = HEX_DIGITS[offset & 0xF];
-  size_t messageLength = strlen(message);
-  bool addFullStop = messageLength > 0 && message[messageLength - 1] != '.';
-  Appender text = {out, size, 0};
-  text.Add("Exception ");
-  text.Add(kindName);
-  text.Add(" in module ");
-  text.Add(moduleName);
-  text.Add(" at ");
-  text.Add(hex, sizeof hex);
-  text.Add(".\n");
-  text.Add(message, messageLength);
-  if (addFullStop) text.Add(".");
-  return text.length;
+  char Hex[8];
+  for (int I = 7; I >= 0; --I, Offset >>= 4) Hex[I] = HEX_DIGITS[Offset & 0xF];
+  size_t MessageLength = strlen(Message);
+  bool AddFullStop = MessageLength > 0 && Message[MessageLength - 1] != '.';
+  Appender Text = {Out, Size, 0};
+  Text.Add("Exception ");
+  Text.Add(KindName);
+  Text.Add(" in module ");
+  Text.Add(ModuleName);
+  Text.Add(" at ");
+  Text.Add(Hex, sizeof Hex);
+  Text.Add(".\n");
+  Text.Add(Message, MessageLength);
+  if (AddFullStop) Text.Add(".");
+  return Text.Length;
 }
 
-void ReportFailure(const Exception& failure, const void* location) {
+void ReportFailure(const Exception& Failure, const void* Location) {
   if (HiddenConsole != nullptr) {
     ShowWindow(HiddenConsole, SW_SHOW);
     HiddenConsole = nullptr;
   }
-  const char* moduleName = "";
-  uint32_t offset = LocateInModule(location, &moduleName);
-  int length = FormatFailureReport(ReportText, REPORT_SIZE, failure.ClassName(), moduleName,
-                                   offset, failure.Message());
+  const char* ModuleName = "";
+  uint32_t Offset = LocateInModule(Location, &ModuleName);
+  int Length = FormatFailureReport(ReportText, REPORT_SIZE, Failure.ClassName(), ModuleName,
+                                   Offset, Failure.Message());
   // A report that cannot be written leaves its code pending, and nothing reads it again.
-  WriteText(ReportText, static_cast<size_t>(length));
+  WriteText(ReportText, static_cast<size_t>(Length));
   EndLine();
   EndProcess(1);
 }

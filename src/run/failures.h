@@ -9,12 +9,12 @@
 
 class EInOutError : public Exception {
  public:
-  explicit EInOutError(int32_t code);
+  explicit EInOutError(int32_t Code);
   const char* ClassName() const override { return "EInOutError"; }
-  int32_t Code() const { return code_; }
+  int32_t Code() const { return IoCode; }
 
  private:
-  int32_t code_;
+  int32_t IoCode;
 };
 
 class EHeapException : public Exception {
@@ -22,7 +22,7 @@ class EHeapException : public Exception {
   const char* ClassName() const override { return "EHeapException"; }
 
  protected:
-  explicit EHeapException(const char* message) : Exception(message) {}
+  explicit EHeapException(const char* Message) : Exception(Message) {}
 };
 
 class EOutOfMemory : public EHeapException {
@@ -36,15 +36,15 @@ class EOutOfMemory : public EHeapException {
 void SetUpFailureReporting();
 
 // Writes the two-line report and ends the process with exit code 1.
-[[noreturn]] void ReportFailure(const Exception& failure, const void* location);
+[[noreturn]] void ReportFailure(const Exception& Failure, const void* Location);
 
 // A console window hidden while the box is up is shown again by the report, so that a failure
 // never takes the user's console away.
-void NoteConsoleHidden(platform::HWND window);
+void NoteConsoleHidden(platform::HWND Window);
 void NoteConsoleShown();
 
 // Exactly as the report writes it; exposed so that tests can check the text apart from a run.
-int FormatFailureReport(char* out, int size, const char* kindName, const char* moduleName,
-                        uint32_t offset, const char* message);
+int FormatFailureReport(char* Out, int Size, const char* KindName, const char* ModuleName,
+                        uint32_t Offset, const char* Message);
 
 #endif

@@ -32,10 +32,10 @@ Text IconName;
 const char INDENT[] = "               ";
 
 struct UsageLine {
-  const char* before;
-  bool hasNumber;
-  int32_t number;
-  const char* after;
+  const char* Before;
+  bool HasNumber;
+  int32_t Number;
+  const char* After;
 };
 
 // Lines 2 to 34; line 1 names the program and is written apart.
@@ -75,26 +75,26 @@ const UsageLine USAGE_LINES[] = {
     {"", true, 9, "     Parameter syntax error"},
 };
 
-void PrintLine(const char* bytes) {
-  WriteText(bytes);
+void PrintLine(const char* Bytes) {
+  WriteText(Bytes);
   EndLine();
   CheckIo();
 }
 
-[[noreturn]] void ShowUsage(bool pause) {
+[[noreturn]] void ShowUsage(bool Pause) {
   WriteText("Usage: ");
   WriteText(FileNamePart(ArgumentAt(0)));
   WriteText(" text= [caption=] [icon=] [button=] [mode=]");
   EndLine();
   CheckIo();
-  for (const UsageLine& line : USAGE_LINES) {
-    WriteText(line.before);
-    if (line.hasNumber) WriteInteger(line.number);
-    WriteText(line.after);
+  for (const UsageLine& Line : USAGE_LINES) {
+    WriteText(Line.Before);
+    if (Line.HasNumber) WriteInteger(Line.Number);
+    WriteText(Line.After);
     EndLine();
     CheckIo();
   }
-  if (pause) {
+  if (Pause) {
     PrintLine("Press enter to return...");
     ReadLine();
     CheckIo();
@@ -104,29 +104,29 @@ void PrintLine(const char* bytes) {
 
 // Copies a value with its NUL into a buffer; a longer value is cut at a character boundary, so
 // that neither the buffer's end nor half a double-byte character is ever written.
-void CopyToBuffer(char* buffer, size_t room, const Text& value) {
-  const char* bytes = value.CString();
-  size_t limit = room - 1;
-  size_t length = value.Length();
-  if (length > limit) {
-    const char* end = bytes;
+void CopyToBuffer(char* Buffer, size_t Room, const Text& Value) {
+  const char* Bytes = Value.CString();
+  size_t Limit = Room - 1;
+  size_t Length = Value.Length();
+  if (Length > Limit) {
+    const char* End = Bytes;
     for (;;) {
-      const char* next = CharNextA(end);
-      if (next == end || static_cast<size_t>(next - bytes) > limit) break;
-      end = next;
+      const char* Next = CharNextA(End);
+      if (Next == End || static_cast<size_t>(Next - Bytes) > Limit) break;
+      End = Next;
     }
-    length = static_cast<size_t>(end - bytes);
+    Length = static_cast<size_t>(End - Bytes);
   }
-  memcpy(buffer, bytes, length);
-  buffer[length] = '\0';
+  memcpy(Buffer, Bytes, Length);
+  Buffer[Length] = '\0';
 }
 
 // An integer resource identifier has 16 bits; any other number falls back to the default, so
 // that it is never taken for the address of a resource name.
-LPCSTR IntegerResource(const Text& item) {
-  int32_t number = IntOrDefault(item, DEFAULT_RESOURCE_NUMBER);
-  if (number < 0 || number > 0xFFFF) number = DEFAULT_RESOURCE_NUMBER;
-  return MAKEINTRESOURCEA(static_cast<WORD>(number));
+LPCSTR IntegerResource(const Text& Item) {
+  int32_t Number = IntOrDefault(Item, DEFAULT_RESOURCE_NUMBER);
+  if (Number < 0 || Number > 0xFFFF) Number = DEFAULT_RESOURCE_NUMBER;
+  return MAKEINTRESOURCEA(static_cast<WORD>(Number));
 }
 
 }  // namespace
@@ -147,13 +147,13 @@ void RunMain() {
   CaptionBuffer[0] = '\0';
   TextBuffer[0] = '\0';
 
-  int argumentCount = ArgumentCount();
-  for (int i = 1; i <= argumentCount; ++i) {
-    Text argument = ArgumentAt(i);
-    Options->AppendLine(argument);
-    if (!argument.Contains('=')) {
+  int NumArguments = ArgumentCount();
+  for (int I = 1; I <= NumArguments; ++I) {
+    Text Argument = ArgumentAt(I);
+    Options->AppendLine(Argument);
+    if (!Argument.Contains('=')) {
       WriteText("Bad parameter option or unquoted text:");
-      WriteText(argument);
+      WriteText(Argument);
       EndLine();
       CheckIo();
       EndProcess(EXIT_BAD_ARGUMENT);
@@ -161,18 +161,18 @@ void RunMain() {
   }
 
   int32_t Mode = IntOrDefault(Options->ValueOf("mode"), 0);
-  if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(argumentCount == 0);
+  if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(NumArguments == 0);
 
   if (Mode & MODE_ICON_FROM_MODULE) {
     TStringList* IconList = new TStringList;
     IconList->LoadCommaList(Options->ValueOf("icon"));
     ExtraStyle |= MB_USERICON;
     BoxParams.hInstance = LoadLibraryA(IconList->LineAt(0).CString());
-    Text resource = IconList->LineAt(1);
+    Text Resource = IconList->LineAt(1);
     if (Mode & MODE_ICON_BY_NUMBER) {
-      BoxParams.lpszIcon = IntegerResource(resource);
+      BoxParams.lpszIcon = IntegerResource(Resource);
     } else {
-      IconName = resource;
+      IconName = Resource;
       BoxParams.lpszIcon = IconName.CString();
     }
     delete IconList;
@@ -192,9 +192,9 @@ void RunMain() {
 
   if ((Mode & (MODE_NO_OWNER | MODE_SERVICE_DESKTOP)) == 0) BoxParams.hwndOwner = GetConsoleWindow();
   if (Mode & MODE_HIDE_CONSOLE) {
-    HWND console = GetConsoleWindow();
-    ShowWindow(console, SW_HIDE);
-    NoteConsoleHidden(console);
+    HWND Console = GetConsoleWindow();
+    ShowWindow(Console, SW_HIDE);
+    NoteConsoleHidden(Console);
   }
 
   CopyToBuffer(TextBuffer, TEXT_ROOM, Options->ValueOf("text"));
@@ -204,12 +204,12 @@ void RunMain() {
   BoxParams.dwStyle = static_cast<DWORD>(IntOrDefault(Options->ValueOf("icon"), 0)) | ExtraStyle |
                       static_cast<DWORD>(IntOrDefault(Options->ValueOf("button"), 0));
 
-  int result = MessageBoxIndirectA(&BoxParams);
+  int Result = MessageBoxIndirectA(&BoxParams);
 
   if (Mode & MODE_HIDE_CONSOLE) {
     ShowWindow(GetConsoleWindow(), SW_SHOW);
     NoteConsoleShown();
   }
-  if (result == 0) PrintLine("MessageBox Failed");
-  EndProcess(static_cast<uint32_t>(result));
+  if (Result == 0) PrintLine("MessageBox Failed");
+  EndProcess(static_cast<uint32_t>(Result));
 }

@@ -3,13 +3,13 @@
 
 #include "base/memory.h"
 
-void* operator new(size_t size) { return RequestMemory(size); }
-void* operator new[](size_t size) { return RequestMemory(size); }
-void operator delete(void* block) noexcept { ReleaseMemory(block); }
-void operator delete[](void* block) noexcept { ReleaseMemory(block); }
-void operator delete(void* block, size_t) noexcept { ReleaseMemory(block); }
-void operator delete[](void* block, size_t) noexcept { ReleaseMemory(block); }
+void* operator new(size_t Size) { return RequestMemory(Size); }
+void* operator new[](size_t Size) { return RequestMemory(Size); }
+void operator delete(void* Block) noexcept { ReleaseMemory(Block); }
+void operator delete[](void* Block) noexcept { ReleaseMemory(Block); }
+void operator delete(void* Block, size_t) noexcept { ReleaseMemory(Block); }
+void operator delete[](void* Block, size_t) noexcept { ReleaseMemory(Block); }
 
 // Without the C++ runtime's support library a pure virtual call has nowhere to go; it cannot
 // happen in this program, but the linker needs the symbol.
-extern "C" void __cxa_pure_virtual() { __builtin_trap(); }
+extern "C" void __cxa_pure_virtual() { __builtin_trap(); }  // NOLINT(readability-identifier-naming)

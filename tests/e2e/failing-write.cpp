@@ -5,15 +5,18 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-extern "C" ssize_t __real_write(int fd, const void* buffer, size_t count);
+// The linker's names for the real call and for its wrapper.
+// NOLINTNEXTLINE(readability-identifier-naming)
+extern "C" ssize_t __real_write(int Fd, const void* Buffer, size_t Count);
 
-extern "C" ssize_t __wrap_write(int fd, const void* buffer, size_t count) {
-  static long calls = 0;
-  static const char* setting = getenv("ASKBOX_FAIL_WRITE");
-  static const char* errorNumber = getenv("ASKBOX_FAIL_ERRNO");
-  if (fd == STDOUT_FILENO && setting != nullptr && ++calls == atol(setting)) {
-    errno = errorNumber != nullptr ? atoi(errorNumber) : EIO;
+// NOLINTNEXTLINE(readability-identifier-naming)
+extern "C" ssize_t __wrap_write(int Fd, const void* Buffer, size_t Count) {
+  static long Calls = 0;
+  static const char* Setting = getenv("ASKBOX_FAIL_WRITE");
+  static const char* ErrorNumber = getenv("ASKBOX_FAIL_ERRNO");
+  if (Fd == STDOUT_FILENO && Setting != nullptr && ++Calls == atol(Setting)) {
+    errno = ErrorNumber != nullptr ? atoi(ErrorNumber) : EIO;
     return -1;
   }
-  return __real_write(fd, buffer, count);
+  return __real_write(Fd, Buffer, Count);
 }

@@ -17,8 +17,8 @@ struct PropertyBroken : std::runtime_error {
 };
 
 struct Target {
-  const char* name;
-  int (*entry)(const uint8_t*, size_t);
+  const char* Name;
+  int (*Entry)(const uint8_t*, size_t);
 };
 
 const Target TARGETS[] = {
@@ -33,33 +33,33 @@ class CorpusReplay : public ::testing::TestWithParam<Target> {};
 
 TEST_P(CorpusReplay, EveryFileKeepsItsProperties) {
   namespace fs = std::filesystem;
-  fs::path directory = fs::path(ASKBOX_FUZZ_CORPUS) / GetParam().name;
-  ASSERT_TRUE(fs::is_directory(directory)) << directory;
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(directory))
-    if (entry.is_regular_file()) files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  ASSERT_FALSE(files.empty()) << directory;
-  for (const fs::path& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  fs::path Directory = fs::path(ASKBOX_FUZZ_CORPUS) / GetParam().Name;
+  ASSERT_TRUE(fs::is_directory(Directory)) << Directory;
+  std::vector<fs::path> Files;
+  for (const auto& Entry : fs::directory_iterator(Directory))
+    if (Entry.is_regular_file()) Files.push_back(Entry.path());
+  std::sort(Files.begin(), Files.end());
+  ASSERT_FALSE(Files.empty()) << Directory;
+  for (const fs::path& File : Files) {
+    std::ifstream In(File, std::ios::binary);
+    std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
     try {
-      GetParam().entry(bytes.data(), bytes.size());
-    } catch (const PropertyBroken& broken) {
-      ADD_FAILURE() << file.filename().string() << ": " << broken.what();
+      GetParam().Entry(Bytes.data(), Bytes.size());
+    } catch (const PropertyBroken& Broken) {
+      ADD_FAILURE() << File.filename().string() << ": " << Broken.what();
     }
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay, ::testing::ValuesIn(TARGETS),
-                         [](const ::testing::TestParamInfo<Target>& info) {
-                           std::string name = info.param.name;
-                           std::replace(name.begin(), name.end(), '-', '_');
-                           return name;
+                         [](const ::testing::TestParamInfo<Target>& Info) {
+                           std::string Name = Info.param.Name;
+                           std::replace(Name.begin(), Name.end(), '-', '_');
+                           return Name;
                          });
 
 }  // namespace
 
-void FuzzFailed(const std::string& what, const char* file, int line) {
-  throw PropertyBroken(std::string(file) + ":" + std::to_string(line) + ": " + what);
+void FuzzFailed(const std::string& What, const char* File, int Line) {
+  throw PropertyBroken(std::string(File) + ":" + std::to_string(Line) + ": " + What);
 }

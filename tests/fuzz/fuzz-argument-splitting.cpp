@@ -9,132 +9,132 @@
 
 namespace {
 
-std::string Str(const Text& text) { return std::string(text.Bytes(), text.Length()); }
+std::string Str(const Text& Text) { return std::string(Text.Bytes(), Text.Length()); }
 
-bool IsSeparator(unsigned char byte) { return byte >= 1 && byte <= 32; }
+bool IsSeparator(unsigned char Byte) { return Byte >= 1 && Byte <= 32; }
 
 // The whole line as a token list, read in one pass: the program-name token first, then every
 // argument up to the first empty one.
-std::vector<std::string> ModelTokens(const std::string& line) {
-  std::vector<std::string> tokens;
-  size_t i = 0;
-  auto at = [&](size_t k) -> unsigned char { return k < line.size() ? line[k] : 0; };
+std::vector<std::string> ModelTokens(const std::string& Line) {
+  std::vector<std::string> Tokens;
+  size_t I = 0;
+  auto At = [&](size_t K) -> unsigned char { return K < Line.size() ? Line[K] : 0; };
   for (;;) {
     for (;;) {
-      if (IsSeparator(at(i))) {
-        ++i;
-      } else if (at(i) == '"' && at(i + 1) == '"') {
-        i += 2;
+      if (IsSeparator(At(I))) {
+        ++I;
+      } else if (At(I) == '"' && At(I + 1) == '"') {
+        I += 2;
       } else {
         break;
       }
     }
-    std::string token;
-    bool quoted = false;
-    for (unsigned char c = at(i); c != 0; c = at(i)) {
-      if (quoted) {
-        if (c == '"') quoted = false;
-        else token += static_cast<char>(c);
-      } else if (IsSeparator(c)) {
+    std::string Token;
+    bool Quoted = false;
+    for (unsigned char C = At(I); C != 0; C = At(I)) {
+      if (Quoted) {
+        if (C == '"') Quoted = false;
+        else Token += static_cast<char>(C);
+      } else if (IsSeparator(C)) {
         break;
-      } else if (c == '"') {
-        quoted = true;
+      } else if (C == '"') {
+        Quoted = true;
       } else {
-        token += static_cast<char>(c);
+        Token += static_cast<char>(C);
       }
-      ++i;
+      ++I;
     }
-    if (token.empty() && !tokens.empty()) return tokens;
-    tokens.push_back(token);
-    if (at(i) == 0) {
+    if (Token.empty() && !Tokens.empty()) return Tokens;
+    Tokens.push_back(Token);
+    if (At(I) == 0) {
       // Nothing more can follow; an empty token here still ends the arguments.
-      return tokens;
+      return Tokens;
     }
   }
 }
 
 struct LeadModel {
-  bool enabled = false;
-  bool lead[256] = {};
+  bool Enabled = false;
+  bool Lead[256] = {};
 };
 
 // Which bytes of a text are the second byte of a double-byte character, walking from its start.
-std::vector<bool> TrailBytes(const std::string& text, const LeadModel& leads) {
-  std::vector<bool> trail(text.size(), false);
-  if (!leads.enabled) return trail;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (leads.lead[static_cast<unsigned char>(text[i])] && i + 1 < text.size()) {
-      trail[i + 1] = true;
-      ++i;
+std::vector<bool> TrailBytes(const std::string& Text, const LeadModel& Leads) {
+  std::vector<bool> Trail(Text.size(), false);
+  if (!Leads.Enabled) return Trail;
+  for (size_t I = 0; I < Text.size(); ++I) {
+    if (Leads.Lead[static_cast<unsigned char>(Text[I])] && I + 1 < Text.size()) {
+      Trail[I + 1] = true;
+      ++I;
     }
   }
-  return trail;
+  return Trail;
 }
 
-std::string ModelFileNamePart(const std::string& path, const LeadModel& leads) {
-  std::vector<bool> trail = TrailBytes(path, leads);
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i)
-    if ((path[i] == '\\' || path[i] == ':') && !trail[i]) start = i + 1;
-  return path.substr(start);
+std::string ModelFileNamePart(const std::string& Path, const LeadModel& Leads) {
+  std::vector<bool> Trail = TrailBytes(Path, Leads);
+  size_t Start = 0;
+  for (size_t I = 0; I < Path.size(); ++I)
+    if ((Path[I] == '\\' || Path[I] == ':') && !Trail[I]) Start = I + 1;
+  return Path.substr(Start);
 }
 
 }  // namespace
 
 // Input: a byte choosing the lead bytes, two range pairs, then the raw command line.
-int FuzzArgumentSplitting(const uint8_t* data, size_t size) {
-  FuzzInput input = {data, size};
-  uint8_t choice = input.Byte();
-  BYTE ranges[4];
-  for (BYTE& b : ranges) b = input.Byte() | 0x80;  // real code pages lead with high bytes only
-  std::string raw = input.Rest();
-  std::string line = raw.substr(0, strnlen(raw.c_str(), raw.size()));
+int FuzzArgumentSplitting(const uint8_t* Data, size_t Size) {
+  FuzzInput Input = {Data, Size};
+  uint8_t Choice = Input.Byte();
+  BYTE Ranges[4];
+  for (BYTE& B : Ranges) B = Input.Byte() | 0x80;  // real code pages lead with high bytes only
+  std::string Raw = Input.Rest();
+  std::string Line = Raw.substr(0, strnlen(Raw.c_str(), Raw.size()));
 
   ResetFake();
-  LeadModel leads;
-  if (choice & 1) {
-    const BYTE shiftJis[4] = {0x81, 0x9F, 0xE0, 0xFC};
-    const BYTE* chosen = (choice & 2) ? shiftJis : ranges;
-    UseDoubleByteCodePage(chosen, 4);
-    for (int pair = 0; pair < 4; pair += 2)
-      for (int b = chosen[pair]; b <= chosen[pair + 1]; ++b) leads.lead[b] = true;
-    for (bool set : leads.lead) leads.enabled = leads.enabled || set;
+  LeadModel Leads;
+  if (Choice & 1) {
+    const BYTE ShiftJis[4] = {0x81, 0x9F, 0xE0, 0xFC};
+    const BYTE* Chosen = (Choice & 2) ? ShiftJis : Ranges;
+    UseDoubleByteCodePage(Chosen, 4);
+    for (int Pair = 0; Pair < 4; Pair += 2)
+      for (int B = Chosen[Pair]; B <= Chosen[Pair + 1]; ++B) Leads.Lead[B] = true;
+    for (bool Set : Leads.Lead) Leads.Enabled = Leads.Enabled || Set;
   }
-  std::vector<std::string> tokens = ModelTokens(line);
-  std::vector<std::string> expected(tokens.begin() + 1, tokens.end());
-  Script.commandLine = raw;
-  Script.programPath = tokens[0];
+  std::vector<std::string> Tokens = ModelTokens(Line);
+  std::vector<std::string> Expected(Tokens.begin() + 1, Tokens.end());
+  Script.CommandLine = Raw;
+  Script.ProgramPath = Tokens[0];
   StartFakeProcess();
 
-  int count = ArgumentCount();
-  FUZZ_CHECK(count == static_cast<int>(expected.size()),
-             "ArgumentCount " + std::to_string(count) + " for " + Printable(line));
-  auto expectedAt = [&](long index) -> std::string {
-    if (index == 0) return tokens[0].substr(0, 260);
-    if (index < 1 || index > count) return "";
-    return expected[index - 1];
+  int Count = ArgumentCount();
+  FUZZ_CHECK(Count == static_cast<int>(Expected.size()),
+             "ArgumentCount " + std::to_string(Count) + " for " + Printable(Line));
+  auto ExpectedAt = [&](long Index) -> std::string {
+    if (Index == 0) return Tokens[0].substr(0, 260);
+    if (Index < 1 || Index > Count) return "";
+    return Expected[Index - 1];
   };
-  auto checkAt = [&](long index) {
-    std::string got = Str(ArgumentAt(static_cast<int>(index)));
-    FUZZ_CHECK(got == expectedAt(index), "ArgumentAt(" + std::to_string(index) + ") gave " +
-                                             Printable(got) + " for " + Printable(line));
+  auto CheckAt = [&](long Index) {
+    std::string Got = Str(ArgumentAt(static_cast<int>(Index)));
+    FUZZ_CHECK(Got == ExpectedAt(Index), "ArgumentAt(" + std::to_string(Index) + ") gave " +
+                                             Printable(Got) + " for " + Printable(Line));
   };
-  for (int i = 1; i <= count + 1; ++i) checkAt(i);
+  for (int I = 1; I <= Count + 1; ++I) CheckAt(I);
   // The order the main routine never uses must give the same texts: backwards, then jumps.
-  for (int i = count + 1; i >= -1; --i) checkAt(i);
-  uint32_t state = static_cast<uint32_t>(size) * 2654435761u + choice;
-  for (int n = 0; n < 16 && count > 0; ++n) {
-    state = state * 1103515245u + 12345u;
-    checkAt(static_cast<long>(state >> 8) % (count + 3) - 1);
+  for (int I = Count + 1; I >= -1; --I) CheckAt(I);
+  uint32_t State = static_cast<uint32_t>(Size) * 2654435761u + Choice;
+  for (int N = 0; N < 16 && Count > 0; ++N) {
+    State = State * 1103515245u + 12345u;
+    CheckAt(static_cast<long>(State >> 8) % (Count + 3) - 1);
   }
-  FUZZ_CHECK(ArgumentCount() == count, "a second ArgumentCount differs");
+  FUZZ_CHECK(ArgumentCount() == Count, "a second ArgumentCount differs");
 
-  for (const std::string& path : tokens) {
-    std::string got = Str(FileNamePart(Text(path.data(), path.size())));
-    FUZZ_CHECK(got == ModelFileNamePart(path, leads),
-               "FileNamePart " + Printable(path) + " gave " + Printable(got));
+  for (const std::string& Path : Tokens) {
+    std::string Got = Str(FileNamePart(Text(Path.data(), Path.size())));
+    FUZZ_CHECK(Got == ModelFileNamePart(Path, Leads),
+               "FileNamePart " + Printable(Path) + " gave " + Printable(Got));
   }
-  std::string got = Str(FileNamePart(Text(line.data(), line.size())));
-  FUZZ_CHECK(got == ModelFileNamePart(line, leads), "FileNamePart of the line gave " + Printable(got));
+  std::string Got = Str(FileNamePart(Text(Line.data(), Line.size())));
+  FUZZ_CHECK(Got == ModelFileNamePart(Line, Leads), "FileNamePart of the line gave " + Printable(Got));
   return 0;
 }

@@ -9,109 +9,109 @@
 
 namespace {
 
-std::string Str(const Text& text) { return std::string(text.Bytes(), text.Length()); }
+std::string Str(const Text& Text) { return std::string(Text.Bytes(), Text.Length()); }
 
 struct Model {
-  std::string text;
-  bool lead[256] = {};
-  unsigned char At(size_t i) const { return i < text.size() ? text[i] : 0; }
-  bool IsBlank(size_t i) const { return At(i) >= 1 && At(i) <= 32; }
+  std::string Text;
+  bool Lead[256] = {};
+  unsigned char At(size_t I) const { return I < Text.size() ? Text[I] : 0; }
+  bool IsBlank(size_t I) const { return At(I) >= 1 && At(I) <= 32; }
   // As the platform steps: a lead byte takes the next byte with it, unless the text ends there.
-  size_t Next(size_t i) const {
-    if (At(i) == 0) return i;
-    return i + (lead[At(i)] && At(i + 1) != 0 ? 2 : 1);
+  size_t Next(size_t I) const {
+    if (At(I) == 0) return I;
+    return I + (Lead[At(I)] && At(I + 1) != 0 ? 2 : 1);
   }
-  size_t SkipBlanks(size_t i) const {
-    while (IsBlank(i)) i = Next(i);
-    return i;
+  size_t SkipBlanks(size_t I) const {
+    while (IsBlank(I)) I = Next(I);
+    return I;
   }
   // The first double quote from start on that is not the second byte of a pair, the pairs
   // reckoned from start. A quote byte that begins a pair still counts as a quote.
-  size_t FindQuote(size_t start) const {
-    bool trail = false;
-    for (size_t i = start; At(i) != 0; ++i) {
-      if (At(i) == '"' && !trail) return i;
-      trail = !trail && lead[At(i)] && At(i + 1) != 0;
+  size_t FindQuote(size_t Start) const {
+    bool Trail = false;
+    for (size_t I = Start; At(I) != 0; ++I) {
+      if (At(I) == '"' && !Trail) return I;
+      Trail = !Trail && Lead[At(I)] && At(I + 1) != 0;
     }
     return std::string::npos;
   }
 
   std::vector<std::string> Items() const {
-    std::vector<std::string> items;
-    size_t i = SkipBlanks(0);
-    while (At(i) != 0) {
-      std::string item;
-      if (At(i) == '"') {
-        size_t from = i + 1;
+    std::vector<std::string> Items;
+    size_t I = SkipBlanks(0);
+    while (At(I) != 0) {
+      std::string Item;
+      if (At(I) == '"') {
+        size_t From = I + 1;
         for (;;) {
-          size_t quote = FindQuote(from);
-          if (quote != std::string::npos && At(quote + 1) == '"') {
-            item += text.substr(from, quote + 1 - from);
-            from = quote + 2;
+          size_t Quote = FindQuote(From);
+          if (Quote != std::string::npos && At(Quote + 1) == '"') {
+            Item += Text.substr(From, Quote + 1 - From);
+            From = Quote + 2;
             continue;
           }
-          if (quote == std::string::npos) {
+          if (Quote == std::string::npos) {
             // Unclosed: the last byte stands where the closing quote would, and stays out.
-            size_t end = strnlen(text.c_str() + from, text.size() - from) + from;
-            item += text.substr(from, end > from ? end - 1 - from : 0);
-            i = end;
+            size_t End = strnlen(Text.c_str() + From, Text.size() - From) + From;
+            Item += Text.substr(From, End > From ? End - 1 - From : 0);
+            I = End;
           } else {
-            item += text.substr(from, quote - from);
-            i = quote + 1;
+            Item += Text.substr(From, Quote - From);
+            I = Quote + 1;
           }
           break;
         }
       } else {
-        size_t start = i;
-        while (At(i) != 0 && At(i) != ',' && !IsBlank(i)) i = Next(i);
-        item = text.substr(start, i - start);
+        size_t Start = I;
+        while (At(I) != 0 && At(I) != ',' && !IsBlank(I)) I = Next(I);
+        Item = Text.substr(Start, I - Start);
       }
-      items.push_back(item);
-      i = SkipBlanks(i);
-      if (At(i) == ',') i = SkipBlanks(Next(i));
+      Items.push_back(Item);
+      I = SkipBlanks(I);
+      if (At(I) == ',') I = SkipBlanks(Next(I));
     }
-    return items;
+    return Items;
   }
 };
 
-std::vector<std::string> Lines(const TStringList& list) {
-  std::vector<std::string> lines;
-  for (int32_t i = 0; i < list.LineCount(); ++i) lines.push_back(Str(list.LineAt(i)));
-  return lines;
+std::vector<std::string> Lines(const TStringList& List) {
+  std::vector<std::string> Lines;
+  for (int32_t I = 0; I < List.LineCount(); ++I) Lines.push_back(Str(List.LineAt(I)));
+  return Lines;
 }
 
 }  // namespace
 
 // Input: a byte choosing the lead bytes, three range pairs, then the text (up to its first NUL).
-int FuzzCommaList(const uint8_t* data, size_t size) {
-  FuzzInput input = {data, size};
-  uint8_t choice = input.Byte();
-  BYTE ranges[6];
-  for (BYTE& b : ranges) b = input.Byte();
-  std::string raw = input.Rest();
+int FuzzCommaList(const uint8_t* Data, size_t Size) {
+  FuzzInput Input = {Data, Size};
+  uint8_t Choice = Input.Byte();
+  BYTE Ranges[6];
+  for (BYTE& B : Ranges) B = Input.Byte();
+  std::string Raw = Input.Rest();
 
   ResetFake();
-  Model model;
-  model.text = raw.substr(0, strnlen(raw.c_str(), raw.size()));
-  if (choice & 1) {
-    const BYTE shiftJis[6] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-    const BYTE* chosen = (choice & 2) ? shiftJis : ranges;
-    UseDoubleByteCodePage(chosen, 6);
-    for (int pair = 0; pair < 6 && (chosen[pair] | chosen[pair + 1]); pair += 2)
-      for (int b = chosen[pair]; b <= chosen[pair + 1]; ++b) model.lead[b] = true;
+  Model Model;
+  Model.Text = Raw.substr(0, strnlen(Raw.c_str(), Raw.size()));
+  if (Choice & 1) {
+    const BYTE ShiftJis[6] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
+    const BYTE* Chosen = (Choice & 2) ? ShiftJis : Ranges;
+    UseDoubleByteCodePage(Chosen, 6);
+    for (int Pair = 0; Pair < 6 && (Chosen[Pair] | Chosen[Pair + 1]); Pair += 2)
+      for (int B = Chosen[Pair]; B <= Chosen[Pair + 1]; ++B) Model.Lead[B] = true;
   }
   StartFakeProcess();
 
-  std::vector<std::string> expected = model.Items();
-  TStringList list;
+  std::vector<std::string> Expected = Model.Items();
+  TStringList List;
   // Whatever the list held before is gone.
-  for (int i = 0; i < (choice >> 4); ++i) list.AppendLine(Text("old"));
-  list.LoadCommaList(Text(model.text.data(), model.text.size()));
-  std::vector<std::string> got = Lines(list);
-  std::string shown;
-  for (const std::string& line : got) shown += Printable(line) + " ";
-  FUZZ_CHECK(got == expected, "LoadCommaList " + Printable(model.text) + " gave " + shown);
-  list.LoadCommaList(Text(model.text.data(), model.text.size()));
-  FUZZ_CHECK(Lines(list) == expected, "a second LoadCommaList differs");
+  for (int I = 0; I < (Choice >> 4); ++I) List.AppendLine(Text("old"));
+  List.LoadCommaList(Text(Model.Text.data(), Model.Text.size()));
+  std::vector<std::string> Got = Lines(List);
+  std::string Shown;
+  for (const std::string& Line : Got) Shown += Printable(Line) + " ";
+  FUZZ_CHECK(Got == Expected, "LoadCommaList " + Printable(Model.Text) + " gave " + Shown);
+  List.LoadCommaList(Text(Model.Text.data(), Model.Text.size()));
+  FUZZ_CHECK(Lines(List) == Expected, "a second LoadCommaList differs");
   return 0;
 }

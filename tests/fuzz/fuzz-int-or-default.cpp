@@ -7,76 +7,76 @@
 
 namespace {
 
-bool AllOf(const std::string& text, const char* set) {
-  return !text.empty() && text.find_first_not_of(set) == std::string::npos;
+bool AllOf(const std::string& Text, const char* Set) {
+  return !Text.empty() && Text.find_first_not_of(Set) == std::string::npos;
 }
 
-std::string WithoutLeadingZeros(const std::string& digits) {
-  size_t first = digits.find_first_not_of('0');
-  return first == std::string::npos ? "" : digits.substr(first);
+std::string WithoutLeadingZeros(const std::string& Digits) {
+  size_t First = Digits.find_first_not_of('0');
+  return First == std::string::npos ? "" : Digits.substr(First);
 }
 
 // The value the text spells, or false when it spells none; by pattern and string comparison of
 // the digits with the limits, with no digit-by-digit accumulation.
-bool Spelled(const std::string& whole, int32_t* value) {
-  size_t start = whole.find_first_not_of(' ');
-  if (start == std::string::npos) return false;
-  std::string text = whole.substr(start);
-  const char* decimal = "0123456789";
-  const char* hexadecimal = "0123456789abcdefABCDEF";
+bool Spelled(const std::string& Whole, int32_t* Value) {
+  size_t Start = Whole.find_first_not_of(' ');
+  if (Start == std::string::npos) return false;
+  std::string Rest = Whole.substr(Start);
+  const char* Decimal = "0123456789";
+  const char* Hexadecimal = "0123456789abcdefABCDEF";
 
-  std::string hexDigits;
-  bool hex = false;
-  for (const char* prefix : {"0x", "0X", "$", "x", "X"}) {
-    size_t length = strlen(prefix);
-    if (text.compare(0, length, prefix) == 0 && AllOf(text.substr(length), hexadecimal)) {
-      hexDigits = text.substr(length);
-      hex = true;
+  std::string HexDigits;
+  bool Hex = false;
+  for (const char* Prefix : {"0x", "0X", "$", "x", "X"}) {
+    size_t Length = strlen(Prefix);
+    if (Rest.compare(0, Length, Prefix) == 0 && AllOf(Rest.substr(Length), Hexadecimal)) {
+      HexDigits = Rest.substr(Length);
+      Hex = true;
       break;
     }
   }
-  if (hex) {
-    std::string significant = WithoutLeadingZeros(hexDigits);
-    if (significant.size() > 8) return false;
-    *value = static_cast<int32_t>(significant.empty() ? 0 : strtoul(significant.c_str(), nullptr, 16));
+  if (Hex) {
+    std::string Significant = WithoutLeadingZeros(HexDigits);
+    if (Significant.size() > 8) return false;
+    *Value = static_cast<int32_t>(Significant.empty() ? 0 : strtoul(Significant.c_str(), nullptr, 16));
     return true;
   }
 
-  bool negative = text[0] == '-';
-  std::string digits = (text[0] == '-' || text[0] == '+') ? text.substr(1) : text;
-  if (!AllOf(digits, decimal)) return false;
-  std::string significant = WithoutLeadingZeros(digits);
-  std::string limit = negative ? "2147483648" : "2147483647";
-  if (significant.size() > limit.size() ||
-      (significant.size() == limit.size() && significant > limit))
+  bool Negative = Rest[0] == '-';
+  std::string Digits = (Rest[0] == '-' || Rest[0] == '+') ? Rest.substr(1) : Rest;
+  if (!AllOf(Digits, Decimal)) return false;
+  std::string Significant = WithoutLeadingZeros(Digits);
+  std::string Limit = Negative ? "2147483648" : "2147483647";
+  if (Significant.size() > Limit.size() ||
+      (Significant.size() == Limit.size() && Significant > Limit))
     return false;
-  long long magnitude = significant.empty() ? 0 : strtoll(significant.c_str(), nullptr, 10);
-  *value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+  long long Magnitude = Significant.empty() ? 0 : strtoll(Significant.c_str(), nullptr, 10);
+  *Value = static_cast<int32_t>(Negative ? -Magnitude : Magnitude);
   return true;
 }
 
 }  // namespace
 
 // Input: four bytes of the default, then the text.
-int FuzzIntOrDefault(const uint8_t* data, size_t size) {
-  FuzzInput input = {data, size};
-  uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i) bits = bits << 8 | input.Byte();
-  int32_t defaultValue = static_cast<int32_t>(bits);
-  std::string text = input.Rest();
+int FuzzIntOrDefault(const uint8_t* Data, size_t Size) {
+  FuzzInput Input = {Data, Size};
+  uint32_t Bits = 0;
+  for (int I = 0; I < 4; ++I) Bits = Bits << 8 | Input.Byte();
+  int32_t DefaultValue = static_cast<int32_t>(Bits);
+  std::string Spelling = Input.Rest();
 
   ResetFake();
   StartFakeProcess();
-  int32_t expected = defaultValue;
-  Spelled(text, &expected);
-  int32_t got = IntOrDefault(text.data(), text.size(), defaultValue);
-  FUZZ_CHECK(got == expected, "IntOrDefault(" + Printable(text) + ", " + std::to_string(defaultValue) +
-                                  ") gave " + std::to_string(got) + ", not " + std::to_string(expected));
+  int32_t Expected = DefaultValue;
+  Spelled(Spelling, &Expected);
+  int32_t Got = IntOrDefault(Spelling.data(), Spelling.size(), DefaultValue);
+  FUZZ_CHECK(Got == Expected, "IntOrDefault(" + Printable(Spelling) + ", " + std::to_string(DefaultValue) +
+                                  ") gave " + std::to_string(Got) + ", not " + std::to_string(Expected));
   // A text never holds a NUL, so the Text form sees the bytes before the first one.
-  std::string stored = text.substr(0, strnlen(text.c_str(), text.size()));
-  expected = defaultValue;
-  Spelled(stored, &expected);
-  got = IntOrDefault(Text(stored.data(), stored.size()), defaultValue);
-  FUZZ_CHECK(got == expected, "IntOrDefault of the Text " + Printable(stored) + " gave " + std::to_string(got));
+  std::string Stored = Spelling.substr(0, strnlen(Spelling.c_str(), Spelling.size()));
+  Expected = DefaultValue;
+  Spelled(Stored, &Expected);
+  Got = IntOrDefault(Text(Stored.data(), Stored.size()), DefaultValue);
+  FUZZ_CHECK(Got == Expected, "IntOrDefault of the Text " + Printable(Stored) + " gave " + std::to_string(Got));
   return 0;
 }

@@ -10,96 +10,96 @@
 
 namespace {
 
-std::string Str(const Text& text) { return std::string(text.Bytes(), text.Length()); }
+std::string Str(const Text& Text) { return std::string(Text.Bytes(), Text.Length()); }
 
 struct ListModel {
-  std::vector<std::string> lines;
-  int32_t capacity = 0;
-  bool lead[256] = {};
-  bool ignoreSoftHyphen = false;
+  std::vector<std::string> Lines;
+  int32_t Capacity = 0;
+  bool Lead[256] = {};
+  bool IgnoreSoftHyphen = false;
 
   // The first "=" that is not the second byte of a double-byte character.
-  long Separator(const std::string& line) const {
-    for (size_t i = 0; i < line.size(); ++i) {
-      if (lead[static_cast<unsigned char>(line[i])] && i + 1 < line.size()) {
-        ++i;
+  long Separator(const std::string& Line) const {
+    for (size_t I = 0; I < Line.size(); ++I) {
+      if (Lead[static_cast<unsigned char>(Line[I])] && I + 1 < Line.size()) {
+        ++I;
         continue;
       }
-      if (line[i] == '=') return static_cast<long>(i);
+      if (Line[I] == '=') return static_cast<long>(I);
     }
     return -1;
   }
-  std::string Folded(const std::string& name) const {
-    std::string out;
-    for (char c : name) {
-      if (ignoreSoftHyphen && static_cast<unsigned char>(c) == 0xAD) continue;
-      out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  std::string Folded(const std::string& Name) const {
+    std::string Out;
+    for (char C : Name) {
+      if (IgnoreSoftHyphen && static_cast<unsigned char>(C) == 0xAD) continue;
+      Out += (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
     }
-    return out;
+    return Out;
   }
-  int32_t Find(const std::string& name) const {
-    for (size_t i = 0; i < lines.size(); ++i) {
-      long separator = Separator(lines[i]);
-      if (separator >= 0 && Folded(lines[i].substr(0, separator)) == Folded(name))
-        return static_cast<int32_t>(i);
+  int32_t Find(const std::string& Name) const {
+    for (size_t I = 0; I < Lines.size(); ++I) {
+      long At = Separator(Lines[I]);
+      if (At >= 0 && Folded(Lines[I].substr(0, At)) == Folded(Name))
+        return static_cast<int32_t>(I);
     }
     return -1;
   }
-  std::string Value(const std::string& name) const {
-    int32_t i = Find(name);
-    return i < 0 ? "" : lines[i].substr(Separator(lines[i]) + 1);
+  std::string Value(const std::string& Name) const {
+    int32_t I = Find(Name);
+    return I < 0 ? "" : Lines[I].substr(Separator(Lines[I]) + 1);
   }
-  void Append(const std::string& line) {
-    if (static_cast<int32_t>(lines.size()) == capacity)
-      capacity += capacity > 64 ? capacity / 4 : capacity > 8 ? 16 : 4;
-    lines.push_back(line);
+  void Append(const std::string& Line) {
+    if (static_cast<int32_t>(Lines.size()) == Capacity)
+      Capacity += Capacity > 64 ? Capacity / 4 : Capacity > 8 ? 16 : 4;
+    Lines.push_back(Line);
   }
-  bool Valid(int32_t index) const { return index >= 0 && index < static_cast<int32_t>(lines.size()); }
+  bool Valid(int32_t Index) const { return Index >= 0 && Index < static_cast<int32_t>(Lines.size()); }
 };
 
 // A short text from the input, NUL bytes left out: a text never holds one.
-std::string TextFrom(FuzzInput& input) {
-  size_t length = input.Byte() % 24;
-  std::string text;
-  for (size_t i = 0; i < length && input.size > 0; ++i) {
-    char c = static_cast<char>(input.Byte());
-    if (c != '\0') text += c;
+std::string TextFrom(FuzzInput& Input) {
+  size_t Length = Input.Byte() % 24;
+  std::string Text;
+  for (size_t I = 0; I < Length && Input.Size > 0; ++I) {
+    char C = static_cast<char>(Input.Byte());
+    if (C != '\0') Text += C;
   }
-  return text;
+  return Text;
 }
 
 // Names worth hitting more often than random bytes would.
-std::string NameFrom(FuzzInput& input) {
+std::string NameFrom(FuzzInput& Input) {
   static const char* const NAMES[] = {"text", "TEXT", "caption", "mode", "", "te\xADxt", "a=b"};
-  uint8_t pick = input.Byte();
-  if (pick < 7 * 24) return NAMES[pick % 7];
-  return TextFrom(input);
+  uint8_t Pick = Input.Byte();
+  if (Pick < 7 * 24) return NAMES[Pick % 7];
+  return TextFrom(Input);
 }
 
-int32_t IndexFrom(FuzzInput& input, const ListModel& model) {
-  uint8_t pick = input.Byte();
-  int32_t count = static_cast<int32_t>(model.lines.size());
-  switch (pick % 4) {
-    case 0: return count;
-    case 1: return -1 - (pick >> 2);
-    case 2: return static_cast<int32_t>(0x80000000u | pick);
-    default: return count == 0 ? 0 : (pick >> 2) % count;
+int32_t IndexFrom(FuzzInput& Input, const ListModel& Model) {
+  uint8_t Pick = Input.Byte();
+  int32_t Count = static_cast<int32_t>(Model.Lines.size());
+  switch (Pick % 4) {
+    case 0: return Count;
+    case 1: return -1 - (Pick >> 2);
+    case 2: return static_cast<int32_t>(0x80000000u | Pick);
+    default: return Count == 0 ? 0 : (Pick >> 2) % Count;
   }
 }
 
 // Runs an operation that must refuse the index: the run ends with the report that names it. The
 // model is left as it was, so the checks after the step show that the list stayed unchanged.
 struct BadIndex {
-  template <typename Operation>
-  void Expect(int32_t index, Operation operation) {
-    Record.written.clear();
-    uint32_t code = RunToExit(operation);
-    FUZZ_CHECK(code == 1, "bad index " + std::to_string(index) + " was not refused");
-    std::string message = "\nList index out of bounds (" + std::to_string(index) + ").\r\n";
-    FUZZ_CHECK(Record.written.size() >= message.size() &&
-                   Record.written.compare(Record.written.size() - message.size(), message.size(), message) == 0 &&
-                   Record.written.rfind("Exception EStringListError in module ", 0) == 0,
-               "report for bad index " + std::to_string(index) + ": " + Printable(Record.written));
+  template <typename Step>
+  void Expect(int32_t Index, Step Operation) {
+    Record.Written.clear();
+    uint32_t Code = RunToExit(Operation);
+    FUZZ_CHECK(Code == 1, "bad index " + std::to_string(Index) + " was not refused");
+    std::string Message = "\nList index out of bounds (" + std::to_string(Index) + ").\r\n";
+    FUZZ_CHECK(Record.Written.size() >= Message.size() &&
+                   Record.Written.compare(Record.Written.size() - Message.size(), Message.size(), Message) == 0 &&
+                   Record.Written.rfind("Exception EStringListError in module ", 0) == 0,
+               "report for bad index " + std::to_string(Index) + ": " + Printable(Record.Written));
     // The next operation starts from channels as a new process has them.
     ResetConsoleChannels();
   }
@@ -108,106 +108,106 @@ struct BadIndex {
 }  // namespace
 
 // Input: a flags byte (lead bytes, soft hyphens), then operations of one selector byte each.
-int FuzzOptionList(const uint8_t* data, size_t size) {
-  FuzzInput input = {data, size};
-  uint8_t flags = input.Byte();
+int FuzzOptionList(const uint8_t* Data, size_t Size) {
+  FuzzInput Input = {Data, Size};
+  uint8_t Flags = Input.Byte();
   ResetFake();
-  ListModel model;
-  if (flags & 1) {
+  ListModel Model;
+  if (Flags & 1) {
     UseDoubleByteCodePage();
-    for (int b = 0; b < 256; ++b) model.lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    for (int B = 0; B < 256; ++B) Model.Lead[B] = (B >= 0x81 && B <= 0x9F) || (B >= 0xE0 && B <= 0xFC);
   }
-  Script.ignoreSoftHyphen = model.ignoreSoftHyphen = (flags & 2) != 0;
+  Script.IgnoreSoftHyphen = Model.IgnoreSoftHyphen = (Flags & 2) != 0;
   StartFakeProcess();
 
-  TStringList list;
-  BadIndex bad;
-  for (int step = 0; input.size > 0 && step < 2000; ++step) {
-    uint8_t op = input.Byte() % 9;
-    switch (op) {
+  TStringList List;
+  BadIndex Bad;
+  for (int Step = 0; Input.Size > 0 && Step < 2000; ++Step) {
+    uint8_t Op = Input.Byte() % 9;
+    switch (Op) {
       case 0: {
-        std::string line = TextFrom(input);
-        int32_t index = list.AppendLine(Text(line.data(), line.size()));
-        FUZZ_CHECK(index == static_cast<int32_t>(model.lines.size()), "AppendLine index");
-        model.Append(line);
+        std::string Line = TextFrom(Input);
+        int32_t Index = List.AppendLine(Text(Line.data(), Line.size()));
+        FUZZ_CHECK(Index == static_cast<int32_t>(Model.Lines.size()), "AppendLine index");
+        Model.Append(Line);
         break;
       }
       case 1: {
-        int32_t index = IndexFrom(input, model);
-        std::string line = TextFrom(input);
-        if (model.Valid(index)) {
-          list.ReplaceLine(index, Text(line.data(), line.size()));
-          model.lines[index] = line;
+        int32_t At = IndexFrom(Input, Model);
+        std::string Replacement = TextFrom(Input);
+        if (Model.Valid(At)) {
+          List.ReplaceLine(At, Text(Replacement.data(), Replacement.size()));
+          Model.Lines[At] = Replacement;
         } else {
-          bad.Expect(index, [&] { list.ReplaceLine(index, Text(line.data(), line.size())); });
+          Bad.Expect(At, [&] { List.ReplaceLine(At, Text(Replacement.data(), Replacement.size())); });
         }
         break;
       }
       case 2: {
-        int32_t index = IndexFrom(input, model);
-        if (model.Valid(index)) {
-          list.RemoveLine(index);
-          model.lines.erase(model.lines.begin() + index);
+        int32_t At = IndexFrom(Input, Model);
+        if (Model.Valid(At)) {
+          List.RemoveLine(At);
+          Model.Lines.erase(Model.Lines.begin() + At);
         } else {
-          bad.Expect(index, [&] { list.RemoveLine(index); });
+          Bad.Expect(At, [&] { List.RemoveLine(At); });
         }
         break;
       }
       case 3:
-        list.ClearLines();
-        model.lines.clear();
-        model.capacity = 0;
+        List.ClearLines();
+        Model.Lines.clear();
+        Model.Capacity = 0;
         break;
       case 4: {
-        int32_t index = IndexFrom(input, model);
-        if (model.Valid(index))
-          FUZZ_CHECK(Str(list.LineAt(index)) == model.lines[index], "LineAt " + std::to_string(index));
+        int32_t At = IndexFrom(Input, Model);
+        if (Model.Valid(At))
+          FUZZ_CHECK(Str(List.LineAt(At)) == Model.Lines[At], "LineAt " + std::to_string(At));
         else
-          bad.Expect(index, [&] { list.LineAt(index); });
+          Bad.Expect(At, [&] { List.LineAt(At); });
         break;
       }
       case 5: {
-        std::string name = NameFrom(input);
-        FUZZ_CHECK(list.FindName(name.data(), name.size()) == model.Find(name), "FindName " + Printable(name));
+        std::string Name = NameFrom(Input);
+        FUZZ_CHECK(List.FindName(Name.data(), Name.size()) == Model.Find(Name), "FindName " + Printable(Name));
         break;
       }
       case 6: {
-        std::string name = NameFrom(input);
-        std::string got = Str(list.ValueOf(name.data(), name.size()));
-        FUZZ_CHECK(got == model.Value(name), "ValueOf " + Printable(name) + " gave " + Printable(got));
+        std::string Name = NameFrom(Input);
+        std::string Got = Str(List.ValueOf(Name.data(), Name.size()));
+        FUZZ_CHECK(Got == Model.Value(Name), "ValueOf " + Printable(Name) + " gave " + Printable(Got));
         break;
       }
       case 7: {
         // StoreValue takes a NUL-terminated name, so its name has no NUL either way.
-        std::string name = NameFrom(input);
-        std::string value = input.Byte() & 1 ? "" : TextFrom(input);
-        list.StoreValue(name.c_str(), Text(value.data(), value.size()));
-        int32_t index = model.Find(name);
-        if (value.empty()) {
-          if (index >= 0) model.lines.erase(model.lines.begin() + index);
+        std::string Name = NameFrom(Input);
+        std::string Value = Input.Byte() & 1 ? "" : TextFrom(Input);
+        List.StoreValue(Name.c_str(), Text(Value.data(), Value.size()));
+        int32_t Index = Model.Find(Name);
+        if (Value.empty()) {
+          if (Index >= 0) Model.Lines.erase(Model.Lines.begin() + Index);
         } else {
-          if (index < 0) {
-            model.Append("");
-            index = static_cast<int32_t>(model.lines.size()) - 1;
+          if (Index < 0) {
+            Model.Append("");
+            Index = static_cast<int32_t>(Model.Lines.size()) - 1;
           }
-          model.lines[index] = name + "=" + value;
+          Model.Lines[Index] = Name + "=" + Value;
         }
         break;
       }
       default: {
         // Copies handed out are the caller's own: changing one leaves the list alone.
-        if (model.lines.empty()) break;
-        Text copy = list.LineAt(0);
-        if (copy.Length() > 0) copy.MutableBytes()[0] ^= 1;
-        FUZZ_CHECK(Str(list.LineAt(0)) == model.lines[0], "a handed-out line reached back into the list");
+        if (Model.Lines.empty()) break;
+        Text Copy = List.LineAt(0);
+        if (Copy.Length() > 0) Copy.MutableBytes()[0] ^= 1;
+        FUZZ_CHECK(Str(List.LineAt(0)) == Model.Lines[0], "a handed-out line reached back into the list");
         break;
       }
     }
-    FUZZ_CHECK(list.LineCount() == static_cast<int32_t>(model.lines.size()), "LineCount");
-    FUZZ_CHECK(list.Capacity() == model.capacity,
-               "capacity " + std::to_string(list.Capacity()) + ", not " + std::to_string(model.capacity));
+    FUZZ_CHECK(List.LineCount() == static_cast<int32_t>(Model.Lines.size()), "LineCount");
+    FUZZ_CHECK(List.Capacity() == Model.Capacity,
+               "capacity " + std::to_string(List.Capacity()) + ", not " + std::to_string(Model.Capacity));
   }
-  for (size_t i = 0; i < model.lines.size(); ++i)
-    FUZZ_CHECK(Str(list.LineAt(static_cast<int32_t>(i))) == model.lines[i], "line " + std::to_string(i));
+  for (size_t I = 0; I < Model.Lines.size(); ++I)
+    FUZZ_CHECK(Str(List.LineAt(static_cast<int32_t>(I))) == Model.Lines[I], "line " + std::to_string(I));
   return 0;
 }

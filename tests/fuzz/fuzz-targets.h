@@ -7,14 +7,14 @@
 
 #include <string>
 
-int FuzzArgumentSplitting(const uint8_t* data, size_t size);
-int FuzzCommaList(const uint8_t* data, size_t size);
-int FuzzIntOrDefault(const uint8_t* data, size_t size);
-int FuzzOptionList(const uint8_t* data, size_t size);
-int FuzzWholeRun(const uint8_t* data, size_t size);
+int FuzzArgumentSplitting(const uint8_t* Data, size_t Size);
+int FuzzCommaList(const uint8_t* Data, size_t Size);
+int FuzzIntOrDefault(const uint8_t* Data, size_t Size);
+int FuzzOptionList(const uint8_t* Data, size_t Size);
+int FuzzWholeRun(const uint8_t* Data, size_t Size);
 
 // A broken property: under libFuzzer a crash with the message, in the replay test a test failure.
-[[noreturn]] void FuzzFailed(const std::string& what, const char* file, int line);
+[[noreturn]] void FuzzFailed(const std::string& What, const char* File, int Line);
 
 #define FUZZ_CHECK(condition, what)                                   \
   do {                                                                \
@@ -23,22 +23,22 @@ int FuzzWholeRun(const uint8_t* data, size_t size);
 
 // Bytes of the input read from the front; zero once it runs out.
 struct FuzzInput {
-  const uint8_t* data;
-  size_t size;
+  const uint8_t* Data;
+  size_t Size;
   uint8_t Byte() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
+    if (Size == 0) return 0;
+    --Size;
+    return *Data++;
   }
   std::string Rest() {
-    std::string rest(reinterpret_cast<const char*>(data), size);
-    data += size;
-    size = 0;
-    return rest;
+    std::string Rest(reinterpret_cast<const char*>(Data), Size);
+    Data += Size;
+    Size = 0;
+    return Rest;
   }
 };
 
 // Shows bytes readably in a failure message.
-std::string Printable(const std::string& bytes);
+std::string Printable(const std::string& Bytes);
 
 #endif

@@ -11,14 +11,14 @@ const size_t CAPTION_ROOM = 1025;
 
 // What the program hands to the box must be readable as it stands: every text ends inside its
 // buffer, and a resource name is a real text.
-void InspectBox(const MSGBOXPARAMSA* params) {
-  FUZZ_CHECK(params->cbSize == sizeof(MSGBOXPARAMSA), "cbSize");
-  FUZZ_CHECK(params->lpszText != nullptr && memchr(params->lpszText, 0, TEXT_ROOM) != nullptr,
+void InspectBox(const MSGBOXPARAMSA* Params) {
+  FUZZ_CHECK(Params->cbSize == sizeof(MSGBOXPARAMSA), "cbSize");
+  FUZZ_CHECK(Params->lpszText != nullptr && memchr(Params->lpszText, 0, TEXT_ROOM) != nullptr,
              "text not terminated inside its buffer");
-  FUZZ_CHECK(params->lpszCaption != nullptr && memchr(params->lpszCaption, 0, CAPTION_ROOM) != nullptr,
+  FUZZ_CHECK(Params->lpszCaption != nullptr && memchr(Params->lpszCaption, 0, CAPTION_ROOM) != nullptr,
              "caption not terminated inside its buffer");
-  if (!IS_INTRESOURCE(params->lpszIcon)) FUZZ_CHECK(strlen(params->lpszIcon) < (1u << 20), "icon name");
-  FUZZ_CHECK(params->hInstance == nullptr || (params->dwStyle & MB_USERICON) != 0,
+  if (!IS_INTRESOURCE(Params->lpszIcon)) FUZZ_CHECK(strlen(Params->lpszIcon) < (1u << 20), "icon name");
+  FUZZ_CHECK(Params->hInstance == nullptr || (Params->dwStyle & MB_USERICON) != 0,
              "a module without the user-icon style");
 }
 
@@ -26,8 +26,8 @@ const char* const INPUTS[] = {"\r\n", "\n", "", "x\x1Ay\r\n"};
 const DWORD READ_END_CODES[] = {0, ERROR_BROKEN_PIPE, ERROR_ACCESS_DENIED, 6};
 const DWORD STDOUT_TYPES[] = {FILE_TYPE_DISK, FILE_TYPE_CHAR, FILE_TYPE_PIPE, FILE_TYPE_UNKNOWN};
 
-std::string Title(uint8_t choice) {
-  switch (choice % 5) {
+std::string Title(uint8_t Choice) {
+  switch (Choice % 5) {
     case 1: return "Title";
     case 2: return std::string(1100, 'T');
     case 3: return std::string(1023, 'T') + "\x81\x40";
@@ -39,52 +39,52 @@ std::string Title(uint8_t choice) {
 }  // namespace
 
 // Input: six bytes of platform answers (see below), then the raw command line.
-int FuzzWholeRun(const uint8_t* data, size_t size) {
-  FuzzInput input = {data, size};
-  uint8_t flags = input.Byte();
-  uint8_t channels = input.Byte();
-  uint8_t failWrite = input.Byte();
-  uint8_t box = input.Byte();
-  uint8_t failAllocation = input.Byte();
-  uint8_t title = input.Byte();
+int FuzzWholeRun(const uint8_t* Data, size_t Size) {
+  FuzzInput Input = {Data, Size};
+  uint8_t Flags = Input.Byte();
+  uint8_t Channels = Input.Byte();
+  uint8_t FailWrite = Input.Byte();
+  uint8_t Box = Input.Byte();
+  uint8_t FailAllocation = Input.Byte();
+  uint8_t TitleChoice = Input.Byte();
 
   ResetFake();
-  if (flags & 1) {
+  if (Flags & 1) {
     UseDoubleByteCodePage();
   }
-  Script.titleFails = (flags & 2) != 0;
-  Script.stdoutInvalid = (flags & 4) != 0;
-  Script.stdinInvalid = (flags & 8) != 0;
-  Script.versionFails = (flags & 16) != 0;
-  Script.failWritesAfter = (flags & 32) != 0;
-  Script.regionCommitted = (flags & 64) == 0;
-  if (flags & 128) Script.consoleWindow = nullptr;
-  Script.stdoutType = STDOUT_TYPES[channels & 3];
-  Script.input = INPUTS[(channels >> 2) & 3];
-  Script.readEndCode = READ_END_CODES[(channels >> 4) & 3];
-  Script.ignoreSoftHyphen = (channels & 64) != 0;
-  Script.majorVersion = (channels & 128) ? 3 : 6;
-  Script.failWriteNumber = failWrite;
-  Script.boxResult = box % 12;
-  Script.failAllocationNumber = failAllocation;
-  Script.consoleTitle = Title(title);
-  Script.inspectBox = InspectBox;
-  Script.commandLine = input.Rest();
+  Script.TitleFails = (Flags & 2) != 0;
+  Script.StdoutInvalid = (Flags & 4) != 0;
+  Script.StdinInvalid = (Flags & 8) != 0;
+  Script.VersionFails = (Flags & 16) != 0;
+  Script.FailWritesAfter = (Flags & 32) != 0;
+  Script.RegionCommitted = (Flags & 64) == 0;
+  if (Flags & 128) Script.ConsoleWindow = nullptr;
+  Script.StdoutType = STDOUT_TYPES[Channels & 3];
+  Script.Input = INPUTS[(Channels >> 2) & 3];
+  Script.ReadEndCode = READ_END_CODES[(Channels >> 4) & 3];
+  Script.IgnoreSoftHyphen = (Channels & 64) != 0;
+  Script.MajorVersion = (Channels & 128) ? 3 : 6;
+  Script.FailWriteNumber = FailWrite;
+  Script.BoxResult = Box % 12;
+  Script.FailAllocationNumber = FailAllocation;
+  Script.ConsoleTitle = Title(TitleChoice);
+  Script.InspectBox = InspectBox;
+  Script.CommandLine = Input.Rest();
 
-  uint32_t code = RunProgram();
+  uint32_t Code = RunProgram();
 
-  bool shown = !Record.boxes.empty();
-  bool reported = EventHappened("VirtualQuery");
-  std::string what = "exit " + std::to_string(code) + " for " + Printable(Script.commandLine);
-  FUZZ_CHECK(Record.boxes.size() <= 1, "more than one box");
-  if (reported) {
-    FUZZ_CHECK(code == 1, "a failure report that did not end with 1, " + what);
-  } else if (shown) {
-    FUZZ_CHECK(code == static_cast<uint32_t>(Script.boxResult), "the box's answer was not the exit code, " + what);
+  bool Shown = !Record.Boxes.empty();
+  bool Reported = EventHappened("VirtualQuery");
+  std::string What = "exit " + std::to_string(Code) + " for " + Printable(Script.CommandLine);
+  FUZZ_CHECK(Record.Boxes.size() <= 1, "more than one box");
+  if (Reported) {
+    FUZZ_CHECK(Code == 1, "a failure report that did not end with 1, " + What);
+  } else if (Shown) {
+    FUZZ_CHECK(Code == static_cast<uint32_t>(Script.BoxResult), "the box's answer was not the exit code, " + What);
   } else {
-    FUZZ_CHECK(code == 8 || code == 9, "no box and no report, " + what);
+    FUZZ_CHECK(Code == 8 || Code == 9, "no box and no report, " + What);
   }
-  if (shown && Script.boxResult == 0 && !reported)
-    FUZZ_CHECK(Record.written.empty() || Record.written == "MessageBox Failed\r\n", "the failed box's line");
+  if (Shown && Script.BoxResult == 0 && !Reported)
+    FUZZ_CHECK(Record.Written.empty() || Record.Written == "MessageBox Failed\r\n", "the failed box's line");
   return 0;
 }

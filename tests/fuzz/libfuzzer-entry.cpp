@@ -4,11 +4,11 @@
 
 #include "fuzz-targets.h"
 
-void FuzzFailed(const std::string& what, const char* file, int line) {
-  fprintf(stderr, "%s:%d: %s\n", file, line, what.c_str());
+void FuzzFailed(const std::string& What, const char* File, int Line) {
+  fprintf(stderr, "%s:%d: %s\n", File, Line, What.c_str());
   abort();
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return ASKBOX_FUZZ_ENTRY(data, size);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  return ASKBOX_FUZZ_ENTRY(Data, Size);
 }

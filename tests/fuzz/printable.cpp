@@ -3,16 +3,16 @@
 
 #include "fuzz-targets.h"
 
-std::string Printable(const std::string& bytes) {
-  std::string out = "\"";
-  for (unsigned char byte : bytes) {
-    if (byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\') {
-      out += static_cast<char>(byte);
+std::string Printable(const std::string& Bytes) {
+  std::string Out = "\"";
+  for (unsigned char Byte : Bytes) {
+    if (Byte >= 0x20 && Byte < 0x7F && Byte != '"' && Byte != '\\') {
+      Out += static_cast<char>(Byte);
     } else {
-      char escape[8];
-      snprintf(escape, sizeof escape, "\\x%02X", byte);
-      out += escape;
+      char Escape[8];
+      snprintf(Escape, sizeof Escape, "\\x%02X", Byte);
+      Out += Escape;
     }
   }
-  return out + "\"";
+  return Out + "\"";
 }
