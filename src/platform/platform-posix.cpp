@@ -1,7 +1,6 @@
-// The POSIX stand-in for the Win32 calls (all but the window calls, which draw on the terminal).
+// The POSIX stand-in for the Win32 calls, all but the console-window calls and the message box.
 #include "platform/platform.h"
 
-#include "platform/decimal.h"
 #include "platform/locale-posix.h"
 
 #include <errno.h>
@@ -266,33 +265,6 @@ LPSTR CharNextA(LPCSTR position) {
   if (utf8 == 1 && *(p - 1) >= 0xC2)
     for (int i = 0; i < 3 && (*p & 0xC0) == 0x80; ++i) ++p;
   return reinterpret_cast<LPSTR>(const_cast<unsigned char*>(p));
-}
-
-// A Windows console shows the command that runs in it; the closest here is the command line of
-// the process that started this one.
-DWORD GetConsoleTitleA(LPSTR title, DWORD size) {
-  if (size == 0) return 0;
-  char path[64];
-  const char prefix[] = "/proc/";
-  memcpy(path, prefix, sizeof prefix - 1);
-  size_t length = sizeof prefix - 1;
-  length += static_cast<size_t>(FormatDecimal(path + length, getppid()));
-  memcpy(path + length, "/cmdline", sizeof "/cmdline");
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  DWORD filled = 0;
-  while (filled + 1 < size) {
-    ssize_t got = read(fd, title + filled, size - 1 - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    filled += static_cast<DWORD>(got);
-  }
-  close(fd);
-  while (filled > 0 && title[filled - 1] == '\0') --filled;
-  for (DWORD i = 0; i < filled; ++i)
-    if (title[i] == '\0') title[i] = ' ';
-  title[filled] = '\0';
-  return filled;
 }
 
 HMODULE LoadLibraryA(LPCSTR fileName) {
