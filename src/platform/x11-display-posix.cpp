@@ -91,7 +91,15 @@ void Connect() {
   if (Name == nullptr || Name[0] == '\0' || !TcpDisplayAnswers(Name)) return;
   XSetErrorHandler(OnError);
   XSetIOErrorHandler(OnIOError);
+  // Xlib tells standard error why a server refused; here a refusal only means the terminal box,
+  // and what askbox writes stays what it wrote before there was a window.
+  int SavedError = dup(STDERR_FILENO);
+  int Null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (SavedError >= 0 && Null >= 0) dup2(Null, STDERR_FILENO);
   Dpy = XOpenDisplay(nullptr);
+  if (SavedError >= 0 && Null >= 0) dup2(SavedError, STDERR_FILENO);
+  if (Null >= 0) close(Null);
+  if (SavedError >= 0) close(SavedError);
   if (Dpy == nullptr) return;
   XSetIOErrorExitHandler(Dpy, OnIOErrorExit, nullptr);
   // The connection must not leak into the programs a script starts after this one.
