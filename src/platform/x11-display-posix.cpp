@@ -177,25 +177,32 @@ struct ConsoleSearch {
 };
 
 // A terminal's WINDOWID is often a widget inside its top-level window; the window manager marks
-// the top-level one with WM_STATE. Without a window manager the child of the root stands in.
+// the top-level one with WM_STATE. Before the window manager has taken the terminal on, or
+// without one, the highest window that names its program (WM_CLASS) stands in: a window
+// manager's frame names none.
 void FindConsole(void* Context) {
   ConsoleSearch* Search = static_cast<ConsoleSearch*>(Context);
   Atom WmState = X11Atom("WM_STATE");
-  Window Current = Search->Start;
+  Window Current = Search->Start, Named = 0;
   ClearX11Error();
   for (int Depth = 0; Depth < MAX_ANCESTORS; ++Depth) {
     PropertyBytes State = ReadProperty(Current, WmState, 2);
     if (State.Data) XFree(State.Data);
+    PropertyBytes Class = ReadProperty(Current, XA_WM_CLASS, 1);
+    if (Class.Data) XFree(Class.Data);
     if (LastError != 0) return;
+    if (Class.Data != nullptr) Named = Current;
     Window Root, Parent, *Children = nullptr;
     unsigned Count = 0;
     if (!XQueryTree(Dpy, Current, &Root, &Parent, &Children, &Count) || LastError != 0) return;
     if (Children) XFree(Children);
-    if (State.Data != nullptr || Parent == Root) {
-      if (Current != Root && BelongsToThisSession(Current)) Search->Found = Current;
-      return;
+    if (State.Data == nullptr && Parent != Root) {
+      Current = Parent;
+      continue;
     }
-    Current = Parent;
+    Window Found = State.Data != nullptr ? Current : Named;
+    if (Found != 0 && Found != Root && BelongsToThisSession(Found)) Search->Found = Found;
+    return;
   }
 }
 

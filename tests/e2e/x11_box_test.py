@@ -68,20 +68,22 @@ def launch(*args, **env):
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
 
 
-def find_window(name, timeout=5.0, proc=None):
-    """The box whose title (_NET_WM_NAME) is name."""
+def find_window(name, timeout=10.0, proc=None):
+    """The box whose title (_NET_WM_NAME) is name, once the window manager has taken it on."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         for wid in x("xdotool", "search", "--class", "Askbox").split():
-            if x("xprop", "-id", wid, "_NET_WM_NAME").endswith(' = "%s"\n' % name):
+            if x("xprop", "-id", wid, "_NET_WM_NAME").endswith(' = "%s"\n' % name) and \
+                    "window state" in x("xprop", "-id", wid, "WM_STATE"):
                 return wid
         if proc is not None and proc.poll() is not None:
             break
         time.sleep(0.05)
-    raise Failure(f"no box window named {name!r}")
+    state = "running" if proc is None or proc.poll() is None else "ended with %s" % proc.returncode
+    raise Failure(f"no box window named {name!r}; askbox {state}")
 
 
-def finish(proc, timeout=3.0):
+def finish(proc, timeout=5.0):
     try:
         out, err = proc.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
@@ -240,7 +242,9 @@ def case_long_paragraph():
 def case_high_dpi():
     sizes = []
     for dpi in (96, 192):
-        x("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi)
+        x("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi,
+          check_rc=True)
+        check(str(dpi) in x("xprop", "-root", "RESOURCE_MANAGER"), "Xft.dpi not set on the display")
         proc = launch("text=Scaled with the display", "caption=Dpi%d" % dpi, "icon=64")
         wid = find_window("Dpi%d" % dpi, proc=proc)
         sizes.append(geometry(wid)[2:])
@@ -319,7 +323,7 @@ def in_xterm(title, command, extra_env=None):
     env.pop("WINDOWID", None)
     term = subprocess.Popen(["xterm", "-T", title, "-e", "sh", "-c", command], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    deadline = time.monotonic() + 5
+    deadline = time.monotonic() + 10
     while time.monotonic() < deadline:
         ids = [w for w in x("xdotool", "search", "--name", "^%s$" % title).split()
                if "XTerm" in x("xprop", "-id", w, "WM_CLASS")]
@@ -429,19 +433,41 @@ def case_no_display_no_terminal():
     check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
 
 
+def start_desktop():
+    """Xvfb with openbox on it; another display number is tried where a display started at the
+    same moment by someone else took the one chosen. Gives (server, window manager, log path)."""
+    global DISPLAY
+    log_path = os.path.join(SCRATCH, "openbox.log")
+    for _ in range(3):
+        server, DISPLAY = start_xvfb()
+        with open(log_path, "w") as log:
+            wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=DISPLAY, HOME=SCRATCH),
+                                  stdout=log, stderr=log)
+        deadline = time.monotonic() + 10
+        while wm.poll() is None and time.monotonic() < deadline:
+            if "window id" in x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"):
+                time.sleep(0.5)  # openbox announces itself before it has finished starting
+                return server, wm, log_path
+            time.sleep(0.1)
+        wm.kill()
+        server.kill()
+        server.wait()
+    raise Failure("openbox did not start: %s" % open(log_path).read())
+
+
 def main():
-    global PROGRAM, DISPLAY
+    global PROGRAM
     PROGRAM = os.path.abspath(sys.argv[1])
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]
     if missing:
         print("SKIPPED: the X tests need %s (scripts/test-all.sh installs them)" % ", ".join(missing))
         return 77
-    server, DISPLAY = start_xvfb()
-    wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=DISPLAY, HOME=SCRATCH),
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    deadline = time.monotonic() + 10
-    while "window id" not in x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK") and time.monotonic() < deadline:
-        time.sleep(0.1)
+    try:
+        server, wm, wm_log = start_desktop()
+    except Failure as error:
+        print(error)
+        print("0 passed, 1 failed")
+        return 1
     cases = [("keys: %s %s" % (style, keys), lambda s=style, k=keys, a=answer: key_case(s, k, a))
              for style, keys, answer in KEY_CASES]
     cases += [("close request on OK", lambda: close_case("0", IDOK)),
@@ -474,6 +500,8 @@ def main():
             except Exception as error:  # a broken case must not hide the ones after it
                 failed += 1
                 print(f"FAIL  {name}: {error}", flush=True)
+                if wm.poll() is not None:
+                    print("openbox ended: %s" % open(wm_log).read(), flush=True)
     finally:
         wm.kill()
         server.kill()
