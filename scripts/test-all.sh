@@ -8,7 +8,13 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   # Wine runs the 32-bit Windows program, so the i386 packages must be reachable.
   dpkg --add-architecture i386
   apt-get update -qq -o DPkg::Lock::Timeout=600
-  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev >/dev/null
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
+    pkg-config libx11-dev libxft-dev libxrender-dev libfontconfig-dev libfreetype-dev libxcb1-dev libxau-dev \
+    libxdmcp-dev libexpat1-dev libpng-dev libbrotli-dev zlib1g-dev >/dev/null
+  # The window's tests: a virtual display, a window manager, a terminal emulator and the tools
+  # that type, close, read properties and take screenshots.
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 xvfb xauth openbox x11-utils wmctrl xterm xdotool \
+    imagemagick fonts-dejavu-core >/dev/null
   apt-get install -y -qq g++-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick \
     locales zip unzip >/dev/null
 fi
