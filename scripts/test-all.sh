@@ -10,9 +10,14 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   dpkg --add-architecture i386
   apt-get update -qq -o DPkg::Lock::Timeout=600
   apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
-    lintian man-db groff-base file >/dev/null
-  apt-get install -y -qq -o DPkg::Lock::Timeout=600 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth \
-    xdotool x11-utils imagemagick icoutils locales zip unzip >/dev/null
+    lintian man-db groff-base file pkg-config libx11-dev libxft-dev libxrender-dev libfontconfig-dev \
+    libfreetype-dev libxcb1-dev libxau-dev libxdmcp-dev libexpat1-dev libpng-dev libbrotli-dev zlib1g-dev >/dev/null
+  # The window's tests: a virtual display, a window manager, a terminal emulator and the tools
+  # that type, close, read properties and take screenshots.
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 xvfb xauth openbox x11-utils wmctrl xterm xdotool \
+    imagemagick fonts-dejavu-core >/dev/null
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 \
+    icoutils locales zip unzip >/dev/null
 fi
 # Wine takes its double-byte ANSI code page (932) from a Japanese locale, which must exist.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then

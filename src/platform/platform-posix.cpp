@@ -1,7 +1,6 @@
-// The POSIX stand-in for the Win32 calls (all but the window calls, which draw on the terminal).
+// The POSIX stand-in for the Win32 calls, all but the console-window calls and the message box.
 #include "platform/platform.h"
 
-#include "platform/decimal.h"
 #include "platform/locale-posix.h"
 
 #include <errno.h>
@@ -266,33 +265,6 @@ LPSTR CharNextA(LPCSTR Position) {
   if (Utf8 == 1 && *(P - 1) >= 0xC2)
     for (int I = 0; I < 3 && (*P & 0xC0) == 0x80; ++I) ++P;
   return reinterpret_cast<LPSTR>(const_cast<unsigned char*>(P));
-}
-
-// A Windows console shows the command that runs in it; the closest here is the command line of
-// the process that started this one.
-DWORD GetConsoleTitleA(LPSTR Title, DWORD Size) {
-  if (Size == 0) return 0;
-  char Path[64];
-  const char Prefix[] = "/proc/";
-  memcpy(Path, Prefix, sizeof Prefix - 1);
-  size_t Length = sizeof Prefix - 1;
-  Length += static_cast<size_t>(FormatDecimal(Path + Length, getppid()));
-  memcpy(Path + Length, "/cmdline", sizeof "/cmdline");
-  int Fd = open(Path, O_RDONLY | O_CLOEXEC);
-  if (Fd < 0) return 0;
-  DWORD Filled = 0;
-  while (Filled + 1 < Size) {
-    ssize_t Got = read(Fd, Title + Filled, Size - 1 - Filled);
-    if (Got < 0 && errno == EINTR) continue;
-    if (Got <= 0) break;
-    Filled += static_cast<DWORD>(Got);
-  }
-  close(Fd);
-  while (Filled > 0 && Title[Filled - 1] == '\0') --Filled;
-  for (DWORD I = 0; I < Filled; ++I)
-    if (Title[I] == '\0') Title[I] = ' ';
-  Title[Filled] = '\0';
-  return Filled;
 }
 
 HMODULE LoadLibraryA(LPCSTR FileName) {

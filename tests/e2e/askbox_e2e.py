@@ -44,12 +44,22 @@ def shell(command):
 REPORT = re.compile(rb"^Exception (\w+) in module (.+) at ([0-9A-F]{8})\.\n(.*)\r\n$", re.S)
 
 
+def image_base():
+    """The address the image asks to be loaded at: 0 for a position-independent one."""
+    headers = subprocess.run(["readelf", "-lW", PROGRAM], capture_output=True, text=True, timeout=TIMEOUT).stdout
+    loads = [int(line.split()[2], 16) for line in headers.splitlines() if line.split()[:1] == ["LOAD"]]
+    return min(loads)
+
+
 def symbol_at(offset):
     """The outermost function of the call that ends at an offset, with its source place.
 
-    The offset is a return address: the byte before it belongs to the call itself, whereas the
-    offset may already fall into code that an optimiser moved in after the call."""
-    out = subprocess.run(["addr2line", "-f", "-C", "-i", "-e", PROGRAM, "0x%x" % (offset - 1)],
+    The offset counts from the image's load address, which addr2line wants added back for an
+    image that is not position-independent. It is a return address: the byte before it belongs
+    to the call itself, whereas the offset may already fall into code that an optimiser moved in
+    after the call."""
+    address = image_base() + offset - 1
+    out = subprocess.run(["addr2line", "-f", "-C", "-i", "-e", PROGRAM, "0x%x" % address],
                          capture_output=True, text=True, timeout=TIMEOUT).stdout.strip().split("\n")
     return (out[-2], out[-1]) if len(out) >= 2 else ("", "")
 

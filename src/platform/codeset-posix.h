@@ -1,0 +1,27 @@
+// Text between the locale's character set and the UTF-8 that X speaks.
+#ifndef ASKBOX_PLATFORM_CODESET_POSIX_H
+#define ASKBOX_PLATFORM_CODESET_POSIX_H
+
+#include <stddef.h>
+
+namespace platform {
+
+// Room that converting Length bytes to UTF-8 may need, with the terminating NUL.
+inline size_t Utf8Room(size_t Length) { return 3 * Length + 1; }
+
+// The locale's bytes as UTF-8, NUL-terminated; gives the length. A byte sequence the locale's
+// character set does not have becomes U+FFFD and the rest is read on, so nothing after it is
+// lost. Where the locale names no character set (C, POSIX) the bytes are taken as UTF-8, as the
+// terminal box takes them. Room must be at least Utf8Room(Length).
+size_t LocaleToUtf8(const char* In, size_t Length, char* Out, size_t Room);
+
+// UTF-8 in the locale's character set, NUL-terminated, cut at a character boundary to fit Room;
+// a character the locale's set lacks becomes '?'. Gives the length.
+size_t Utf8ToLocale(const char* In, size_t Length, char* Out, size_t Room);
+
+// ISO 8859-1, the encoding of ICCCM STRING properties, as UTF-8; Room as for LocaleToUtf8.
+size_t Latin1ToUtf8(const char* In, size_t Length, char* Out, size_t Room);
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,502 @@
+// The message box window: its properties for the window manager, its drawing, and its event loop.
+#include "platform/x11-box-posix.h"
+
+#include "platform/codeset-posix.h"
+#include "platform/x11-display-posix.h"
+#include "platform/x11-icons-posix.h"
+#include "platform/x11-layout-posix.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+const double TEXT_POINTS = 10.0;
+const double MARK_SHARE = 0.72;  // of the icon's height, for the letter drawn inside it
+const unsigned WHITE = 0xFFFFFF, STRIP = 0xF0F0F0, TEXT_COLOUR = 0x000000;
+const unsigned BUTTON_FACE = 0xE1E1E1, BUTTON_EDGE = 0xADADAD;
+const unsigned FOCUS_FACE = 0xE5F1FB, FOCUS_EDGE = 0x0078D7, PRESSED_FACE = 0xCCE4F7;
+const char ELLIPSIS[] = "\xe2\x80\xa6";
+
+const int STOPPING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+const int STOPPING_COUNT = sizeof STOPPING_SIGNALS / sizeof STOPPING_SIGNALS[0];
+
+WindowLayout Layout;
+int SignalPipe[2] = {-1, -1};
+
+struct XBox {
+  const MSGBOXPARAMSA* Params;
+  BoxModel Model;
+  Window Owner;
+  Display* Dpy;
+  int Screen;
+  Window Win;
+  Pixmap Back;
+  XftDraw* Draw;
+  BoxFonts Fonts;
+  bool FontsOpen;
+  XftColor Ink;
+  double Scale;
+  IconShape Icon;
+  unsigned char* Text;
+  size_t TextLength;
+  unsigned char* Caption;
+  size_t CaptionLength;
+  int Pressed;  // the button the mouse holds down, -1 for none
+  bool FocusAsked;
+  bool Done;
+  int Answer;
+  int Signal;
+  bool Unavailable;
+  Atom Protocols, DeleteWindow;
+};
+
+void OnStoppingSignal(int Number) {
+  int Saved = errno;
+  unsigned char Byte = static_cast<unsigned char>(Number);
+  ssize_t Ignored = write(SignalPipe[1], &Byte, 1);
+  (void)Ignored;
+  errno = Saved;
+}
+
+// The box is left through its loop, so the console comes back before the signal takes the
+// program; a signal the caller ignores stays ignored.
+void CatchSignals(struct sigaction* Previous, bool* Caught) {
+  struct sigaction Action;
+  memset(&Action, 0, sizeof Action);
+  Action.sa_handler = OnStoppingSignal;
+  for (int I = 0; I < STOPPING_COUNT; ++I) {
+    Caught[I] = false;
+    if (sigaction(STOPPING_SIGNALS[I], nullptr, &Previous[I]) != 0) continue;
+    if (!(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN) continue;
+    Caught[I] = sigaction(STOPPING_SIGNALS[I], &Action, nullptr) == 0;
+  }
+}
+
+void ReleaseSignals(const struct sigaction* Previous, const bool* Caught) {
+  for (int I = 0; I < STOPPING_COUNT; ++I)
+    if (Caught[I]) sigaction(STOPPING_SIGNALS[I], &Previous[I], nullptr);
+}
+
+// Clean UTF-8 from the locale's bytes: substitutes become U+FFFD, so no control byte reaches the
+// server; in one line (the caption) tabs and line ends become blanks.
+unsigned char* CleanText(const char* In, bool OneLine, size_t* Length) {
+  size_t InLength = strlen(In);
+  char* Utf8 = static_cast<char*>(malloc(Utf8Room(InLength)));
+  if (Utf8 == nullptr) return nullptr;
+  size_t Utf8Length = LocaleToUtf8(In, InLength, Utf8, Utf8Room(InLength));
+  unsigned char* Out = static_cast<unsigned char*>(malloc(3 * Utf8Length + 1));
+  size_t N = 0;
+  const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(Utf8);
+  for (size_t P = 0; Out != nullptr && P < Utf8Length;) {
+    Glyph G = NextGlyph(Bytes + P, Utf8Length - P);
+    if (G.Kind == GLYPH_SHOWN) {
+      memcpy(Out + N, Bytes + P, G.Length);
+      N += G.Length;
+    } else if (G.Kind == GLYPH_SUBSTITUTE) {
+      memcpy(Out + N, "\xef\xbf\xbd", 3);
+      N += 3;
+    } else {
+      Out[N++] = OneLine ? ' ' : (G.Kind == GLYPH_TAB ? '\t' : '\n');
+    }
+    P += G.Length;
+  }
+  free(Utf8);
+  if (Out) Out[N] = '\0';
+  *Length = N;
+  return Out;
+}
+
+XRenderColor RenderColour(unsigned Value) {
+  XRenderColor Colour;
+  Colour.red = static_cast<unsigned short>(((Value >> 16) & 0xFF) * 0x101);
+  Colour.green = static_cast<unsigned short>(((Value >> 8) & 0xFF) * 0x101);
+  Colour.blue = static_cast<unsigned short>((Value & 0xFF) * 0x101);
+  Colour.alpha = 0xFFFF;
+  return Colour;
+}
+
+void Fill(XBox& B, unsigned Colour, int X, int Y, int Width, int Height) {
+  XRenderColor C = RenderColour(Colour);
+  XRenderFillRectangle(B.Dpy, PictOpSrc, XftDrawPicture(B.Draw), &C, X, Y, static_cast<unsigned>(Width),
+                       static_cast<unsigned>(Height));
+}
+
+int Scaled(const XBox& B, double Pixels) {
+  int Value = static_cast<int>(Pixels * B.Scale + 0.5);
+  return Value > 0 ? Value : 1;
+}
+
+const unsigned char* Label(const BoxButton& Button) {
+  return reinterpret_cast<const unsigned char*>(Button.Label);
+}
+
+void DrawButton(XBox& B, int Index) {
+  const BoxButton& Button = B.Model.Buttons[Index];
+  bool Focused = Index == B.Model.Focus;
+  int X = Layout.ButtonX[Index], Y = Layout.ButtonY, W = Layout.ButtonWidth, H = Layout.ButtonHeight;
+  int Edge = Focused ? Scaled(B, 2) : Scaled(B, 1);
+  Fill(B, Focused ? FOCUS_EDGE : BUTTON_EDGE, X, Y, W, H);
+  Fill(B, B.Pressed == Index ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
+       W - 2 * Edge, H - 2 * Edge);
+  size_t Length = strlen(Button.Label);
+  int LabelWidth = TextPixels(&B.Fonts, Label(Button), Length);
+  int PenX = X + (W - LabelWidth) / 2;
+  int Baseline = Y + (H - B.Fonts.Regular->ascent - B.Fonts.Regular->descent) / 2 + B.Fonts.Regular->ascent;
+  DrawText(&B.Fonts, B.Draw, &B.Ink, PenX, Baseline, Label(Button), Length);
+  if (Button.Accelerator) {
+    int LetterWidth = TextPixels(&B.Fonts, Label(Button), 1);
+    int Thickness = Scaled(B, 1);
+    Fill(B, TEXT_COLOUR, PenX, Baseline + Scaled(B, 2), LetterWidth, Thickness);
+  }
+}
+
+void Paint(XBox& B) {
+  Fill(B, WHITE, 0, 0, Layout.Width, Layout.StripY);
+  Fill(B, STRIP, 0, Layout.StripY, Layout.Width, Layout.Height - Layout.StripY);
+  DrawIcon(&B.Fonts, B.Draw, B.Icon, Layout.IconX, Layout.IconY, Layout.IconSize);
+  int LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
+  for (int I = 0; I < Layout.RowCount; ++I) {
+    int Baseline = Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent;
+    if (Layout.Cut && I == Layout.RowCount - 1) {
+      DrawText(&B.Fonts, B.Draw, &B.Ink, Layout.TextX, Baseline,
+               reinterpret_cast<const unsigned char*>(ELLIPSIS), sizeof ELLIPSIS - 1);
+    } else {
+      DrawText(&B.Fonts, B.Draw, &B.Ink, Layout.TextX, Baseline, B.Text + Layout.Rows[I].Begin,
+               Layout.Rows[I].End - Layout.Rows[I].Begin);
+    }
+  }
+  for (int I = 0; I < B.Model.ButtonCount; ++I) DrawButton(B, I);
+  XClearWindow(B.Dpy, B.Win);
+}
+
+void SetAtoms(XBox& B, const char* Property, const char* const* Values, int Count) {
+  Atom List[4];
+  for (int I = 0; I < Count; ++I) List[I] = X11Atom(Values[I]);
+  XChangeProperty(B.Dpy, B.Win, X11Atom(Property), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(List), Count);
+}
+
+// Centred on the owner where it is on screen, else on the screen; never off its edges.
+void Placement(XBox& B, int* X, int* Y) {
+  int ScreenWidth = DisplayWidth(B.Dpy, B.Screen), ScreenHeight = DisplayHeight(B.Dpy, B.Screen);
+  *X = (ScreenWidth - Layout.Width) / 2;
+  *Y = (ScreenHeight - Layout.Height) / 2;
+  XWindowAttributes Owner;
+  Window Child;
+  int OwnerX, OwnerY;
+  ClearX11Error();
+  if (B.Owner != 0 && XGetWindowAttributes(B.Dpy, B.Owner, &Owner) && LastX11Error() == 0 &&
+      Owner.map_state == IsViewable &&
+      XTranslateCoordinates(B.Dpy, B.Owner, RootWindow(B.Dpy, B.Screen), 0, 0, &OwnerX, &OwnerY, &Child)) {
+    *X = OwnerX + (Owner.width - Layout.Width) / 2;
+    *Y = OwnerY + (Owner.height - Layout.Height) / 2;
+  }
+  if (*X + Layout.Width > ScreenWidth) *X = ScreenWidth - Layout.Width;
+  if (*Y + Layout.Height > ScreenHeight) *Y = ScreenHeight - Layout.Height;
+  if (*X < 0) *X = 0;
+  if (*Y < 0) *Y = 0;
+}
+
+void SetProperties(XBox& B, int X, int Y) {
+  XChangeProperty(B.Dpy, B.Win, X11Atom("_NET_WM_NAME"), X11Atom("UTF8_STRING"), 8, PropModeReplace,
+                  B.Caption, static_cast<int>(B.CaptionLength));
+  // WM_NAME is ISO 8859-1 for the window managers that read no other.
+  char* Latin1 = static_cast<char*>(malloc(B.CaptionLength + 1));
+  if (Latin1) {
+    size_t N = 0;
+    for (size_t P = 0; P < B.CaptionLength;) {
+      Glyph G = NextGlyph(B.Caption + P, B.CaptionLength - P);
+      Latin1[N++] = G.Code < 0x100 ? static_cast<char>(G.Code) : '?';
+      P += G.Length;
+    }
+    XChangeProperty(B.Dpy, B.Win, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(Latin1), static_cast<int>(N));
+    free(Latin1);
+  }
+  char Name[] = "askbox", Class[] = "Askbox";
+  XClassHint ClassHint = {Name, Class};
+  XSetClassHint(B.Dpy, B.Win, &ClassHint);
+  XSetWMProtocols(B.Dpy, B.Win, &B.DeleteWindow, 1);
+  const char* Dialog[] = {"_NET_WM_WINDOW_TYPE_DIALOG"};
+  SetAtoms(B, "_NET_WM_WINDOW_TYPE", Dialog, 1);
+  // Owned, it is modal to its owner and so kept above it; unowned, nothing else keeps it from
+  // opening behind the window that has the focus.
+  const char* Modal[] = {"_NET_WM_STATE_MODAL"};
+  const char* OnTop[] = {"_NET_WM_STATE_ABOVE"};
+  SetAtoms(B, "_NET_WM_STATE", B.Owner ? Modal : OnTop, 1);
+  if (B.Owner) XSetTransientForHint(B.Dpy, B.Win, B.Owner);
+
+  XSizeHints* Size = XAllocSizeHints();
+  if (Size) {
+    Size->flags = PPosition | PSize | PMinSize | PMaxSize;
+    Size->x = X;
+    Size->y = Y;
+    Size->width = Size->min_width = Size->max_width = Layout.Width;
+    Size->height = Size->min_height = Size->max_height = Layout.Height;
+    XSetWMNormalHints(B.Dpy, B.Win, Size);
+    XFree(Size);
+  }
+  XWMHints* Hints = XAllocWMHints();
+  if (Hints) {
+    Hints->flags = InputHint | StateHint;
+    Hints->input = True;
+    Hints->initial_state = NormalState;
+    XSetWMHints(B.Dpy, B.Win, Hints);
+    XFree(Hints);
+  }
+  unsigned long Pid = static_cast<unsigned long>(getpid());
+  XChangeProperty(B.Dpy, B.Win, X11Atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&Pid), 1);
+  char Host[256];
+  if (gethostname(Host, sizeof Host) == 0) {
+    Host[sizeof Host - 1] = '\0';
+    XChangeProperty(B.Dpy, B.Win, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(Host), static_cast<int>(strlen(Host)));
+  }
+}
+
+// The keys go to the box as soon as it shows: the window manager is asked to activate it, and the
+// focus is set directly too for one that does not.
+void TakeFocus(XBox& B) {
+  XEvent Event;
+  memset(&Event, 0, sizeof Event);
+  Event.xclient.type = ClientMessage;
+  Event.xclient.window = B.Win;
+  Event.xclient.message_type = X11Atom("_NET_ACTIVE_WINDOW");
+  Event.xclient.format = 32;
+  Event.xclient.data.l[0] = 1;  // from an application
+  Event.xclient.data.l[1] = CurrentTime;
+  Event.xclient.data.l[2] = static_cast<long>(B.Owner);
+  XSendEvent(B.Dpy, RootWindow(B.Dpy, B.Screen), False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &Event);
+  XSetInputFocus(B.Dpy, B.Win, RevertToParent, CurrentTime);
+}
+
+int ButtonAt(int X, int Y, int Count) {
+  if (Y < Layout.ButtonY || Y >= Layout.ButtonY + Layout.ButtonHeight) return -1;
+  for (int I = 0; I < Count; ++I)
+    if (X >= Layout.ButtonX[I] && X < Layout.ButtonX[I] + Layout.ButtonWidth) return I;
+  return -1;
+}
+
+void Finish(XBox& B, int Answer) {
+  if (Answer == 0) return;
+  B.Answer = Answer;
+  B.Done = true;
+}
+
+void OnKey(XBox& B, XKeyEvent& Key) {
+  char Bytes[8];
+  KeySym Symbol = NoSymbol;
+  int Count = XLookupString(&Key, Bytes, sizeof Bytes, &Symbol, nullptr);
+  bool Shift = (Key.state & ShiftMask) != 0;
+  int Move = 0;
+  switch (Symbol) {
+    case XK_Return:
+    case XK_KP_Enter:
+    case XK_space:
+    case XK_KP_Space:
+      Finish(B, B.Model.Buttons[B.Model.Focus].Id);
+      return;
+    case XK_Escape:
+      Finish(B, B.Model.CloseAnswer);
+      return;
+    case XK_Tab:
+      Move = Shift ? -1 : 1;
+      break;
+    case XK_ISO_Left_Tab:
+    case XK_Left:
+    case XK_Up:
+    case XK_KP_Left:
+    case XK_KP_Up:
+      Move = -1;
+      break;
+    case XK_Right:
+    case XK_Down:
+    case XK_KP_Right:
+    case XK_KP_Down:
+      Move = 1;
+      break;
+    default:
+      if (Count == 1 && !(Key.state & ControlMask))
+        Finish(B, AcceleratorAnswer(B.Model, static_cast<unsigned char>(Bytes[0])));
+      return;
+  }
+  MoveFocus(&B.Model, Move);
+  Paint(B);
+}
+
+void OnEvent(XBox& B, XEvent& Event) {
+  switch (Event.type) {
+    case MapNotify:
+      if (!B.FocusAsked) {
+        B.FocusAsked = true;
+        TakeFocus(B);
+      }
+      break;
+    case KeyPress:
+      OnKey(B, Event.xkey);
+      break;
+    case ButtonPress:
+      if (Event.xbutton.button == Button1) {
+        B.Pressed = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+        if (B.Pressed >= 0) B.Model.Focus = B.Pressed;
+        Paint(B);
+      }
+      break;
+    case ButtonRelease:
+      if (Event.xbutton.button == Button1 && B.Pressed >= 0) {
+        int Released = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+        int Held = B.Pressed;
+        B.Pressed = -1;
+        Paint(B);
+        if (Released == Held) Finish(B, B.Model.Buttons[Held].Id);
+      }
+      break;
+    case ClientMessage:
+      if (Event.xclient.message_type == B.Protocols &&
+          static_cast<Atom>(Event.xclient.data.l[0]) == B.DeleteWindow)
+        Finish(B, B.Model.CloseAnswer);
+      break;
+    default:
+      break;
+  }
+}
+
+void Loop(XBox& B) {
+  while (!B.Done) {
+    while (!B.Done && XPending(B.Dpy) > 0) {
+      XEvent Event;
+      XNextEvent(B.Dpy, &Event);
+      OnEvent(B, Event);
+    }
+    if (B.Done) break;
+    pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {SignalPipe[0], POLLIN, 0}};
+    if (poll(Fds, 2, -1) < 0 && errno != EINTR) break;
+    unsigned char Number;
+    if (Fds[1].revents && read(SignalPipe[0], &Number, 1) == 1) {
+      B.Signal = Number;
+      B.Done = true;
+    }
+    // A connection that broke shows up here as readable; XPending then meets its end.
+  }
+}
+
+void Run(void* Context) {
+  XBox& B = *static_cast<XBox*>(Context);
+  Display* Dpy = B.Dpy;
+  int EventBase, ErrorBase;
+  if (!XRenderQueryExtension(Dpy, &EventBase, &ErrorBase)) {
+    B.Unavailable = true;
+    return;
+  }
+  B.Screen = DefaultScreen(Dpy);
+  double Dpi = DisplayDpi(Dpy);
+  B.Scale = Dpi / 96.0;
+  B.Icon = IconShapeFor(*B.Params);
+  WindowContent Content;
+  memset(&Content, 0, sizeof Content);
+  Content.HasIcon = B.Icon != ICON_NONE;
+  double IconPixels = static_cast<int>(32 * B.Scale + 0.5);
+  if (!OpenBoxFonts(Dpy, B.Screen, TEXT_POINTS * Dpi / 72.0, Content.HasIcon ? IconPixels * MARK_SHARE : 0,
+                    &B.Fonts)) {
+    B.Unavailable = true;
+    return;
+  }
+  B.FontsOpen = true;
+  Content.Text = B.Text;
+  Content.TextLength = B.TextLength;
+  Content.ButtonCount = B.Model.ButtonCount;
+  for (int I = 0; I < B.Model.ButtonCount; ++I)
+    Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
+  Content.CaptionPixels = TextPixels(&B.Fonts, B.Caption, B.CaptionLength);
+  WindowMetrics Metrics;
+  Metrics.Scale = B.Scale;
+  Metrics.Ascent = B.Fonts.Regular->ascent;
+  Metrics.LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
+  Metrics.ScreenWidth = DisplayWidth(Dpy, B.Screen);
+  Metrics.ScreenHeight = DisplayHeight(Dpy, B.Screen);
+  LayOutWindow(Content, AdvancePixels, &B.Fonts, Metrics, &Layout);
+
+  int X, Y;
+  Placement(B, &X, &Y);
+  XSetWindowAttributes Attributes;
+  Attributes.background_pixel = WhitePixel(Dpy, B.Screen);
+  Attributes.event_mask = KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask | ExposureMask;
+  Window Root = RootWindow(Dpy, B.Screen);
+  B.Win = XCreateWindow(Dpy, Root, X, Y, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
+                        0, CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &Attributes);
+  B.Protocols = X11Atom("WM_PROTOCOLS");
+  B.DeleteWindow = X11Atom("WM_DELETE_WINDOW");
+  SetProperties(B, X, Y);
+
+  Visual* Vis = DefaultVisual(Dpy, B.Screen);
+  Colormap Map = DefaultColormap(Dpy, B.Screen);
+  B.Back = XCreatePixmap(Dpy, B.Win, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
+                         static_cast<unsigned>(DefaultDepth(Dpy, B.Screen)));
+  B.Draw = XftDrawCreate(Dpy, B.Back, Vis, Map);
+  XRenderColor Black = RenderColour(TEXT_COLOUR);
+  XftColorAllocValue(Dpy, Vis, Map, &Black, &B.Ink);
+  XSetWindowBackgroundPixmap(Dpy, B.Win, B.Back);
+  Paint(B);
+  XMapRaised(Dpy, B.Win);
+  Loop(B);
+
+  XftColorFree(Dpy, Vis, Map, &B.Ink);
+  XftDrawDestroy(B.Draw);
+  XFreePixmap(Dpy, B.Back);
+  XDestroyWindow(Dpy, B.Win);
+  CloseBoxFonts(&B.Fonts);
+  B.FontsOpen = false;
+  XSync(Dpy, False);
+}
+
+}  // namespace
+
+int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner, int* Signal) {
+  *Signal = 0;
+  Display* Dpy = X11Display();
+  if (Dpy == nullptr) return X11_BOX_UNAVAILABLE;
+  XBox B;
+  memset(&B, 0, sizeof B);
+  B.Params = &Params;
+  B.Model = Model;
+  B.Owner = Owner;
+  B.Dpy = Dpy;
+  B.Pressed = -1;
+  B.Text = CleanText(Params.lpszText ? Params.lpszText : "", false, &B.TextLength);
+  B.Caption = CleanText(Params.lpszCaption ? Params.lpszCaption : "", true, &B.CaptionLength);
+  if (B.Text == nullptr || B.Caption == nullptr || pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    free(B.Text);
+    free(B.Caption);
+    return X11_BOX_UNAVAILABLE;
+  }
+  struct sigaction Previous[STOPPING_COUNT];
+  bool Caught[STOPPING_COUNT];
+  CatchSignals(Previous, Caught);
+  bool Kept = X11Guarded(Run, &B);
+  ReleaseSignals(Previous, Caught);
+  close(SignalPipe[0]);
+  close(SignalPipe[1]);
+  SignalPipe[0] = SignalPipe[1] = -1;
+  free(B.Text);
+  free(B.Caption);
+  if (Kept && B.Unavailable) {
+    if (B.FontsOpen) CloseBoxFonts(&B.Fonts);
+    return X11_BOX_UNAVAILABLE;
+  }
+  *Signal = B.Signal;
+  return Kept ? B.Answer : 0;
+}
+
+}  // namespace platform

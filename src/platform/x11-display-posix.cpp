@@ -1,0 +1,306 @@
+// The X display: connecting with a bounded wait, X errors recorded, a broken connection survived, WINDOWID followed.
+#include "platform/x11-display-posix.h"
+
+#include "platform/codeset-posix.h"
+#include "platform/decimal.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <setjmp.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+const int CONNECT_WAIT_MS = 3000;
+const int X_TCP_PORT = 6000;
+const int MAX_ANCESTORS = 64;
+
+Display* Dpy;
+bool Tried;
+bool Lost;
+int LastError;
+sigjmp_buf* Recovery;
+
+int OnError(Display*, XErrorEvent* Event) {
+  LastError = Event->error_code;
+  return 0;
+}
+
+// Xlib ends the process when this returns, so it never does while a guard is in place; and
+// every use of the display is guarded.
+int OnIOError(Display*) {
+  Lost = true;
+  if (Recovery) siglongjmp(*Recovery, 1);
+  return 0;
+}
+
+void OnIOErrorExit(Display*, void*) {
+  Lost = true;
+  if (Recovery) siglongjmp(*Recovery, 1);
+}
+
+// A display on another host is reached over TCP, and connect() there can wait for minutes on a
+// host that does not answer; one attempt with a bounded wait comes first. A local display (no
+// host, "unix", or a socket path) fails at once when nobody listens.
+bool TcpDisplayAnswers(const char* Name) {
+  const char* Colon = strrchr(Name, ':');
+  if (Colon == nullptr || Colon == Name || Name[0] == '/') return true;
+  char Host[256];
+  size_t HostLength = static_cast<size_t>(Colon - Name);
+  if (HostLength >= sizeof Host) return true;
+  memcpy(Host, Name, HostLength);
+  Host[HostLength] = '\0';
+  if (strcmp(Host, "unix") == 0 || Colon[-1] == ':') return true;  // "host::0" is DECnet
+  int Number = atoi(Colon + 1);
+  char Port[DECIMAL_ROOM + 1];
+  Port[FormatDecimal(Port, X_TCP_PORT + Number)] = '\0';
+  addrinfo Hints;
+  memset(&Hints, 0, sizeof Hints);
+  Hints.ai_socktype = SOCK_STREAM;
+  addrinfo* Found = nullptr;
+  if (getaddrinfo(Host, Port, &Hints, &Found) != 0) return false;
+  bool Answered = false;
+  for (addrinfo* A = Found; A != nullptr && !Answered; A = A->ai_next) {
+    int Fd = socket(A->ai_family, A->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, A->ai_protocol);
+    if (Fd < 0) continue;
+    if (connect(Fd, A->ai_addr, A->ai_addrlen) == 0) {
+      Answered = true;
+    } else if (errno == EINPROGRESS) {
+      pollfd Wait = {Fd, POLLOUT, 0};
+      int Error = 0;
+      socklen_t Size = sizeof Error;
+      Answered = poll(&Wait, 1, CONNECT_WAIT_MS) == 1 &&
+                 getsockopt(Fd, SOL_SOCKET, SO_ERROR, &Error, &Size) == 0 && Error == 0;
+    }
+    close(Fd);
+  }
+  freeaddrinfo(Found);
+  return Answered;
+}
+
+void Connect() {
+  const char* Name = getenv("DISPLAY");
+  if (Name == nullptr || Name[0] == '\0' || !TcpDisplayAnswers(Name)) return;
+  XSetErrorHandler(OnError);
+  XSetIOErrorHandler(OnIOError);
+  // Xlib tells standard error why a server refused; here a refusal only means the terminal box,
+  // and what askbox writes stays what it wrote before there was a window.
+  int SavedError = dup(STDERR_FILENO);
+  int Null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (SavedError >= 0 && Null >= 0) dup2(Null, STDERR_FILENO);
+  Dpy = XOpenDisplay(nullptr);
+  if (SavedError >= 0 && Null >= 0) dup2(SavedError, STDERR_FILENO);
+  if (Null >= 0) close(Null);
+  if (SavedError >= 0) close(SavedError);
+  if (Dpy == nullptr) return;
+  XSetIOErrorExitHandler(Dpy, OnIOErrorExit, nullptr);
+  // The connection must not leak into the programs a script starts after this one.
+  fcntl(ConnectionNumber(Dpy), F_SETFD, FD_CLOEXEC);
+}
+
+struct PropertyBytes {
+  unsigned char* Data;
+  unsigned long Count;
+  Atom Type;
+};
+
+// Null Data where the window lacks the property or is gone. The caller XFrees Data.
+PropertyBytes ReadProperty(Window Target, Atom Name, long MaxLongs) {
+  PropertyBytes Result = {nullptr, 0, None};
+  int Format;
+  unsigned long After;
+  if (XGetWindowProperty(Dpy, Target, Name, 0, MaxLongs, False, AnyPropertyType, &Result.Type,
+                         &Format, &Result.Count, &After, &Result.Data) != Success) {
+    Result.Data = nullptr;
+    Result.Count = 0;
+  }
+  if (Result.Data != nullptr && Result.Type == None) {
+    XFree(Result.Data);
+    Result.Data = nullptr;
+  }
+  return Result;
+}
+
+long ParentOf(long Pid) {
+  char Path[64] = "/proc/";
+  size_t Length = 6 + static_cast<size_t>(FormatDecimal(Path + 6, Pid));
+  memcpy(Path + Length, "/stat", sizeof "/stat");
+  int Fd = open(Path, O_RDONLY | O_CLOEXEC);
+  if (Fd < 0) return 0;
+  char Stat[512];
+  ssize_t Got = read(Fd, Stat, sizeof Stat - 1);
+  close(Fd);
+  if (Got <= 0) return 0;
+  Stat[Got] = '\0';
+  // "pid (name) state ppid ...", where the name may hold anything, blanks and parentheses too.
+  const char* Close = strrchr(Stat, ')');
+  if (Close == nullptr || Close[1] == '\0' || Close[2] == '\0') return 0;
+  return strtol(Close + 3, nullptr, 10);
+}
+
+bool IsAncestor(long Pid) {
+  long Current = getppid();
+  for (int I = 0; I < MAX_ANCESTORS && Current > 1; ++I, Current = ParentOf(Current))
+    if (Current == Pid) return true;
+  return false;
+}
+
+// WINDOWID outlives its terminal inside tmux or screen, and the number may by now belong to
+// another program's window. A window that says which process on this host made it must be made
+// by one of this process's ancestors.
+bool BelongsToThisSession(Window Target) {
+  PropertyBytes Pid = ReadProperty(Target, X11Atom("_NET_WM_PID"), 1);
+  PropertyBytes Machine = ReadProperty(Target, XA_WM_CLIENT_MACHINE, 64);
+  bool Belongs = true;
+  char Host[256];
+  if (Pid.Data != nullptr && Pid.Type == XA_CARDINAL && Pid.Count == 1 && Machine.Data != nullptr &&
+      gethostname(Host, sizeof Host) == 0 && strlen(Host) == Machine.Count &&
+      memcmp(Host, Machine.Data, Machine.Count) == 0) {
+    Belongs = IsAncestor(static_cast<long>(*reinterpret_cast<unsigned long*>(Pid.Data)));
+  }
+  if (Pid.Data) XFree(Pid.Data);
+  if (Machine.Data) XFree(Machine.Data);
+  return Belongs;
+}
+
+struct ConsoleSearch {
+  Window Start;
+  Window Found;
+};
+
+// A terminal's WINDOWID is often a widget inside its top-level window; the window manager marks
+// the top-level one with WM_STATE. Before the window manager has taken the terminal on, or
+// without one, the highest window that names its program (WM_CLASS) stands in: a window
+// manager's frame names none.
+void FindConsole(void* Context) {
+  ConsoleSearch* Search = static_cast<ConsoleSearch*>(Context);
+  Atom WmState = X11Atom("WM_STATE");
+  Window Current = Search->Start, Named = 0;
+  ClearX11Error();
+  for (int Depth = 0; Depth < MAX_ANCESTORS; ++Depth) {
+    PropertyBytes State = ReadProperty(Current, WmState, 2);
+    if (State.Data) XFree(State.Data);
+    PropertyBytes Class = ReadProperty(Current, XA_WM_CLASS, 1);
+    if (Class.Data) XFree(Class.Data);
+    if (LastError != 0) return;
+    if (Class.Data != nullptr) Named = Current;
+    Window Root, Parent, *Children = nullptr;
+    unsigned Count = 0;
+    if (!XQueryTree(Dpy, Current, &Root, &Parent, &Children, &Count) || LastError != 0) return;
+    if (Children) XFree(Children);
+    if (State.Data == nullptr && Parent != Root) {
+      Current = Parent;
+      continue;
+    }
+    Window Found = State.Data != nullptr ? Current : Named;
+    if (Found != 0 && Found != Root && BelongsToThisSession(Found)) Search->Found = Found;
+    return;
+  }
+}
+
+struct TitleRead {
+  Window Target;
+  char* Title;
+  DWORD Size;
+  DWORD Length;
+};
+
+void ReadTitle(void* Context) {
+  TitleRead* Read = static_cast<TitleRead*>(Context);
+  const long MAX_LONGS = 1024;
+  Atom Utf8 = X11Atom("UTF8_STRING");
+  PropertyBytes Name = ReadProperty(Read->Target, X11Atom("_NET_WM_NAME"), MAX_LONGS);
+  if (Name.Data != nullptr && Name.Type != Utf8) {
+    XFree(Name.Data);
+    Name.Data = nullptr;
+  }
+  if (Name.Data == nullptr) Name = ReadProperty(Read->Target, XA_WM_NAME, MAX_LONGS);
+  if (Name.Data == nullptr) return;
+  const char* Bytes = reinterpret_cast<const char*>(Name.Data);
+  if (Name.Type == Utf8) {
+    Read->Length = static_cast<DWORD>(Utf8ToLocale(Bytes, Name.Count, Read->Title, Read->Size));
+  } else if (Name.Type == XA_STRING ||
+             (Name.Type == X11Atom("COMPOUND_TEXT") && memchr(Bytes, 0x1B, Name.Count) == nullptr)) {
+    // Compound text without escape sequences is ISO 8859-1, as STRING is.
+    static char Converted[4 * MAX_LONGS * 3 + 1];
+    size_t Length = Latin1ToUtf8(Bytes, Name.Count, Converted, sizeof Converted);
+    Read->Length = static_cast<DWORD>(Utf8ToLocale(Converted, Length, Read->Title, Read->Size));
+  }
+  XFree(Name.Data);
+}
+
+void IconifyBody(void* Context) {
+  Window Target = *static_cast<Window*>(Context);
+  XIconifyWindow(Dpy, Target, DefaultScreen(Dpy));
+  XSync(Dpy, False);
+}
+
+void MapBody(void* Context) {
+  XMapWindow(Dpy, *static_cast<Window*>(Context));
+  XSync(Dpy, False);
+}
+
+}  // namespace
+
+Display* X11Display() {
+  if (!Tried) {
+    Tried = true;
+    Connect();
+  }
+  return Lost ? nullptr : Dpy;
+}
+
+bool X11Guarded(void (*Body)(void* Context), void* Context) {
+  if (X11Display() == nullptr) return false;
+  sigjmp_buf Here;
+  sigjmp_buf* Outer = Recovery;
+  if (sigsetjmp(Here, 1) != 0) {
+    Recovery = Outer;
+    Lost = true;
+    return false;
+  }
+  Recovery = &Here;
+  Body(Context);
+  Recovery = Outer;
+  return !Lost;
+}
+
+void ClearX11Error() { LastError = 0; }
+int LastX11Error() { return LastError; }
+
+Atom X11Atom(const char* Name) { return XInternAtom(Dpy, Name, False); }
+
+Window X11ConsoleWindow() {
+  static bool Known;
+  static Window Console;
+  if (Known) return Lost ? 0 : Console;
+  Known = true;
+  const char* Id = getenv("WINDOWID");
+  if (Id == nullptr || *Id == '\0') return 0;
+  char* End;
+  errno = 0;
+  unsigned long Value = strtoul(Id, &End, 0);
+  if (*End != '\0' || errno != 0 || Value == 0 || X11Display() == nullptr) return 0;
+  ConsoleSearch Search = {static_cast<Window>(Value), 0};
+  if (X11Guarded(FindConsole, &Search)) Console = Search.Found;
+  return Console;
+}
+
+DWORD X11WindowTitle(Window Target, LPSTR Title, DWORD Size) {
+  TitleRead Read = {Target, Title, Size, 0};
+  if (Size == 0 || !X11Guarded(ReadTitle, &Read)) return 0;
+  return Read.Length;
+}
+
+bool X11Iconify(Window Target) { return X11Guarded(IconifyBody, &Target); }
+bool X11MapAgain(Window Target) { return X11Guarded(MapBody, &Target); }
+
+}  // namespace platform

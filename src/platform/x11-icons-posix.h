@@ -1,0 +1,25 @@
+// The message box's icons, drawn smooth at any size: shapes rasterised here, marks from the bold font.
+#ifndef ASKBOX_PLATFORM_X11_ICONS_POSIX_H
+#define ASKBOX_PLATFORM_X11_ICONS_POSIX_H
+
+#include "platform/x11-font-posix.h"
+
+#include <X11/extensions/Xrender.h>
+
+namespace platform {
+
+enum IconShape { ICON_NONE, ICON_ERROR, ICON_QUESTION, ICON_WARNING, ICON_INFORMATION, ICON_USER };
+
+// ICON_USER only with a module loaded: Linux cannot read a Windows icon resource, so the box
+// shows an icon of its own that the terminal box shows too.
+IconShape IconShapeFor(const MSGBOXPARAMSA& Params);
+
+// Coverage (0..255) of a Size x Size square by the icon's background shape (Mark false) or by
+// the geometric part of its mark, 4 x 4 samples a pixel; Coverage holds Size * Size bytes.
+void RasteriseIcon(IconShape Shape, bool Mark, int Size, unsigned char* Coverage);
+
+void DrawIcon(BoxFonts* Fonts, XftDraw* Draw, IconShape Shape, int X, int Y, int Size);
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,306 @@
+// The pure parts of the POSIX message box: button sets and answers, glyphs, wrapping, key
+// decoding, the terminal and window layouts, and the locale conversions.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/box-model-posix.h"
+#include "platform/codeset-posix.h"
+#include "platform/terminal-keys-posix.h"
+#include "platform/terminal-layout-posix.h"
+#include "platform/terminal-text-posix.h"
+#include "platform/x11-layout-posix.h"
+
+namespace {
+
+using namespace platform;
+
+const unsigned char* Bytes(const char* Text) { return reinterpret_cast<const unsigned char*>(Text); }
+
+TEST(BoxModel, ButtonSetsDefaultsAndCloseAnswers) {
+  const struct {
+    DWORD Style;
+    std::string Labels;
+    int Focus;
+    int CloseAnswer;
+  } CASES[] = {
+      {0x0, "OK", 0, IDOK},
+      {0x1, "OK,Cancel", 0, IDCANCEL},
+      {0x2, "Abort,Retry,Ignore", 0, 0},
+      {0x3, "Yes,No,Cancel", 0, IDCANCEL},
+      {0x4, "Yes,No", 0, 0},
+      {0x5, "Retry,Cancel", 0, IDCANCEL},
+      {0x6, "Cancel,Try Again,Continue", 0, IDCANCEL},
+      {0x104, "Yes,No", 1, 0},
+      {0x203, "Yes,No,Cancel", 2, IDCANCEL},
+      {0x302, "Abort,Retry,Ignore", 0, 0},  // a fourth button the set lacks: the first
+      {0x201, "OK,Cancel", 0, IDCANCEL},
+      {0x41034, "Yes,No", 0, 0},  // icon and other style bits do not matter
+  };
+  for (const auto& Case : CASES) {
+    BoxModel Model;
+    ASSERT_TRUE(MakeBoxModel(Case.Style, &Model)) << Case.Style;
+    std::string Labels;
+    for (int I = 0; I < Model.ButtonCount; ++I) Labels += (I ? "," : "") + std::string(Model.Buttons[I].Label);
+    EXPECT_EQ(Labels, Case.Labels) << Case.Style;
+    EXPECT_EQ(Model.Focus, Case.Focus) << Case.Style;
+    EXPECT_EQ(Model.CloseAnswer, Case.CloseAnswer) << Case.Style;
+  }
+  BoxModel Model;
+  for (DWORD Style : {0x7u, 0x8u, 0xFu}) EXPECT_FALSE(MakeBoxModel(Style, &Model)) << Style;
+}
+
+TEST(BoxModel, AcceleratorsAndFocusSteps) {
+  const struct {
+    DWORD Style;
+    char Letter;
+    int Answer;
+  } CASES[] = {{0x2, 'a', IDABORT}, {0x2, 'R', IDRETRY}, {0x2, 'i', IDIGNORE}, {0x3, 'y', IDYES},
+               {0x3, 'N', IDNO},    {0x3, 'c', 0},       {0x1, 'o', 0},        {0x1, 'c', 0},
+               {0x6, 't', IDTRYAGAIN}, {0x6, 'C', IDCONTINUE}, {0x4, 'x', 0}};
+  for (const auto& Case : CASES) {
+    BoxModel Model;
+    MakeBoxModel(Case.Style, &Model);
+    EXPECT_EQ(AcceleratorAnswer(Model, static_cast<unsigned char>(Case.Letter)), Case.Answer)
+        << Case.Style << " " << Case.Letter;
+  }
+  BoxModel Model;
+  MakeBoxModel(0x3, &Model);
+  const int STEPS[] = {1, 1, 1, -1, -1, -1, -1};
+  const int FOCUS[] = {1, 2, 0, 2, 1, 0, 2};
+  for (size_t I = 0; I < sizeof STEPS / sizeof STEPS[0]; ++I) {
+    MoveFocus(&Model, STEPS[I]);
+    EXPECT_EQ(Model.Focus, FOCUS[I]) << I;
+  }
+}
+
+TEST(Glyphs, DecodingKeepsMalformedBytesToOne) {
+  const struct {
+    const char* Text;
+    size_t Length;
+    GlyphKind Kind;
+    uint32_t Code;
+  } CASES[] = {
+      {"A", 1, GLYPH_SHOWN, 'A'},
+      {"\n", 1, GLYPH_LINE_END, '\n'},
+      {"\r\n", 2, GLYPH_LINE_END, '\n'},
+      {"\r", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},
+      {"\t", 1, GLYPH_TAB, '\t'},
+      {"\x1b", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},
+      {"\x7f", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},
+      {"\xc3\xa9", 2, GLYPH_SHOWN, 0xE9},
+      {"\xc2\x9b", 2, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},  // C1 control
+      {"\xe6\x97\xa5", 3, GLYPH_SHOWN, 0x65E5},
+      {"\xf0\x9f\x98\x80", 4, GLYPH_SHOWN, 0x1F600},
+      {"\xc0\xaf", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},  // overlong
+      {"\xed\xa0\x80", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},  // surrogate
+      {"\xe6\x97", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},  // cut short
+      {"\xff", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},
+      {"\xf4\x90\x80\x80", 1, GLYPH_SUBSTITUTE, REPLACEMENT_CHARACTER},  // past U+10FFFF
+  };
+  for (const auto& Case : CASES) {
+    Glyph G = NextGlyph(Bytes(Case.Text), strlen(Case.Text));
+    EXPECT_EQ(G.Length, Case.Length) << Case.Text;
+    EXPECT_EQ(G.Kind, Case.Kind) << Case.Text;
+    EXPECT_EQ(G.Code, Case.Code) << Case.Text;
+  }
+}
+
+std::vector<std::string> Wrap(const char* Text, int Width) {
+  Span Rows[64];
+  int Count = WrapText(Bytes(Text), strlen(Text), Width, AdvanceCells, nullptr, Rows, 64);
+  std::vector<std::string> Out;
+  for (int I = 0; I < Count; ++I) Out.push_back(std::string(Text + Rows[I].Begin, Rows[I].End - Rows[I].Begin));
+  return Out;
+}
+
+TEST(Wrapping, BreaksAtBlanksThenBetweenCharacters) {
+  typedef std::vector<std::string> Rows;
+  const struct {
+    const char* Text;
+    int Width;
+    Rows Expected;
+  } CASES[] = {
+      {"one two three", 7, {"one two", "three"}},
+      {"one two three", 6, {"one", "two", "three"}},
+      {"abcdefghij", 4, {"abcd", "efgh", "ij"}},
+      {"a\nb\r\n\nc", 10, {"a", "b", "", "c"}},
+      {"  indented line", 20, {"  indented line"}},
+      {"word    next", 6, {"word", "next"}},
+      {"tail   \nx", 10, {"tail", "x"}},
+      {"\tx", 10, {"\tx"}},
+      {"ab\tcd", 9, {"ab", "cd"}},  // the tab takes the row to column 8
+      {"\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5", 4, {"\xe6\x97\xa5\xe6\x97\xa5", "\xe6\x97\xa5"}},
+      {"e\xcc\x81" "e\xcc\x81", 1, {"e\xcc\x81", "e\xcc\x81"}},  // a combining mark stays on
+      {"", 5, {""}},
+      {"x", 0, {"x"}},  // a row always takes one glyph
+  };
+  for (const auto& Case : CASES) EXPECT_EQ(Wrap(Case.Text, Case.Width), Case.Expected) << Case.Text;
+}
+
+TEST(Wrapping, StopsAtTheLimit) {
+  Span Rows[3];
+  EXPECT_EQ(WrapText(Bytes("a\nb\nc\nd\ne"), 9, 5, AdvanceCells, nullptr, Rows, 3), 3);
+}
+
+TEST(TerminalKeys, Decoding) {
+  const struct {
+    const char* In;
+    bool Complete;
+    KeyAction Action;
+    size_t Used;
+  } CASES[] = {
+      {"\r", false, KEY_PRESS, 1},        {" ", false, KEY_PRESS, 1},
+      {"\t", false, KEY_NEXT, 1},         {"\x03", false, KEY_INTERRUPT, 1},
+      {"y", false, KEY_LETTER, 1},        {"\x1b", false, KEY_NEED_MORE, 0},
+      {"\x1b", true, KEY_ESCAPE, 1},      {"\x1b[C", false, KEY_NEXT, 3},
+      {"\x1b[D", false, KEY_PREVIOUS, 3}, {"\x1b[Z", false, KEY_PREVIOUS, 3},
+      {"\x1b[1;5B", false, KEY_NEXT, 6},  {"\x1bOA", false, KEY_PREVIOUS, 3},
+      {"\x1bOM", false, KEY_PRESS, 3},    {"\x1b[15~", false, KEY_IGNORE, 5},
+      {"\x1b[1", false, KEY_NEED_MORE, 0}, {"\x1b[1", true, KEY_IGNORE, 3},
+      {"\x1b\x1b", false, KEY_ESCAPE, 1}, {"\x1bx", false, KEY_IGNORE, 2},
+      {"\xc3\xa9", false, KEY_IGNORE, 1},
+  };
+  for (const auto& Case : CASES) {
+    Key K = DecodeKey(Bytes(Case.In), strlen(Case.In), Case.Complete);
+    EXPECT_EQ(K.Action, Case.Action) << Case.In;
+    EXPECT_EQ(K.Used, Case.Used) << Case.In;
+  }
+}
+
+TerminalBox MakeTerminalBox(const char* Text, const char* Caption, DWORD Style, bool Alternate) {
+  TerminalBox Box;
+  Box.Text = Bytes(Text);
+  Box.TextLength = strlen(Text);
+  Box.Caption = Bytes(Caption);
+  Box.CaptionLength = strlen(Caption);
+  static const TerminalIcon ICON = {"(i)", ""};
+  Box.Icon = &ICON;
+  MakeBoxModel(Style, &Box.Model);
+  Box.AlternateScreen = Alternate;
+  Box.Lines = &UTF8_FRAME;
+  return Box;
+}
+
+TEST(TerminalLayout, FitsTheScreenAndKeepsTheButtons) {
+  static Layout L;
+  const struct {
+    int Rows, Columns;
+    const char* Text;
+    bool Alternate;
+  } CASES[] = {{24, 80, "Short", false},  {24, 80, "Short", true},   {5, 30, "a\nb\nc\nd\ne\nf", false},
+               {3, 12, "Tiny screen", false}, {24, 20, "x x x x x x x x x x x x x x x x x x", false},
+               {1, 1, "One cell", true}};
+  for (const auto& Case : CASES) {
+    TerminalBox Box = MakeTerminalBox(Case.Text, "Caption", 0x6, Case.Alternate);
+    ComputeLayout(Box, Case.Rows, Case.Columns, &L);
+    EXPECT_LE(L.Width, Case.Columns) << Case.Text;
+    EXPECT_LE(L.Height, Case.Alternate ? Case.Rows : (Case.Rows > 1 ? Case.Rows - 1 : 1)) << Case.Text;
+    EXPECT_LE(L.Top + L.Height, Case.Rows > 0 ? Case.Rows : 1) << Case.Text;
+    int Buttons = 0;
+    for (int I = 0; I < L.Height; ++I) Buttons += L.Kinds[I] == ROW_BUTTONS;
+    EXPECT_EQ(Buttons, 1) << Case.Text;
+  }
+}
+
+// A font of fixed 8-pixel glyphs, tab stops every 64.
+int FixedAdvance(void*, const unsigned char*, const Glyph& G, int X) {
+  return G.Kind == GLYPH_TAB ? (X / 64 + 1) * 64 : X + 8;
+}
+
+TEST(WindowLayout, WidensLongTextAndCutsWhatTheScreenCannotHold) {
+  static WindowLayout L;
+  std::string Paragraph, Lines;
+  for (int I = 0; I < 200; ++I) Paragraph += "word ";
+  for (int I = 0; I < 200; ++I) Lines += "line\n";
+  const struct {
+    std::string Text;
+    double Scale;
+    int MinRows, MaxRows;
+    bool Cut;
+  } CASES[] = {{"Short", 1.0, 1, 1, false},
+               {Paragraph, 1.0, 3, 20, false},
+               {Lines, 1.0, 2, 60, true},
+               {Lines, 2.0, 2, 30, true}};
+  for (const auto& Case : CASES) {
+    WindowContent Content = {};
+    Content.Text = Bytes(Case.Text.c_str());
+    Content.TextLength = Case.Text.size();
+    Content.HasIcon = true;
+    Content.ButtonCount = 3;
+    Content.LabelPixels[0] = 48;
+    Content.LabelPixels[1] = 72;
+    Content.LabelPixels[2] = 64;
+    WindowMetrics Metrics = {Case.Scale, static_cast<int>(16 * Case.Scale), static_cast<int>(12 * Case.Scale),
+                             1280, 800};
+    LayOutWindow(Content, FixedAdvance, nullptr, Metrics, &L);
+    EXPECT_GE(L.RowCount, Case.MinRows) << Case.Text.size();
+    EXPECT_LE(L.RowCount, Case.MaxRows) << Case.Text.size();
+    EXPECT_EQ(L.Cut, Case.Cut) << Case.Text.size();
+    EXPECT_LE(L.Width, 1280);
+    EXPECT_LE(L.Height, 800);
+    EXPECT_LE(L.TextY + L.RowCount * Metrics.LineHeight, L.StripY);
+    EXPECT_GE(L.ButtonX[0], 0);
+    EXPECT_LE(L.ButtonX[2] + L.ButtonWidth, L.Width);
+    EXPECT_GE(L.ButtonY + L.ButtonHeight, L.StripY);
+    EXPECT_LE(L.ButtonY + L.ButtonHeight, L.Height);
+    // Rows that are short by their own line breaks cannot be helped; a paragraph can.
+    if (!L.Cut && L.RowCount > 3) EXPECT_GT(L.Width, L.RowCount * Metrics.LineHeight) << "a tower";
+  }
+}
+
+class Codesets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+  }
+  void TearDown() override { unsetenv("LANG"); }
+};
+
+TEST_F(Codesets, ToUtf8AndBack) {
+  const struct {
+    const char* Lang;
+    std::string Locale;
+    std::string Utf8;
+  } CASES[] = {
+      {"C.UTF-8", "caf\xc3\xa9", "caf\xc3\xa9"},
+      {"C.UTF-8", "a\xff" "b", "a\xff" "b"},  // left for NextGlyph to substitute, byte by byte
+      {"C", "caf\xc3\xa9", "caf\xc3\xa9"},
+      {"de_DE.ISO-8859-1", "caf\xe9", "caf\xc3\xa9"},
+      {"de_DE.ISO-8859-15", "\xa4", "\xe2\x82\xac"},
+      {"ja_JP.EUC-JP", "\xc6\xfc", "\xe6\x97\xa5"},
+      {"ja_JP.EUC-JP", "a\xff" "b", "a\xef\xbf\xbd" "b"},
+  };
+  for (const auto& Case : CASES) {
+    setenv("LANG", Case.Lang, 1);
+    std::vector<char> Out(Utf8Room(Case.Locale.size()));
+    size_t Length = LocaleToUtf8(Case.Locale.data(), Case.Locale.size(), Out.data(), Out.size());
+    EXPECT_EQ(std::string(Out.data(), Length), Case.Utf8) << Case.Lang;
+    if (Case.Utf8.find("\xef\xbf\xbd") != std::string::npos || Case.Locale.find('\xff') != std::string::npos)
+      continue;
+    char Back[64];
+    Length = Utf8ToLocale(Case.Utf8.data(), Case.Utf8.size(), Back, sizeof Back);
+    EXPECT_EQ(std::string(Back, Length), Case.Locale) << Case.Lang;
+  }
+}
+
+TEST_F(Codesets, BackCutsAtCharactersAndMarksWhatIsMissing) {
+  setenv("LANG", "C.UTF-8", 1);
+  char Out[5];
+  EXPECT_EQ(Utf8ToLocale("ab\xe6\x97\xa5", 5, Out, sizeof Out), 2u);  // the 3 bytes would not fit
+  EXPECT_STREQ(Out, "ab");
+  setenv("LANG", "de_DE.ISO-8859-1", 1);
+  char Latin[16];
+  EXPECT_EQ(Utf8ToLocale("x\xe6\x97\xa5y", 5, Latin, sizeof Latin), 3u);
+  EXPECT_STREQ(Latin, "x?y");
+  char Wide[16];
+  EXPECT_EQ(Latin1ToUtf8("\xe9\xff", 2, Wide, sizeof Wide), 4u);
+  EXPECT_STREQ(Wide, "\xc3\xa9\xc3\xbf");
+}
+
+}  // namespace

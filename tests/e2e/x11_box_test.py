@@ -1,0 +1,514 @@
+#!/usr/bin/env python3
+"""The Linux askbox's X window on Xvfb under openbox: keys, close requests, clicks, properties,
+icons, the terminal's window from WINDOWID, a display that dies, and the fall-backs to the terminal."""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from ptyrun import PtyProcess  # noqa: E402
+
+TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", "convert", "xterm", "xauth"]
+SCREEN = (1280, 800)
+PROGRAM = None
+DISPLAY = None
+SCRATCH = tempfile.mkdtemp(prefix="askbox-x11-")
+IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE = 1, 2, 3, 4, 5, 6, 7, 10, 11
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def start_xvfb(*extra):
+    """A virtual display on a free number; gives (process, ':N')."""
+    read, write = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % SCREEN,
+                             "-nolisten", "tcp", *extra], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read, 16)
+        if not chunk:
+            raise Failure("Xvfb did not start")
+        number += chunk
+    os.close(read)
+    return proc, ":" + number.decode().strip()
+
+
+def x(*argv, check_rc=False):
+    out = subprocess.run(argv, env=dict(os.environ, DISPLAY=DISPLAY, LANG="C.UTF-8"), capture_output=True,
+                         text=True, timeout=10)
+    if check_rc and out.returncode != 0:
+        raise Failure(f"{argv} failed: {out.stderr.strip()}")
+    return out.stdout
+
+
+def box_env(**extra):
+    env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LANG": "C.UTF-8", "HOME": SCRATCH,
+           "DISPLAY": DISPLAY}
+    env.update(extra)
+    return {k: v for k, v in env.items() if v is not None}
+
+
+def launch(*args, **env):
+    """askbox with no terminal of its own, so that only a window can answer it."""
+    return subprocess.Popen([PROGRAM, *args], env=box_env(**env), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
+
+
+def find_window(name, timeout=10.0, proc=None):
+    """The box whose title (_NET_WM_NAME) is name, once the window manager has taken it on."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for wid in x("xdotool", "search", "--class", "Askbox").split():
+            if x("xprop", "-id", wid, "_NET_WM_NAME").endswith(' = "%s"\n' % name) and \
+                    "window state" in x("xprop", "-id", wid, "WM_STATE"):
+                return wid
+        if proc is not None and proc.poll() is not None:
+            break
+        time.sleep(0.05)
+    state = "running" if proc is None or proc.poll() is None else "ended with %s" % proc.returncode
+    raise Failure(f"no box window named {name!r}; askbox {state}")
+
+
+def finish(proc, timeout=5.0):
+    try:
+        out, err = proc.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.communicate()
+        raise Failure("askbox did not end")
+    return proc.returncode, out
+
+
+def still_up(proc, seconds=0.4):
+    time.sleep(seconds)
+    return proc.poll() is None
+
+
+def geometry(wid):
+    info = {}
+    for line in x("xwininfo", "-id", wid).splitlines():
+        key, _, value = line.strip().partition(":")
+        if value.strip().lstrip("-").isdigit():
+            info[key] = int(value)
+    return info["Absolute upper-left X"], info["Absolute upper-left Y"], info["Width"], info["Height"]
+
+
+def type_keys(wid, keys):
+    x("xdotool", "windowactivate", "--sync", wid)
+    for key in keys:
+        x("xdotool", "key", "--clearmodifiers", key, check_rc=True)
+        time.sleep(0.05)
+
+
+# ---------------------------------------------------------------- answers
+
+KEY_CASES = [
+    # style, keys, answer; None in the keys: the box must still be up at that point
+    ("0", ["Return"], IDOK),
+    ("0", ["Escape"], IDOK),
+    ("1", ["Escape"], IDCANCEL),
+    ("1", ["Tab", "Return"], IDCANCEL),
+    ("1", ["Right", "space"], IDCANCEL),
+    ("2", ["r"], IDRETRY),
+    ("2", ["Escape", None, "I"], IDIGNORE),
+    ("3", ["shift+Tab", "Return"], IDCANCEL),
+    ("3", ["ctrl+y", None, "n"], IDNO),
+    ("4", ["Escape", None, "Left", "Return"], IDNO),
+    ("4", ["alt+y"], IDYES),
+    ("5", ["Down", "KP_Enter"], IDCANCEL),
+    ("6", ["Return"], IDCANCEL),
+    ("6", ["t"], IDTRYAGAIN),
+    ("6", ["c"], IDCONTINUE),
+    ("104", ["Return"], IDNO),
+    ("203", ["Return"], IDCANCEL),
+    ("106", ["Up", "Return"], IDCANCEL),
+]
+
+
+def key_case(style, keys, answer):
+    caption = "Keys %s" % style
+    proc = launch("text=Press a key", "caption=" + caption, "button=0x" + style)
+    wid = find_window(caption, proc=proc)
+    for key in keys:
+        if key is None:
+            check(still_up(proc, 0.2), "box closed by a key that has no meaning here")
+        else:
+            type_keys(wid, [key])
+    code, _ = finish(proc)
+    check(code == answer, f"exit {code}, wanted {answer}")
+
+
+def close_case(style, answer):
+    caption = "Close %s" % style
+    proc = launch("text=Close me", "caption=" + caption, "button=" + style)
+    find_window(caption, proc=proc)
+    x("wmctrl", "-c", caption)
+    if answer is None:
+        check(still_up(proc), "a box without Cancel was closed")
+        type_keys(find_window(caption), ["Return"])
+        finish(proc)
+        return
+    code, _ = finish(proc)
+    check(code == answer, f"exit {code}, wanted {answer}")
+
+
+def button_centre(wid, index, count):
+    """Where the index-th of count buttons sits at 96 DPI: right-aligned 86 x 26 buttons, 10 apart,
+    20 from the right edge, 12 above the bottom."""
+    _, _, width, height = geometry(wid)
+    right = width - 20 - (count - 1 - index) * 96
+    return right - 43, height - 12 - 13
+
+
+def case_click():
+    proc = launch("text=Click", "caption=Click", "button=4")
+    wid = find_window("Click", proc=proc)
+    yes, no = button_centre(wid, 0, 2), button_centre(wid, 1, 2)
+    # Pressed on No, released on Yes: no answer, but the focus went to No.
+    x("xdotool", "mousemove", "--window", wid, str(no[0]), str(no[1]), "mousedown", "1")
+    x("xdotool", "mousemove", "--window", wid, str(yes[0]), str(yes[1]), "mouseup", "1")
+    check(still_up(proc), "a press and release on different buttons answered")
+    type_keys(wid, ["Return"])
+    code, _ = finish(proc)
+    check(code == IDNO, f"exit {code}: Enter after pressing No, wanted {IDNO}")
+    proc = launch("text=Click", "caption=Click2", "button=4")
+    wid = find_window("Click2", proc=proc)
+    x("xdotool", "mousemove", "--window", wid, str(yes[0]), str(yes[1]), "click", "1")
+    code, _ = finish(proc)
+    check(code == IDYES, f"exit {code}, wanted {IDYES}")
+
+
+# ---------------------------------------------------------------- what the window is
+
+def case_properties():
+    caption = "Propertiés ✓"
+    proc = launch("text=Properties", "caption=" + caption, "button=1")
+    wid = find_window(caption, proc=proc)
+    time.sleep(0.3)
+    props = x("xprop", "-id", wid)
+    for wanted in ['_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DIALOG',
+                   'WM_CLASS(STRING) = "askbox", "Askbox"',
+                   '_NET_WM_NAME(UTF8_STRING) = "%s"' % caption,
+                   'WM_NAME(STRING) = "Propertiés ?"', "WM_DELETE_WINDOW", "_NET_WM_STATE_ABOVE"]:
+        check(wanted in props, f"{wanted!r} missing from the properties")
+    hints = x("xprop", "-id", wid, "WM_NORMAL_HINTS")
+    check("minimum size" in hints and "maximum size" in hints, "size not fixed")
+    check(hints.split("minimum size:")[1].split("\n")[0] == hints.split("maximum size:")[1].split("\n")[0],
+          f"minimum and maximum size differ: {hints}")
+    focus = x("xdotool", "getwindowfocus").strip()
+    check(focus == wid, f"focus on {focus}, not on the box {wid}, without anyone activating it")
+    left, top, width, height = geometry(wid)
+    centre = (left + width / 2, top + height / 2)
+    check(abs(centre[0] - SCREEN[0] / 2) < 40 and abs(centre[1] - SCREEN[1] / 2) < 40, f"not centred: {centre}")
+    type_keys(wid, ["Escape"])
+    check(finish(proc)[0] == IDCANCEL, "wrong answer")
+
+
+def text_case(text, caption, check_shape):
+    proc = launch("text=" + text, "caption=" + caption)
+    wid = find_window(caption, proc=proc)
+    left, top, width, height = geometry(wid)
+    check_shape(left, top, width, height)
+    type_keys(wid, ["Return"])
+    check(finish(proc)[0] == IDOK, "wrong answer")
+
+
+def case_tall_text():
+    def shape(left, top, width, height):
+        check(top >= 0 and top + height <= SCREEN[1], f"box runs off the screen: top {top}, height {height}")
+    text_case("\n".join("line %d" % i for i in range(200)), "Tall", shape)
+
+
+def case_long_paragraph():
+    def shape(left, top, width, height):
+        check(width > height and width <= SCREEN[0], f"a long text made a {width} x {height} box")
+    text_case(" ".join("word%d" % i for i in range(150)), "Wide", shape)
+
+
+def case_high_dpi():
+    sizes = []
+    for dpi in (96, 192):
+        x("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi,
+          check_rc=True)
+        check(str(dpi) in x("xprop", "-root", "RESOURCE_MANAGER"), "Xft.dpi not set on the display")
+        proc = launch("text=Scaled with the display", "caption=Dpi%d" % dpi, "icon=64")
+        wid = find_window("Dpi%d" % dpi, proc=proc)
+        sizes.append(geometry(wid)[2:])
+        type_keys(wid, ["Return"])
+        finish(proc)
+    x("xprop", "-root", "-remove", "RESOURCE_MANAGER")
+    ratio = sizes[1][0] / sizes[0][0], sizes[1][1] / sizes[0][1]
+    check(1.7 < ratio[0] < 2.3 and 1.7 < ratio[1] < 2.3, f"at 192 DPI the box is {ratio} times as large")
+
+
+def pixels(wid, path):
+    """The window's client area as rows of (r, g, b)."""
+    x("import", "-window", wid, path, check_rc=True)
+    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True, timeout=10).stdout
+    parts = data.split(b"\n", 3)
+    width, height = map(int, parts[1].split())
+    body = parts[3]
+    return [[tuple(body[(y * width + x0) * 3:(y * width + x0) * 3 + 3]) for x0 in range(width)] for y in range(height)]
+
+
+def colour_name(rgb):
+    r, g, b = rgb
+    if r > 200 and g > 200 and b > 200:
+        return "white"
+    if r < 70 and g < 70 and b < 70:
+        return "dark"
+    if r > 180 and g > 150 and b < 90:
+        return "yellow"
+    if r > 170 and g < 100 and b < 100:
+        return "red"
+    if b > 150 and r < 90:
+        return "blue"
+    return "other"
+
+
+ICON_CASES = [("16", "red", "white"), ("32", "blue", "white"), ("48", "yellow", "dark"), ("64", "blue", "white")]
+
+
+def icon_case(icon, shape, mark):
+    caption = "Icon %s" % icon
+    proc = launch("text=An icon", "caption=" + caption, "icon=" + icon)
+    wid = find_window(caption, proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "icon-%s.png" % icon))
+    # The icon's square at 96 DPI: 32 pixels, 20 from the top left corner.
+    counts = {}
+    for y in range(20, 52):
+        for x0 in range(20, 52):
+            name = colour_name(rows[y][x0])
+            counts[name] = counts.get(name, 0) + 1
+    check(counts.get(shape, 0) > 300, f"too little {shape} in the icon: {counts}")
+    check(counts.get(mark, 0) > 15, f"no {mark} mark in the icon: {counts}")
+    type_keys(wid, ["Return"])
+    finish(proc)
+
+
+def case_text_bytes():
+    """Bytes in the locale's character set, malformed ones and controls, as the window shows them."""
+    for lang, caption, shown in [("C.ISO-8859-1", b"Caf\xe9", "Café"),
+                                 ("C.UTF-8", b"A\xffB\x1b[2J", "A\ufffdB\ufffd[2J"),
+                                 ("C.UTF-8", b"T\tab", "T ab")]:
+        proc = subprocess.Popen([PROGRAM.encode(), b"text=x", b"caption=" + caption], env=box_env(LANG=lang),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+        wid = find_window(shown, proc=proc)
+        name = x("xprop", "-id", wid, "_NET_WM_NAME")
+        check('"%s"' % shown in name, f"{caption!r} in {lang} shown as {name!r}")
+        type_keys(wid, ["Return"])
+        finish(proc)
+
+
+# ---------------------------------------------------------------- the terminal's window
+
+def in_xterm(title, command, extra_env=None):
+    """Runs a shell command in a real xterm titled `title`; gives (xterm process, its window)."""
+    env = box_env(**(extra_env or {}))
+    env.pop("WINDOWID", None)
+    term = subprocess.Popen(["xterm", "-T", title, "-e", "sh", "-c", command], env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        ids = [w for w in x("xdotool", "search", "--name", "^%s$" % title).split()
+               if "XTerm" in x("xprop", "-id", w, "WM_CLASS")]
+        if ids:
+            return term, ids[0]
+        time.sleep(0.05)
+    raise Failure("xterm did not come up")
+
+
+def wm_state(wid):
+    return x("xprop", "-id", wid, "WM_STATE")
+
+
+def case_xterm_owner_title_and_hiding():
+    result = os.path.join(SCRATCH, "xterm-result")
+    term, xterm = in_xterm("Term Title", f'"{PROGRAM}" text=Owned mode=1 icon=32 button=4; echo $? > {result}')
+    try:
+        box = find_window("Term Title")  # no caption: the terminal's title
+        transient = x("xprop", "-id", box, "WM_TRANSIENT_FOR")
+        check(int(transient.split("#")[1], 16) == int(xterm), f"not transient for the xterm: {transient}")
+        time.sleep(0.3)
+        check("Iconic" in wm_state(xterm), f"xterm not iconified while the box is up: {wm_state(xterm)}")
+        type_keys(box, ["n"])
+        term.wait(5)
+        check(open(result).read().strip() == str(IDNO), "wrong answer from the box in xterm")
+    finally:
+        if term.poll() is None:
+            term.kill()
+
+
+def case_xterm_not_owner_and_signal():
+    term, xterm = in_xterm("Term Two", f'exec "{PROGRAM}" text=Unowned caption=Unowned mode=3')
+    try:
+        box = find_window("Unowned")
+        check("not found" in x("xprop", "-id", box, "WM_TRANSIENT_FOR"), "mode 2 box has an owner")
+        time.sleep(0.3)
+        check("Iconic" in wm_state(xterm), "xterm not iconified in mode 3")
+        pid = int(x("xprop", "-id", box, "_NET_WM_PID").split("=")[1])
+        os.kill(pid, signal.SIGTERM)
+        time.sleep(0.5)
+        # The program is gone, and the xterm (which ends with it) was mapped again before that.
+        check(not x("xdotool", "search", "--name", "^Unowned$").strip(), "box left behind after SIGTERM")
+    finally:
+        if term.poll() is None:
+            term.kill()
+
+
+def case_stale_windowid():
+    for value in ("0x1fffffe", "0", "junk"):
+        proc = launch("text=Stale", "caption=Stale", "mode=1", WINDOWID=value)
+        wid = find_window("Stale", proc=proc)
+        check("not found" in x("xprop", "-id", wid, "WM_TRANSIENT_FOR"), f"WINDOWID={value}: an owner")
+        type_keys(wid, ["Return"])
+        check(finish(proc)[0] == IDOK, f"WINDOWID={value}: wrong answer")
+
+
+# ---------------------------------------------------------------- faults and fall-backs
+
+def case_display_killed():
+    server, name = start_xvfb()
+    proc = subprocess.Popen([PROGRAM, "text=Going", "caption=Going"], env=box_env(DISPLAY=name),
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+    try:
+        deadline = time.monotonic() + 5
+        while "Going" not in subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=name),
+                                            capture_output=True, text=True).stdout:
+            check(time.monotonic() < deadline, "no box on the second display")
+            time.sleep(0.05)
+    finally:
+        server.kill()
+        server.wait()
+    started = time.monotonic()
+    code, out = finish(proc, 3)
+    check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+    check(time.monotonic() - started < 2, "took too long to notice")
+
+
+def fallback_case(env_display, server_options=None, cookies=False):
+    server = None
+    if cookies:
+        # The server takes only this cookie, and askbox is given none.
+        cookie_file = os.path.join(SCRATCH, "cookies")
+        subprocess.run(["xauth", "-f", cookie_file, "add", ":0", ".", "0123456789abcdef0123456789abcdef"],
+                       capture_output=True, check=True)
+        server_options = ["-auth", cookie_file]
+    if server_options is not None:
+        server, env_display = start_xvfb(*server_options)
+    try:
+        env = box_env(DISPLAY=env_display, TERM="xterm", XAUTHORITY=os.path.join(SCRATCH, "no-cookies"))
+        p = PtyProcess([PROGRAM, "text=On the terminal", "caption=Fallback", "button=1"], env=env)
+        try:
+            check(p.read_until(b"Fallback", 5) is not None, f"no terminal box; output {bytes(p.output)[-200:]!r}")
+            p.send(b"\x1b[C\r")
+            check(p.wait(3) == IDCANCEL, "wrong answer from the terminal box")
+            check(b"uthoriz" not in p.output, "Xlib's complaint reached the terminal")
+        finally:
+            p.close()
+    finally:
+        if server:
+            server.kill()
+            server.wait()
+
+
+def case_no_display_no_terminal():
+    proc = launch("text=Nowhere", DISPLAY=":9999")
+    code, out = finish(proc)
+    check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+
+
+def start_desktop():
+    """Xvfb with openbox on it; another display number is tried where a display started at the
+    same moment by someone else took the one chosen. Gives (server, window manager, log path)."""
+    global DISPLAY
+    log_path = os.path.join(SCRATCH, "openbox.log")
+    for _ in range(3):
+        server, DISPLAY = start_xvfb()
+        with open(log_path, "w") as log:
+            wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=DISPLAY, HOME=SCRATCH),
+                                  stdout=log, stderr=log)
+        deadline = time.monotonic() + 10
+        while wm.poll() is None and time.monotonic() < deadline:
+            if "window id" in x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"):
+                time.sleep(0.5)  # openbox announces itself before it has finished starting
+                return server, wm, log_path
+            time.sleep(0.1)
+        wm.kill()
+        server.kill()
+        server.wait()
+    raise Failure("openbox did not start: %s" % open(log_path).read())
+
+
+def main():
+    global PROGRAM
+    PROGRAM = os.path.abspath(sys.argv[1])
+    missing = [tool for tool in TOOLS if shutil.which(tool) is None]
+    if missing:
+        print("SKIPPED: the X tests need %s (scripts/test-all.sh installs them)" % ", ".join(missing))
+        return 77
+    try:
+        server, wm, wm_log = start_desktop()
+    except Failure as error:
+        print(error)
+        print("0 passed, 1 failed")
+        return 1
+    cases = [("keys: %s %s" % (style, keys), lambda s=style, k=keys, a=answer: key_case(s, k, a))
+             for style, keys, answer in KEY_CASES]
+    cases += [("close request on OK", lambda: close_case("0", IDOK)),
+              ("close request on OK/Cancel", lambda: close_case("1", IDCANCEL)),
+              ("close request on Yes/No is refused", lambda: close_case("4", None)),
+              ("close request on Abort/Retry/Ignore is refused", lambda: close_case("2", None)),
+              ("mouse: press and release on one button", case_click),
+              ("dialog properties, focus and place", case_properties),
+              ("text taller than the screen keeps the buttons on it", case_tall_text),
+              ("a long paragraph makes a wide box, not a tower", case_long_paragraph),
+              ("Xft.dpi 192 doubles the box", case_high_dpi)]
+    cases += [("icon %s: %s with %s" % c, lambda c=c: icon_case(*c)) for c in ICON_CASES]
+    cases += [("locale bytes, malformed bytes and controls in the title", case_text_bytes),
+              ("xterm: owner, title and iconified in mode 1", case_xterm_owner_title_and_hiding),
+              ("xterm: mode 3 has no owner; SIGTERM ends the box", case_xterm_not_owner_and_signal),
+              ("stale or bad WINDOWID", case_stale_windowid),
+              ("display killed while the box is up gives 0 at once", case_display_killed),
+              ("no server on DISPLAY: terminal box", lambda: fallback_case(":9999")),
+              ("server without RENDER: terminal box", lambda: fallback_case(None, ["-extension", "RENDER"])),
+              ("server refusing the connection: terminal box",
+               lambda: fallback_case(None, cookies=True)),
+              ("no display, no terminal: MessageBox Failed", case_no_display_no_terminal)]
+    passed = failed = 0
+    try:
+        for name, run in cases:
+            try:
+                run()
+                passed += 1
+                print(f"PASS  {name}", flush=True)
+            except Exception as error:  # a broken case must not hide the ones after it
+                failed += 1
+                print(f"FAIL  {name}: {error}", flush=True)
+                if wm.poll() is not None:
+                    print("openbox ended: %s" % open(wm_log).read(), flush=True)
+    finally:
+        wm.kill()
+        server.kill()
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
