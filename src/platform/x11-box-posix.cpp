@@ -116,15 +116,6 @@ unsigned char* CleanText(const char* In, bool OneLine, size_t* Length) {
   return Out;
 }
 
-XRenderColor RenderColour(unsigned Value) {
-  XRenderColor Colour;
-  Colour.red = static_cast<unsigned short>(((Value >> 16) & 0xFF) * 0x101);
-  Colour.green = static_cast<unsigned short>(((Value >> 8) & 0xFF) * 0x101);
-  Colour.blue = static_cast<unsigned short>((Value & 0xFF) * 0x101);
-  Colour.alpha = 0xFFFF;
-  return Colour;
-}
-
 void Fill(XBox& B, unsigned Colour, int X, int Y, int Width, int Height) {
   XRenderColor C = RenderColour(Colour);
   XRenderFillRectangle(B.Dpy, PictOpSrc, XftDrawPicture(B.Draw), &C, X, Y, static_cast<unsigned>(Width),

@@ -215,14 +215,14 @@ struct TitleRead {
 
 void ReadTitle(void* Context) {
   TitleRead* Read = static_cast<TitleRead*>(Context);
-  const long MAX_LONGS = 1024;
+  const long MaxLongs = 1024;
   Atom Utf8 = X11Atom("UTF8_STRING");
-  PropertyBytes Name = ReadProperty(Read->Target, X11Atom("_NET_WM_NAME"), MAX_LONGS);
+  PropertyBytes Name = ReadProperty(Read->Target, X11Atom("_NET_WM_NAME"), MaxLongs);
   if (Name.Data != nullptr && Name.Type != Utf8) {
     XFree(Name.Data);
     Name.Data = nullptr;
   }
-  if (Name.Data == nullptr) Name = ReadProperty(Read->Target, XA_WM_NAME, MAX_LONGS);
+  if (Name.Data == nullptr) Name = ReadProperty(Read->Target, XA_WM_NAME, MaxLongs);
   if (Name.Data == nullptr) return;
   const char* Bytes = reinterpret_cast<const char*>(Name.Data);
   if (Name.Type == Utf8) {
@@ -230,7 +230,7 @@ void ReadTitle(void* Context) {
   } else if (Name.Type == XA_STRING ||
              (Name.Type == X11Atom("COMPOUND_TEXT") && memchr(Bytes, 0x1B, Name.Count) == nullptr)) {
     // Compound text without escape sequences is ISO 8859-1, as STRING is.
-    static char Converted[4 * MAX_LONGS * 3 + 1];
+    static char Converted[4 * MaxLongs * 3 + 1];
     size_t Length = Latin1ToUtf8(Bytes, Name.Count, Converted, sizeof Converted);
     Read->Length = static_cast<DWORD>(Utf8ToLocale(Converted, Length, Read->Title, Read->Size));
   }

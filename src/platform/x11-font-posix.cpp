@@ -24,6 +24,18 @@ bool Exists(const char* Path) {
   return stat(Path, &Info) == 0;
 }
 
+// Whether Directory followed by Rest names a file; a path too long to build counts as one, so
+// that a doubt never passes for the stock configuration.
+bool ExistsUnder(const char* Directory, const char* Rest) {
+  char Path[1024];
+  size_t Length = strlen(Directory);
+  size_t RestLength = strlen(Rest);
+  if (Length + RestLength + 1 > sizeof Path) return true;
+  memcpy(Path, Directory, Length);
+  memcpy(Path + Length, Rest, RestLength + 1);
+  return Exists(Path);
+}
+
 // Reading fontconfig's configuration is most of what a whole box costs, so a known font file is
 // opened directly. That is only right while nobody chose another sans-serif: a setting of the
 // user's own, or the variables that point fontconfig elsewhere, send every lookup through it.
@@ -31,23 +43,10 @@ bool FontChoiceIsStock() {
   if (getenv("FONTCONFIG_FILE") || getenv("FONTCONFIG_PATH")) return false;
   const char* Home = getenv("HOME");
   const char* Config = getenv("XDG_CONFIG_HOME");
-  char Path[1024];
-  if (Config && *Config) {
-    size_t Length = strlen(Config);
-    if (Length + 32 > sizeof Path) return false;
-    memcpy(Path, Config, Length);
-    memcpy(Path + Length, "/fontconfig", sizeof "/fontconfig");
-    if (Exists(Path)) return false;
-  }
-  if (Home && *Home) {
-    size_t Length = strlen(Home);
-    if (Length + 32 > sizeof Path) return false;
-    memcpy(Path, Home, Length);
-    memcpy(Path + Length, "/.config/fontconfig", sizeof "/.config/fontconfig");
-    if (Exists(Path)) return false;
-    memcpy(Path + Length, "/.fonts.conf", sizeof "/.fonts.conf");
-    if (Exists(Path)) return false;
-  }
+  if (Config && *Config && ExistsUnder(Config, "/fontconfig")) return false;
+  if (Home && *Home &&
+      (ExistsUnder(Home, "/.config/fontconfig") || ExistsUnder(Home, "/.fonts.conf")))
+    return false;
   return !Exists("/etc/fonts/local.conf");
 }
 

@@ -17,27 +17,18 @@ struct IconLook {
   double MarkCentre;   // of the letter, as a fraction of the height: a triangle's sits low
 };
 
-XRenderColor Rgb(unsigned Value) {
-  XRenderColor Colour;
-  Colour.red = static_cast<unsigned short>(((Value >> 16) & 0xFF) * 0x101);
-  Colour.green = static_cast<unsigned short>(((Value >> 8) & 0xFF) * 0x101);
-  Colour.blue = static_cast<unsigned short>((Value & 0xFF) * 0x101);
-  Colour.alpha = 0xFFFF;
-  return Colour;
-}
-
 IconLook LookOf(IconShape Shape) {
   switch (Shape) {
     case ICON_ERROR:
-      return {Rgb(0xD83B2D), Rgb(0xFFFFFF), nullptr, 0.5};
+      return {RenderColour(0xD83B2D), RenderColour(0xFFFFFF), nullptr, 0.5};
     case ICON_QUESTION:
-      return {Rgb(0x1F6BC7), Rgb(0xFFFFFF), "?", 0.5};
+      return {RenderColour(0x1F6BC7), RenderColour(0xFFFFFF), "?", 0.5};
     case ICON_WARNING:
-      return {Rgb(0xFFC928), Rgb(0x202020), "!", 0.62};
+      return {RenderColour(0xFFC928), RenderColour(0x202020), "!", 0.62};
     case ICON_INFORMATION:
-      return {Rgb(0x1F6BC7), Rgb(0xFFFFFF), "i", 0.5};
+      return {RenderColour(0x1F6BC7), RenderColour(0xFFFFFF), "i", 0.5};
     default:
-      return {Rgb(0x7A5BA6), Rgb(0xFFFFFF), "*", 0.56};
+      return {RenderColour(0x7A5BA6), RenderColour(0xFFFFFF), "*", 0.56};
   }
 }
 
@@ -60,11 +51,11 @@ bool InShape(IconShape Shape, double X, double Y) {
 
 // The error's cross: two bars at right angles, turned by 45 degrees.
 bool InCross(double X, double Y) {
-  const double HALF_THICKNESS = 0.06, HALF_LENGTH = 0.24;
+  const double HalfThickness = 0.06, HalfLength = 0.24;
   double U = (X - 0.5 + Y - 0.5) * M_SQRT1_2;
   double V = (X - 0.5 - (Y - 0.5)) * M_SQRT1_2;
-  return (fabs(U) <= HALF_THICKNESS && fabs(V) <= HALF_LENGTH) ||
-         (fabs(V) <= HALF_THICKNESS && fabs(U) <= HALF_LENGTH);
+  return (fabs(U) <= HalfThickness && fabs(V) <= HalfLength) ||
+         (fabs(V) <= HalfThickness && fabs(U) <= HalfLength);
 }
 
 void PutCoverage(Display* Dpy, Picture Target, const XRenderColor& Colour, const unsigned char* Coverage,
@@ -98,6 +89,15 @@ void PutCoverage(Display* Dpy, Picture Target, const XRenderColor& Colour, const
 }
 
 }  // namespace
+
+XRenderColor RenderColour(unsigned Rgb) {
+  XRenderColor Colour;
+  Colour.red = static_cast<unsigned short>(((Rgb >> 16) & 0xFF) * 0x101);
+  Colour.green = static_cast<unsigned short>(((Rgb >> 8) & 0xFF) * 0x101);
+  Colour.blue = static_cast<unsigned short>((Rgb & 0xFF) * 0x101);
+  Colour.alpha = 0xFFFF;
+  return Colour;
+}
 
 IconShape IconShapeFor(const MSGBOXPARAMSA& Params) {
   switch (Params.dwStyle & MB_ICONMASK) {

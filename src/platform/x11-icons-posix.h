@@ -14,6 +14,9 @@ enum IconShape { ICON_NONE, ICON_ERROR, ICON_QUESTION, ICON_WARNING, ICON_INFORM
 // shows an icon of its own that the terminal box shows too.
 IconShape IconShapeFor(const MSGBOXPARAMSA& Params);
 
+// An opaque colour for XRender from 0xRRGGBB.
+XRenderColor RenderColour(unsigned Rgb);
+
 // Coverage (0..255) of a Size x Size square by the icon's background shape (Mark false) or by
 // the geometric part of its mark, 4 x 4 samples a pixel; Coverage holds Size * Size bytes.
 void RasteriseIcon(IconShape Shape, bool Mark, int Size, unsigned char* Coverage);

@@ -29,51 +29,59 @@ char TextBuffer[TEXT_ROOM];
 // The resource name must outlive the icon list it came from, until the box has returned.
 Text IconName;
 
-const char INDENT[] = "               ";
+// Lines 2 to 34 of the usage text, each ended by a line feed; line 1 names the program and is
+// written apart. A number in braces goes out as a number of its own and the bytes around it as
+// texts, so that every line is written in the pieces it always had.
+const char USAGE_LINES[] =
+    "text=          The message to show in the messagebox\n"
+    "caption=       MessageBox window title\n"
+    "icon=          Specifies the icon to use:\n"
+    "               0=No icon(default)\n"
+    "               {64}=Information icon\n"
+    "               {48}=Warning icon\n"
+    "               {16}=Error icon\n"
+    "               {32}=Question Mark\n"
+    "button=        Button type number\n"
+    "               0=ok(default)\n"
+    "               {4}=Yes/no\n"
+    "               {3}=Yes/no/cancel\n"
+    "               {1}=Ok/cancel\n"
+    "               {2}=abort/retry/ignore\n"
+    "               {5}=Retry/cancel\n"
+    "mode=          Set optional modes, can be a combination of the following numbers:\n"
+    "               1=Hide console window until finished\n"
+    "               2=Don't set console window as parent of the messagebox\n"
+    "               4=Show message box to the current active desktop, even when no one is logged in.\n"
+    "               8=the icon= specifies an icon filename and resource name seperated by a comma\n"
+    "               16=the icon resource is an integer resource, only used with mode 8\n"
+    "\n"
+    "ErrorLevel codes:\n"
+    "{3}\tAbort button was selected.\n"
+    "{2}\tCancel button was selected.\n"
+    "{5}\tIgnore button was selected.\n"
+    "{7}\tNo button was selected.\n"
+    "{1}\tOK button was selected.\n"
+    "{4}\tRetry button was selected.\n"
+    "{6}\tYes button was selected.\n"
+    "{0}     Out of memory error\n"
+    "{8}     text= wasn't provided error\n"
+    "{9}     Parameter syntax error\n";
 
-struct UsageLine {
-  const char* Before;
-  bool HasNumber;
-  int32_t Number;
-  const char* After;
-};
-
-// Lines 2 to 34; line 1 names the program and is written apart.
-const UsageLine USAGE_LINES[] = {
-    {"text=          The message to show in the messagebox", false, 0, ""},
-    {"caption=       MessageBox window title", false, 0, ""},
-    {"icon=          Specifies the icon to use:", false, 0, ""},
-    {"               0=No icon(default)", false, 0, ""},
-    {INDENT, true, 64, "=Information icon"},
-    {INDENT, true, 48, "=Warning icon"},
-    {INDENT, true, 16, "=Error icon"},
-    {INDENT, true, 32, "=Question Mark"},
-    {"button=        Button type number", false, 0, ""},
-    {"               0=ok(default)", false, 0, ""},
-    {INDENT, true, 4, "=Yes/no"},
-    {INDENT, true, 3, "=Yes/no/cancel"},
-    {INDENT, true, 1, "=Ok/cancel"},
-    {INDENT, true, 2, "=abort/retry/ignore"},
-    {INDENT, true, 5, "=Retry/cancel"},
-    {"mode=          Set optional modes, can be a combination of the following numbers:", false, 0, ""},
-    {"               1=Hide console window until finished", false, 0, ""},
-    {"               2=Don't set console window as parent of the messagebox", false, 0, ""},
-    {"               4=Show message box to the current active desktop, even when no one is logged in.", false, 0, ""},
-    {"               8=the icon= specifies an icon filename and resource name seperated by a comma", false, 0, ""},
-    {"               16=the icon resource is an integer resource, only used with mode 8", false, 0, ""},
-    {"", false, 0, ""},
-    {"ErrorLevel codes:", false, 0, ""},
-    {"", true, 3, "\tAbort button was selected."},
-    {"", true, 2, "\tCancel button was selected."},
-    {"", true, 5, "\tIgnore button was selected."},
-    {"", true, 7, "\tNo button was selected."},
-    {"", true, 1, "\tOK button was selected."},
-    {"", true, 4, "\tRetry button was selected."},
-    {"", true, 6, "\tYes button was selected."},
-    {"", true, 0, "     Out of memory error"},
-    {"", true, 8, "     text= wasn't provided error"},
-    {"", true, 9, "     Parameter syntax error"},
-};
+// Writes the pieces of the usage line that starts at Line, without its end; gives where the next
+// line starts. Brace is the next "{" of the text at or after Line, or null, and moves on with it.
+const char* WriteUsageLine(const char* Line, const char*& Brace) {
+  const char* End = strchr(Line, '\n');
+  const char* Piece = Line;
+  for (; Brace != nullptr && Brace < End; Brace = strchr(Piece, '{')) {
+    WriteText(Piece, static_cast<size_t>(Brace - Piece));
+    int32_t Number = 0;
+    for (Piece = Brace + 1; *Piece != '}'; ++Piece) Number = Number * 10 + (*Piece - '0');
+    WriteInteger(Number);
+    ++Piece;
+  }
+  WriteText(Piece, static_cast<size_t>(End - Piece));
+  return End + 1;
+}
 
 void PrintLine(const char* Bytes) {
   WriteText(Bytes);
@@ -87,10 +95,9 @@ void PrintLine(const char* Bytes) {
   WriteText(" text= [caption=] [icon=] [button=] [mode=]");
   EndLine();
   CheckIo();
-  for (const UsageLine& Line : USAGE_LINES) {
-    WriteText(Line.Before);
-    if (Line.HasNumber) WriteInteger(Line.Number);
-    WriteText(Line.After);
+  const char* Brace = strchr(USAGE_LINES, '{');
+  for (const char* Line = USAGE_LINES; *Line != '\0';) {
+    Line = WriteUsageLine(Line, Brace);
     EndLine();
     CheckIo();
   }
