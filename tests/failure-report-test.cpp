@@ -1,8 +1,6 @@
 // Failures against the fake: the report's bytes, every channel trouble, memory running out.
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include "fake-platform.h"
 #include "run/failures.h"
 
@@ -85,27 +83,6 @@ TEST_F(FailureReportTest, ModuleNameIsCutAtTheLastRealBackslash) {
   Script.ProgramPath = "C:\\" + std::string(300, 'n');
   RunProgram("prog text=Hi mode=8 icon=");
   EXPECT_NE(Record.Written.find(" in module " + std::string(257, 'n') + " at "), std::string::npos);
-}
-
-TEST_F(FailureReportTest, ModuleNameFollowsThePlatformsSeparators) {
-  const struct {
-    bool SlashSeparates;
-    const char* Path;
-    const char* Shown;
-  } Cases[] = {
-      {false, "Z:/opt/dir/ask.exe", "Z:/opt/dir/ask.exe"},
-      {true, "/home/me/bin/askbox", "askbox"},
-      {true, "/home/me\\bin/ask\\box", "box"},
-  };
-  for (const auto& C : Cases) {
-    ResetFake();
-    Script.SlashSeparatesDirectories = C.SlashSeparates;
-    Script.ProgramPath = C.Path;
-    RunProgram("prog text=Hi mode=8 icon=");
-    EXPECT_EQ(Record.Written.substr(0, 37 + strlen(C.Shown) + 4),
-              std::string("Exception EStringListError in module ") + C.Shown + " at ")
-        << C.Path;
-  }
 }
 
 TEST_F(FailureReportTest, WriteFailureOnAConsoleIsTheFailingLine) {

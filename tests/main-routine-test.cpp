@@ -292,24 +292,32 @@ TEST_F(MainRoutineTest, PauseEndsAtCarriageReturnOrEndOfInput) {
   }
 }
 
-TEST_F(MainRoutineTest, UsageNamesTheProgramFile) {
+// The usage line cuts the program path at the last directory separator or colon, the failure
+// report's module name at the last directory separator only; the slash is one only on POSIX.
+TEST_F(MainRoutineTest, UsageAndReportNameTheProgramFile) {
   const struct {
     bool SlashSeparates;
     std::string Path;
-    std::string Shown;
+    std::string InUsage;
+    std::string InReport;
   } Cases[] = {
-      {false, "C:\\Program Files\\Tools\\ask.exe", "ask.exe"},
-      {false, "D:ask.exe", "ask.exe"},
-      {false, "", ""},
-      {false, "dir/ask.exe", "dir/ask.exe"},
-      {true, "/usr/local/bin/askbox", "askbox"},
+      {false, "C:\\Program Files\\Tools\\ask.exe", "ask.exe", "ask.exe"},
+      {false, "D:ask.exe", "ask.exe", "D:ask.exe"},
+      {false, "", "", ""},
+      {false, "dir/ask.exe", "dir/ask.exe", "dir/ask.exe"},
+      {true, "/usr/local/bin/askbox", "askbox", "askbox"},
+      {true, "/home/me\\bin/ask\\box", "box", "box"},
   };
   for (const auto& C : Cases) {
     ResetFake();
     Script.SlashSeparatesDirectories = C.SlashSeparates;
     Script.ProgramPath = C.Path;
     RunProgram("prog caption=x");
-    EXPECT_EQ(Record.Written, ExpectedUsage(C.Shown));
+    EXPECT_EQ(Record.Written, ExpectedUsage(C.InUsage)) << C.Path;
+    Record.Written.clear();
+    RunProgram("prog text=Hi mode=8 icon=");
+    EXPECT_EQ(Record.Written.rfind("Exception EStringListError in module " + C.InReport + " at ", 0), 0u)
+        << C.Path << ": " << Record.Written;
   }
 }
 

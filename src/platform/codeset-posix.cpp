@@ -21,22 +21,6 @@ bool TakenAsUtf8() {
          strcmp(Codeset, "ASCII") == 0;
 }
 
-// iconv wants the name as the locale spells it ("ISO-8859-15"), not in LocaleCodeset's form.
-void RawCodeset(char* Out, size_t Room) {
-  const char* Names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
-  Out[0] = '\0';
-  for (const char* Name : Names) {
-    const char* Locale = getenv(Name);
-    if (Locale == nullptr || *Locale == '\0') continue;
-    const char* Dot = strchr(Locale, '.');
-    if (Dot == nullptr) return;
-    size_t Length = 0;
-    for (const char* P = Dot + 1; *P != '\0' && *P != '@' && Length + 1 < Room; ++P) Out[Length++] = *P;
-    Out[Length] = '\0';
-    return;
-  }
-}
-
 size_t PutCode(uint32_t Code, char* Out) {
   if (Code < 0x80) {
     Out[0] = static_cast<char>(Code);
@@ -73,7 +57,7 @@ size_t Latin1ToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
 size_t LocaleToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
   if (TakenAsUtf8()) return CopyUtf8(In, Length, Out, Room);
   char Codeset[64];
-  RawCodeset(Codeset, sizeof Codeset);
+  LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
   iconv_t Converter = iconv_open("UTF-8", Codeset);
   // Without a converter (a static program meeting another C library's modules) every byte that
   // is not ASCII shows as the replacement character; nothing is dropped.
@@ -108,7 +92,7 @@ size_t Utf8ToLocale(const char* In, size_t Length, char* Out, size_t Room) {
   iconv_t Converter = reinterpret_cast<iconv_t>(-1);
   if (!Direct) {
     char Codeset[64];
-    RawCodeset(Codeset, sizeof Codeset);
+    LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
     Converter = iconv_open(Codeset, "UTF-8");
   }
   size_t N = 0;

@@ -2,13 +2,11 @@
 #include "platform/platform.h"
 
 #include "platform/box-model-posix.h"
-#include "platform/decimal.h"
+#include "platform/process-posix.h"
 #include "platform/terminal-box-posix.h"
 #include "platform/x11-box-posix.h"
 #include "platform/x11-display-posix.h"
 
-#include <errno.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <string.h>
 #include <unistd.h>
@@ -25,22 +23,7 @@ bool ConsoleHidden;
 // A Windows console shows the command that runs in it; the closest here is the command line of
 // the process that started this one.
 DWORD ParentCommandLine(LPSTR Title, DWORD Size) {
-  char Path[64];
-  const char PREFIX[] = "/proc/";
-  memcpy(Path, PREFIX, sizeof PREFIX - 1);
-  size_t Length = sizeof PREFIX - 1;
-  Length += static_cast<size_t>(FormatDecimal(Path + Length, getppid()));
-  memcpy(Path + Length, "/cmdline", sizeof "/cmdline");
-  int Fd = open(Path, O_RDONLY | O_CLOEXEC);
-  if (Fd < 0) return 0;
-  DWORD Filled = 0;
-  while (Filled + 1 < Size) {
-    ssize_t Got = read(Fd, Title + Filled, Size - 1 - Filled);
-    if (Got < 0 && errno == EINTR) continue;
-    if (Got <= 0) break;
-    Filled += static_cast<DWORD>(Got);
-  }
-  close(Fd);
+  DWORD Filled = static_cast<DWORD>(ReadProcessFile(getppid(), "cmdline", Title, Size));
   while (Filled > 0 && Title[Filled - 1] == '\0') --Filled;
   for (DWORD I = 0; I < Filled; ++I)
     if (Title[I] == '\0') Title[I] = ' ';

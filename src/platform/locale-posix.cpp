@@ -6,7 +6,7 @@
 
 namespace platform {
 
-void LocaleCodeset(char* Out, size_t Room) {
+void LocaleCodesetAsSpelt(char* Out, size_t Room) {
   Out[0] = '\0';
   const char* Names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
   const char* Locale = nullptr;
@@ -19,7 +19,14 @@ void LocaleCodeset(char* Out, size_t Room) {
   const char* Dot = strchr(Locale, '.');
   if (Dot == nullptr) return;
   size_t Length = 0;
-  for (const char* P = Dot + 1; *P != '\0' && *P != '@' && Length + 1 < Room; ++P) {
+  for (const char* P = Dot + 1; *P != '\0' && *P != '@' && Length + 1 < Room; ++P) Out[Length++] = *P;
+  Out[Length] = '\0';
+}
+
+void LocaleCodeset(char* Out, size_t Room) {
+  LocaleCodesetAsSpelt(Out, Room);
+  size_t Length = 0;
+  for (const char* P = Out; *P != '\0'; ++P) {
     if (*P == '-' || *P == '_') continue;
     Out[Length++] = (*P >= 'a' && *P <= 'z') ? static_cast<char>(*P - 'a' + 'A') : *P;
   }

@@ -3,6 +3,7 @@
 
 #include "platform/codeset-posix.h"
 #include "platform/decimal.h"
+#include "platform/process-posix.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -130,16 +131,8 @@ PropertyBytes ReadProperty(Window Target, Atom Name, long MaxLongs) {
 }
 
 long ParentOf(long Pid) {
-  char Path[64] = "/proc/";
-  size_t Length = 6 + static_cast<size_t>(FormatDecimal(Path + 6, Pid));
-  memcpy(Path + Length, "/stat", sizeof "/stat");
-  int Fd = open(Path, O_RDONLY | O_CLOEXEC);
-  if (Fd < 0) return 0;
   char Stat[512];
-  ssize_t Got = read(Fd, Stat, sizeof Stat - 1);
-  close(Fd);
-  if (Got <= 0) return 0;
-  Stat[Got] = '\0';
+  if (ReadProcessFile(Pid, "stat", Stat, sizeof Stat) == 0) return 0;
   // "pid (name) state ppid ...", where the name may hold anything, blanks and parentheses too.
   const char* Close = strrchr(Stat, ')');
   if (Close == nullptr || Close[1] == '\0' || Close[2] == '\0') return 0;
