@@ -4,6 +4,7 @@
 #include "platform/codeset-posix.h"
 #include "platform/decimal.h"
 #include "platform/process-posix.h"
+#include "platform/x11-properties-posix.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -107,27 +108,26 @@ void Connect() {
   fcntl(ConnectionNumber(Dpy), F_SETFD, FD_CLOEXEC);
 }
 
-struct PropertyBytes {
-  unsigned char* Data;
-  unsigned long Count;
-  Atom Type;
-};
-
 // Null Data where the window lacks the property or is gone. The caller XFrees Data.
-PropertyBytes ReadProperty(Window Target, Atom Name, long MaxLongs) {
-  PropertyBytes Result = {nullptr, 0, None};
-  int Format;
+PropertyValue ReadProperty(Window Target, Atom Name, long MaxLongs) {
+  PropertyValue Result = {None, 0, 0, nullptr};
+  unsigned char* Data = nullptr;
   unsigned long After;
   if (XGetWindowProperty(Dpy, Target, Name, 0, MaxLongs, False, AnyPropertyType, &Result.Type,
-                         &Format, &Result.Count, &After, &Result.Data) != Success) {
-    Result.Data = nullptr;
+                         &Result.Format, &Result.Count, &After, &Data) != Success) {
+    Data = nullptr;
     Result.Count = 0;
   }
-  if (Result.Data != nullptr && Result.Type == None) {
-    XFree(Result.Data);
-    Result.Data = nullptr;
+  if (Data != nullptr && Result.Type == None) {
+    XFree(Data);
+    Data = nullptr;
   }
+  Result.Data = Data;
   return Result;
+}
+
+void FreeProperty(const PropertyValue& Value) {
+  if (Value.Data) XFree(const_cast<unsigned char*>(Value.Data));
 }
 
 long ParentOf(long Pid) {
@@ -147,20 +147,18 @@ bool IsAncestor(long Pid) {
 }
 
 // WINDOWID outlives its terminal inside tmux or screen, and the number may by now belong to
-// another program's window. A window that says which process on this host made it must be made
-// by one of this process's ancestors.
+// another program's window. Only a window that says which process on this host made it, and
+// names one of this process's ancestors, is taken for the console: a window that says nothing
+// could be anybody's.
 bool BelongsToThisSession(Window Target) {
-  PropertyBytes Pid = ReadProperty(Target, X11Atom("_NET_WM_PID"), 1);
-  PropertyBytes Machine = ReadProperty(Target, XA_WM_CLIENT_MACHINE, 64);
-  bool Belongs = true;
+  PropertyValue Pid = ReadProperty(Target, X11Atom("_NET_WM_PID"), 1);
+  PropertyValue Machine = ReadProperty(Target, XA_WM_CLIENT_MACHINE, 64);
   char Host[256];
-  if (Pid.Data != nullptr && Pid.Type == XA_CARDINAL && Pid.Count == 1 && Machine.Data != nullptr &&
-      gethostname(Host, sizeof Host) == 0 && strlen(Host) == Machine.Count &&
-      memcmp(Host, Machine.Data, Machine.Count) == 0) {
-    Belongs = IsAncestor(static_cast<long>(*reinterpret_cast<unsigned long*>(Pid.Data)));
-  }
-  if (Pid.Data) XFree(Pid.Data);
-  if (Machine.Data) XFree(Machine.Data);
+  long Stated = StatedPid(Pid);
+  bool Belongs = Stated != 0 && gethostname(Host, sizeof Host) == 0 && NamesHost(Machine, Host) &&
+                 IsAncestor(Stated);
+  FreeProperty(Pid);
+  FreeProperty(Machine);
   return Belongs;
 }
 
@@ -179,10 +177,10 @@ void FindConsole(void* Context) {
   Window Current = Search->Start, Named = 0;
   ClearX11Error();
   for (int Depth = 0; Depth < MAX_ANCESTORS; ++Depth) {
-    PropertyBytes State = ReadProperty(Current, WmState, 2);
-    if (State.Data) XFree(State.Data);
-    PropertyBytes Class = ReadProperty(Current, XA_WM_CLASS, 1);
-    if (Class.Data) XFree(Class.Data);
+    PropertyValue State = ReadProperty(Current, WmState, 2);
+    FreeProperty(State);
+    PropertyValue Class = ReadProperty(Current, XA_WM_CLASS, 1);
+    FreeProperty(Class);
     if (LastError != 0) return;
     if (Class.Data != nullptr) Named = Current;
     Window Root, Parent, *Children = nullptr;
@@ -209,25 +207,15 @@ struct TitleRead {
 void ReadTitle(void* Context) {
   TitleRead* Read = static_cast<TitleRead*>(Context);
   const long MaxLongs = 1024;
-  Atom Utf8 = X11Atom("UTF8_STRING");
-  PropertyBytes Name = ReadProperty(Read->Target, X11Atom("_NET_WM_NAME"), MaxLongs);
-  if (Name.Data != nullptr && Name.Type != Utf8) {
-    XFree(Name.Data);
+  TitleTypes Types = {X11Atom("UTF8_STRING"), X11Atom("COMPOUND_TEXT")};
+  PropertyValue Name = ReadProperty(Read->Target, X11Atom("_NET_WM_NAME"), MaxLongs);
+  if (Name.Data != nullptr && Name.Type != Types.Utf8String) {
+    FreeProperty(Name);
     Name.Data = nullptr;
   }
   if (Name.Data == nullptr) Name = ReadProperty(Read->Target, XA_WM_NAME, MaxLongs);
-  if (Name.Data == nullptr) return;
-  const char* Bytes = reinterpret_cast<const char*>(Name.Data);
-  if (Name.Type == Utf8) {
-    Read->Length = static_cast<DWORD>(Utf8ToLocale(Bytes, Name.Count, Read->Title, Read->Size));
-  } else if (Name.Type == XA_STRING ||
-             (Name.Type == X11Atom("COMPOUND_TEXT") && memchr(Bytes, 0x1B, Name.Count) == nullptr)) {
-    // Compound text without escape sequences is ISO 8859-1, as STRING is.
-    static char Converted[4 * MaxLongs * 3 + 1];
-    size_t Length = Latin1ToUtf8(Bytes, Name.Count, Converted, sizeof Converted);
-    Read->Length = static_cast<DWORD>(Utf8ToLocale(Converted, Length, Read->Title, Read->Size));
-  }
-  XFree(Name.Data);
+  Read->Length = static_cast<DWORD>(DecodeTitle(Name, Types, Read->Title, Read->Size));
+  FreeProperty(Name);
 }
 
 void IconifyBody(void* Context) {
