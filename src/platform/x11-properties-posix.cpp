@@ -8,13 +8,17 @@
 #include <string.h>
 
 namespace platform {
+namespace {
+
+const unsigned long MAX_PID = 1UL << 22;  // the kernel's own limit on a pid
+
+}  // namespace
 
 long StatedPid(const PropertyValue& Pid) {
   if (Pid.Data == nullptr || Pid.Type != XA_CARDINAL || Pid.Format != 32 || Pid.Count != 1) return 0;
   // Xlib hands format-32 items out as longs, whatever the server's word size.
   unsigned long Value;
   memcpy(&Value, Pid.Data, sizeof Value);
-  const unsigned long MAX_PID = 1UL << 22;  // the kernel's own limit on a pid
   return Value > 0 && Value <= MAX_PID ? static_cast<long>(Value) : 0;
 }
 
