@@ -13,13 +13,7 @@ namespace platform {
 namespace {
 
 const char REPLACEMENT_UTF8[] = "\xef\xbf\xbd";
-
-bool TakenAsUtf8() {
-  char Codeset[32];
-  LocaleCodeset(Codeset, sizeof Codeset);
-  return Codeset[0] == '\0' || strcmp(Codeset, "UTF8") == 0 || strcmp(Codeset, "ANSIX3.41968") == 0 ||
-         strcmp(Codeset, "ASCII") == 0;
-}
+void* const NO_CONVERTER = reinterpret_cast<void*>(-1);
 
 size_t PutCode(uint32_t Code, char* Out) {
   if (Code < 0x80) {
@@ -47,6 +41,13 @@ size_t CopyUtf8(const char* In, size_t Length, char* Out, size_t Room) {
 
 }  // namespace
 
+bool LocaleTakenAsUtf8() {
+  char Codeset[32];
+  LocaleCodeset(Codeset, sizeof Codeset);
+  return Codeset[0] == '\0' || strcmp(Codeset, "UTF8") == 0 || strcmp(Codeset, "ANSIX3.41968") == 0 ||
+         strcmp(Codeset, "ASCII") == 0;
+}
+
 size_t Latin1ToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
   size_t N = 0;
   for (size_t I = 0; I < Length && N + 3 < Room; ++I) N += PutCode(static_cast<unsigned char>(In[I]), Out + N);
@@ -55,46 +56,82 @@ size_t Latin1ToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
 }
 
 size_t LocaleToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
-  if (TakenAsUtf8()) return CopyUtf8(In, Length, Out, Room);
+  if (Room == 0) return 0;
+  if (LocaleTakenAsUtf8()) return CopyUtf8(In, Length, Out, Room);
   char Codeset[64];
   LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
   iconv_t Converter = iconv_open("UTF-8", Codeset);
-  // Without a converter (a static program meeting another C library's modules) every byte that
-  // is not ASCII shows as the replacement character; nothing is dropped.
+  bool Converting = Converter != NO_CONVERTER;
+  // Without a converter for the locale's set every byte that is not ASCII shows as the
+  // replacement character; nothing is dropped. The NUL's place is kept back throughout.
   char* Next = Out;
   size_t Left = Room - 1;
   char* Source = const_cast<char*>(In);
   size_t Remaining = Length;
-  while (Remaining > 0 && Left >= 3) {
-    if (Converter != reinterpret_cast<iconv_t>(-1) &&
-        iconv(Converter, &Source, &Remaining, &Next, &Left) != static_cast<size_t>(-1))
-      break;
-    if (Converter != reinterpret_cast<iconv_t>(-1) && errno == E2BIG) break;
-    if (Converter == reinterpret_cast<iconv_t>(-1) && static_cast<unsigned char>(*Source) < 0x80) {
-      *Next++ = *Source;
-      --Left;
-    } else {
-      memcpy(Next, REPLACEMENT_UTF8, 3);
-      Next += 3;
-      Left -= 3;
+  while (Remaining > 0) {
+    if (Converting) {
+      if (iconv(Converter, &Source, &Remaining, &Next, &Left) != static_cast<size_t>(-1)) break;
+      // A stateful decoder may take the last byte and still fail on it: nothing is left then.
+      if (errno == E2BIG || Remaining == 0) break;
     }
+    bool Ascii = !Converting && static_cast<unsigned char>(*Source) < 0x80;
+    size_t Need = Ascii ? 1 : sizeof REPLACEMENT_UTF8 - 1;
+    if (Left < Need) break;
+    memcpy(Next, Ascii ? Source : REPLACEMENT_UTF8, Need);
+    Next += Need;
+    Left -= Need;
     ++Source;
     --Remaining;
   }
-  if (Converter != reinterpret_cast<iconv_t>(-1)) iconv_close(Converter);
+  if (Converting) {
+    // A decoder that holds a character back to see whether a combining one follows (CP1255,
+    // TCVN) gives it up only here.
+    iconv(Converter, nullptr, nullptr, &Next, &Left);
+    iconv_close(Converter);
+  }
   *Next = '\0';
   return static_cast<size_t>(Next - Out);
 }
 
+bool OpenGlyphEncoder(GlyphEncoder* Encoder) {
+  Encoder->Converter = NO_CONVERTER;
+  if (LocaleTakenAsUtf8()) return false;
+  char Codeset[64];
+  LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
+  Encoder->Converter = iconv_open(Codeset, "UTF-8");
+  return true;
+}
+
+void CloseGlyphEncoder(GlyphEncoder* Encoder) {
+  if (Encoder->Converter != NO_CONVERTER) iconv_close(static_cast<iconv_t>(Encoder->Converter));
+  Encoder->Converter = NO_CONVERTER;
+}
+
+size_t EncodeGlyph(GlyphEncoder& Encoder, const char* Utf8, size_t Length, char* Out, size_t Room) {
+  if (Encoder.Converter == NO_CONVERTER) {
+    // Without a converter only ASCII is known to be the same in the locale's set.
+    if (Length != 1 || static_cast<unsigned char>(Utf8[0]) >= 0x80 || Room < 1) return 0;
+    Out[0] = Utf8[0];
+    return 1;
+  }
+  iconv_t Converter = static_cast<iconv_t>(Encoder.Converter);
+  char* Source = const_cast<char*>(Utf8);
+  size_t SourceLeft = Length;
+  char* Target = Out;
+  size_t TargetLeft = Room;
+  size_t Result = iconv(Converter, &Source, &SourceLeft, &Target, &TargetLeft);
+  // Each glyph stands alone: a stateful set shifts back to its initial state after it.
+  if (Result != static_cast<size_t>(-1) && SourceLeft == 0 &&
+      iconv(Converter, nullptr, nullptr, &Target, &TargetLeft) != static_cast<size_t>(-1))
+    return Room - TargetLeft;
+  iconv(Converter, nullptr, nullptr, nullptr, nullptr);
+  return 0;
+}
+
 size_t Utf8ToLocale(const char* In, size_t Length, char* Out, size_t Room) {
   if (Room == 0) return 0;
-  bool Direct = TakenAsUtf8();
-  iconv_t Converter = reinterpret_cast<iconv_t>(-1);
-  if (!Direct) {
-    char Codeset[64];
-    LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
-    Converter = iconv_open(Codeset, "UTF-8");
-  }
+  GlyphEncoder Encoder;
+  bool Direct = !OpenGlyphEncoder(&Encoder);
   size_t N = 0;
   const unsigned char* Text = reinterpret_cast<const unsigned char*>(In);
   for (size_t P = 0; P < Length;) {
@@ -104,17 +141,8 @@ size_t Utf8ToLocale(const char* In, size_t Length, char* Out, size_t Room) {
     if (Direct) {
       memcpy(Piece, In + P, G.Length);
       PieceLength = G.Length;
-    } else if (G.Kind != GLYPH_SUBSTITUTE && Converter != reinterpret_cast<iconv_t>(-1)) {
-      char* Source = const_cast<char*>(In + P);
-      size_t SourceLeft = G.Length;
-      char* Target = Piece;
-      size_t TargetLeft = sizeof Piece;
-      if (iconv(Converter, &Source, &SourceLeft, &Target, &TargetLeft) != static_cast<size_t>(-1))
-        PieceLength = sizeof Piece - TargetLeft;
-      iconv(Converter, nullptr, nullptr, nullptr, nullptr);
-    } else if (G.Code < 0x80 && G.Kind != GLYPH_SUBSTITUTE) {
-      Piece[0] = In[P];
-      PieceLength = 1;
+    } else if (G.Kind != GLYPH_SUBSTITUTE) {
+      PieceLength = EncodeGlyph(Encoder, In + P, G.Length, Piece, sizeof Piece);
     }
     if (PieceLength == 0) {
       Piece[0] = '?';
@@ -125,7 +153,7 @@ size_t Utf8ToLocale(const char* In, size_t Length, char* Out, size_t Room) {
     N += PieceLength;
     P += G.Length;
   }
-  if (Converter != reinterpret_cast<iconv_t>(-1)) iconv_close(Converter);
+  CloseGlyphEncoder(&Encoder);
   Out[N] = '\0';
   return N;
 }

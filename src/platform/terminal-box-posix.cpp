@@ -1,6 +1,7 @@
 // The terminal box's session: raw mode, the key loop, resizes, and the terminal restored on every way out.
 #include "platform/terminal-box-posix.h"
 
+#include "platform/codeset-posix.h"
 #include "platform/locale-posix.h"
 #include "platform/terminal-draw-posix.h"
 #include "platform/terminal-keys-posix.h"
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -273,28 +275,16 @@ const TerminalIcon* IconFor(const MSGBOXPARAMSA& Params) {
   }
 }
 
-}  // namespace
-
-bool HasControllingTerminal() {
-  int Fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (Fd < 0) return false;
-  close(Fd);
-  return true;
+// The box lays its text out in UTF-8; in a locale of another character set the text comes in that
+// set and goes back out in it, glyph by glyph.
+unsigned char* TextInUtf8(const char* Text, size_t* Length) {
+  size_t InLength = strlen(Text);
+  char* Utf8 = static_cast<char*>(malloc(Utf8Room(InLength)));
+  if (Utf8 != nullptr) *Length = LocaleToUtf8(Text, InLength, Utf8, Utf8Room(InLength));
+  return reinterpret_cast<unsigned char*>(Utf8);
 }
 
-int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen) {
-  TerminalBox Box;
-  const char* Text = Params.lpszText ? Params.lpszText : "";
-  const char* Caption = Params.lpszCaption ? Params.lpszCaption : "";
-  Box.Text = reinterpret_cast<const unsigned char*>(Text);
-  Box.TextLength = strlen(Text);
-  Box.Caption = reinterpret_cast<const unsigned char*>(Caption);
-  Box.CaptionLength = strlen(Caption);
-  Box.Icon = IconFor(Params);
-  Box.Model = Model;
-  Box.AlternateScreen = AlternateScreen;
-  Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
-
+int RunTerminalBox(TerminalBox& Box) {
   Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (Tty < 0) return 0;
   if (tcgetattr(Tty, &SavedModes) != 0) {
@@ -341,6 +331,45 @@ int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool Alt
     raise(SIGINT);
     return 0;
   }
+  return Answer;
+}
+
+}  // namespace
+
+
+bool HasControllingTerminal() {
+  int Fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (Fd < 0) return false;
+  close(Fd);
+  return true;
+}
+
+int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen) {
+  TerminalBox Box;
+  const char* Text = Params.lpszText ? Params.lpszText : "";
+  const char* Caption = Params.lpszCaption ? Params.lpszCaption : "";
+  Box.Text = reinterpret_cast<const unsigned char*>(Text);
+  Box.TextLength = strlen(Text);
+  Box.Caption = reinterpret_cast<const unsigned char*>(Caption);
+  Box.CaptionLength = strlen(Caption);
+  Box.Icon = IconFor(Params);
+  Box.Model = Model;
+  Box.AlternateScreen = AlternateScreen;
+  Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
+  GlyphEncoder Encoder;
+  Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
+  if (Box.Encoder == nullptr) return RunTerminalBox(Box);
+  unsigned char* ConvertedText = TextInUtf8(Text, &Box.TextLength);
+  unsigned char* ConvertedCaption = TextInUtf8(Caption, &Box.CaptionLength);
+  int Answer = 0;
+  if (ConvertedText != nullptr && ConvertedCaption != nullptr) {
+    Box.Text = ConvertedText;
+    Box.Caption = ConvertedCaption;
+    Answer = RunTerminalBox(Box);
+  }
+  free(ConvertedText);
+  free(ConvertedCaption);
+  CloseGlyphEncoder(&Encoder);
   return Answer;
 }
 

@@ -1,6 +1,7 @@
 // Drawing the terminal box: frame, caption, icon, text rows and buttons, cropped to the screen.
 #include "platform/terminal-draw-posix.h"
 
+#include "platform/codeset-posix.h"
 #include "platform/decimal.h"
 #include "platform/terminal-text-posix.h"
 
@@ -57,8 +58,28 @@ void PutCursorTo(int Row, int Col) {
   Put(Buffer, N);
 }
 
+// A shown glyph in the terminal's own character set. One the set lacks is a '?' padded to the
+// cells it was given; a single byte in 0x80-0x9F would be a C1 control to an 8-bit terminal, and
+// text is never a command to the terminal.
+void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, int Cells) {
+  const char* Utf8 = reinterpret_cast<const char*>(Bytes);
+  if (Encoder == nullptr) {
+    PutGlyph(Utf8, Length, Cells);
+    return;
+  }
+  char Encoded[16];
+  size_t N = EncodeGlyph(*Encoder, Utf8, Length, Encoded, sizeof Encoded);
+  unsigned char First = static_cast<unsigned char>(Encoded[0]);
+  if (N > 0 && !(N == 1 && First >= 0x80 && First <= 0x9F)) {
+    PutGlyph(Encoded, N, Cells);
+  } else if (Cells > 0) {
+    PutGlyph("?", 1, 1);
+    for (int I = 1; I < Cells; ++I) PutGlyph(" ", 1, 1);
+  }
+}
+
 // Tabs go out as blanks and substitutes as '?'.
-void DrawTextRow(const unsigned char* Text, Span Row) {
+void DrawTextRow(GlyphEncoder* Encoder, const unsigned char* Text, Span Row) {
   int Cells = 0;
   for (size_t P = Row.Begin; P < Row.End;) {
     Glyph G = NextGlyph(Text + P, Row.End - P);
@@ -66,7 +87,7 @@ void DrawTextRow(const unsigned char* Text, Span Row) {
     if (G.Kind == GLYPH_TAB) {
       for (int I = Cells; I < Next; ++I) PutGlyph(" ", 1, 1);
     } else if (G.Kind == GLYPH_SHOWN) {
-      PutGlyph(reinterpret_cast<const char*>(Text + P), G.Length, Next - Cells);
+      PutShown(Encoder, Text + P, G.Length, Next - Cells);
     } else {
       PutGlyph("?", 1, 1);
     }
@@ -84,7 +105,7 @@ void DrawCaption(const TerminalBox& Box, int Room) {
     int Cells = G.Kind == GLYPH_SHOWN ? CodeCells(G.Code) : 1;
     if (Used + Cells > Budget) break;
     if (G.Kind == GLYPH_SHOWN) {
-      PutGlyph(reinterpret_cast<const char*>(Box.Caption + P), G.Length, Cells);
+      PutShown(Box.Encoder, Box.Caption + P, G.Length, Cells);
     } else {
       PutGlyph(G.Kind == GLYPH_TAB ? " " : "?", 1, 1);
     }
@@ -159,7 +180,7 @@ void DrawRow(const TerminalBox& Box, int Index) {
     if (Kind == ROW_ELLIPSIS) {
       PutGlyph(F.Ellipsis, F.EllipsisCells);
     } else {
-      DrawTextRow(Box.Text, L.TextRows[Kind]);
+      DrawTextRow(Box.Encoder, Box.Text, L.TextRows[Kind]);
     }
   }
   BeginArea(L.Width - 1);

@@ -6,6 +6,8 @@
 
 namespace platform {
 
+struct GlyphEncoder;
+
 struct Frame {
   const char* TopLeft;
   const char* TopRight;
@@ -37,6 +39,9 @@ struct TerminalBox {
   BoxModel Model;
   bool AlternateScreen;  // the console is hidden: the box takes the whole alternate screen
   const Frame* Lines;
+  // Turns the UTF-8 text's glyphs into the terminal's character set; null where the terminal
+  // takes UTF-8 as it is.
+  GlyphEncoder* Encoder;
 };
 
 // A row of the box is one of these, or else the index of the text row it shows.
