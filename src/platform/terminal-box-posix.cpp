@@ -26,8 +26,10 @@ char Restore[64 + MAX_ROWS * 12];
 size_t RestoreLength;
 int Wake[2] = {-1, -1};
 volatile sig_atomic_t Resized;
+volatile sig_atomic_t Continued;
+volatile sig_atomic_t StoppedHere;  // the terminal was handed back before the stop
 
-const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH};
+const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT};
 const int HANDLED_COUNT = sizeof HANDLED / sizeof HANDLED[0];
 struct sigaction Previous[HANDLED_COUNT];
 bool Installed[HANDLED_COUNT];
@@ -76,14 +78,49 @@ void OnFatalSignal(int SignalNumber) {
   errno = Saved;
 }
 
-void OnResize(int) {
-  int Saved = errno;
-  Resized = 1;
+void WakeLoop() {
   if (Wake[1] >= 0) {
     char Byte = 0;
     ssize_t Ignored = write(Wake[1], &Byte, 1);
     (void)Ignored;
   }
+}
+
+void OnResize(int) {
+  int Saved = errno;
+  Resized = 1;
+  WakeLoop();
+  errno = Saved;
+}
+
+// A job stopped from outside hands the terminal back as it found it, as a full-screen program
+// does, and stops for real: with the default action, which this handler stands in for.
+void OnStop(int SignalNumber) {
+  int Saved = errno;
+  WriteAll(Tty, Restore, RestoreLength);
+  tcsetattr(Tty, TCSANOW, &SavedModes);
+  struct sigaction Stop, Handler;
+  memset(&Stop, 0, sizeof Stop);
+  Stop.sa_handler = SIG_DFL;
+  sigaction(SignalNumber, &Stop, &Handler);
+  sigset_t Only;
+  sigemptyset(&Only);
+  sigaddset(&Only, SignalNumber);
+  StoppedHere = 1;
+  raise(SignalNumber);
+  sigprocmask(SIG_UNBLOCK, &Only, nullptr);
+  // Stopped until continued; then the handler is put back and the loop takes the terminal again.
+  sigprocmask(SIG_BLOCK, &Only, nullptr);
+  sigaction(SignalNumber, &Handler, nullptr);
+  errno = Saved;
+}
+
+// Continued, also after a stop that could not be caught: the terminal may have been taken over
+// meanwhile, so the loop sets it up and draws the box afresh.
+void OnContinue(int) {
+  int Saved = errno;
+  Continued = 1;
+  WakeLoop();
   errno = Saved;
 }
 
@@ -102,8 +139,20 @@ void InstallHandlers() {
     Installed[I] = false;
     if (sigaction(HANDLED[I], nullptr, &Previous[I]) != 0) continue;
     bool Ignored = !(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN;
-    if (HANDLED[I] != SIGWINCH && Ignored) continue;
-    Action.sa_handler = HANDLED[I] == SIGWINCH ? OnResize : OnFatalSignal;
+    if (HANDLED[I] != SIGWINCH && HANDLED[I] != SIGCONT && Ignored) continue;
+    switch (HANDLED[I]) {
+      case SIGWINCH:
+        Action.sa_handler = OnResize;
+        break;
+      case SIGTSTP:
+        Action.sa_handler = OnStop;
+        break;
+      case SIGCONT:
+        Action.sa_handler = OnContinue;
+        break;
+      default:
+        Action.sa_handler = OnFatalSignal;
+    }
     Installed[I] = sigaction(HANDLED[I], &Action, nullptr) == 0;
   }
 }
@@ -193,15 +242,32 @@ int HandleKey(TerminalBox& Box, Key K) {
   }
 }
 
-void Relayout(TerminalBox& Box) {
+// The screen to draw on and the box drawn on it; Again where the box is on the screen already.
+// The handled signals wait meanwhile, so the restore sequence always matches the terminal.
+void Show(TerminalBox& Box, bool Again) {
   sigset_t Handled, Before;
   BlockedSet(&Handled);
   sigprocmask(SIG_BLOCK, &Handled, &Before);
+  if (!Again) {
+    if (Box.AlternateScreen) Put("\x1b[?1049h");
+    Put("\x1b[?25l");
+  }
   LayOut(Box);
-  Place(Box, true);
+  Place(Box, Again);
   Draw(Box);
   BuildRestore(Box);
   sigprocmask(SIG_SETMASK, &Before, nullptr);
+}
+
+// After a stop the shell has had the terminal: raw mode again, and the box drawn anew where it
+// handed the terminal back, or over itself where the stop could not be caught.
+bool TakeBack(TerminalBox& Box, size_t* Have) {
+  bool Fresh = StoppedHere != 0;
+  StoppedHere = 0;
+  *Have = 0;
+  if (!EnterRawMode()) return false;
+  Show(Box, !Fresh);
+  return true;
 }
 
 // A hang-up or end of input is taken as the user closing the box's window: on Windows that is
@@ -211,10 +277,16 @@ int RunLoop(TerminalBox& Box) {
   unsigned char Input[64];
   size_t Have = 0;
   for (;;) {
+    if (Continued) {
+      Continued = 0;
+      Resized = 0;
+      DrainWakePipe();
+      if (!TakeBack(Box, &Have)) return Box.Model.CloseAnswer;
+    }
     if (Resized) {
       Resized = 0;
       DrainWakePipe();
-      Relayout(Box);
+      Show(Box, true);
     }
     while (Have > 0) {
       Key K = DecodeKey(Input, Have, Have == sizeof Input);
@@ -303,13 +375,10 @@ int RunTerminalBox(TerminalBox& Box) {
   sigprocmask(SIG_BLOCK, &Handled, &CallerMask);
   InstallHandlers();
   int Answer = 0;
+  Continued = 0;
+  StoppedHere = 0;
   if (EnterRawMode()) {
-    if (Box.AlternateScreen) Put("\x1b[?1049h");
-    Put("\x1b[?25l");
-    LayOut(Box);
-    Place(Box, false);
-    Draw(Box);
-    BuildRestore(Box);
+    Show(Box, false);
     sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
     Answer = RunLoop(Box);
     sigprocmask(SIG_BLOCK, &Handled, nullptr);

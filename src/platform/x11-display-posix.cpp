@@ -2,7 +2,6 @@
 #include "platform/x11-display-posix.h"
 
 #include "platform/codeset-posix.h"
-#include "platform/decimal.h"
 #include "platform/process-posix.h"
 #include "platform/x11-properties-posix.h"
 
@@ -10,19 +9,18 @@
 #include <X11/Xutil.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <netdb.h>
+#include <pthread.h>
 #include <poll.h>
 #include <setjmp.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/socket.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
 
 const int CONNECT_WAIT_MS = 3000;
-const int X_TCP_PORT = 6000;
 const int MAX_ANCESTORS = 64;
 
 Display* Dpy;
@@ -49,48 +47,60 @@ void OnIOErrorExit(Display*, void*) {
   if (Recovery) siglongjmp(*Recovery, 1);
 }
 
-// A display on another host is reached over TCP, and connect() there can wait for minutes on a
-// host that does not answer; one attempt with a bounded wait comes first. A local display (no
-// host, "unix", or a socket path) fails at once when nobody listens.
-bool TcpDisplayAnswers(const char* Name) {
-  const char* Colon = strrchr(Name, ':');
-  if (Colon == nullptr || Colon == Name || Name[0] == '/') return true;
-  char Host[256];
-  size_t HostLength = static_cast<size_t>(Colon - Name);
-  if (HostLength >= sizeof Host) return true;
-  memcpy(Host, Name, HostLength);
-  Host[HostLength] = '\0';
-  if (strcmp(Host, "unix") == 0 || Colon[-1] == ':') return true;  // "host::0" is DECnet
-  int Number = atoi(Colon + 1);
-  char Port[DECIMAL_ROOM + 1];
-  Port[FormatDecimal(Port, X_TCP_PORT + Number)] = '\0';
-  addrinfo Hints;
-  memset(&Hints, 0, sizeof Hints);
-  Hints.ai_socktype = SOCK_STREAM;
-  addrinfo* Found = nullptr;
-  if (getaddrinfo(Host, Port, &Hints, &Found) != 0) return false;
-  bool Answered = false;
-  for (addrinfo* A = Found; A != nullptr && !Answered; A = A->ai_next) {
-    int Fd = socket(A->ai_family, A->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, A->ai_protocol);
-    if (Fd < 0) continue;
-    if (connect(Fd, A->ai_addr, A->ai_addrlen) == 0) {
-      Answered = true;
-    } else if (errno == EINPROGRESS) {
-      pollfd Wait = {Fd, POLLOUT, 0};
-      int Error = 0;
-      socklen_t Size = sizeof Error;
-      Answered = poll(&Wait, 1, CONNECT_WAIT_MS) == 1 &&
-                 getsockopt(Fd, SOL_SOCKET, SO_ERROR, &Error, &Size) == 0 && Error == 0;
-    }
-    close(Fd);
+// Opening a display can wait for ever: a TCP connect to a host that does not answer, a socket
+// that only listens, a stopped server in the middle of the handshake. Xlib has no time limit of
+// its own, so it opens the display on a thread of its own, and a display that has not answered
+// within the bound is one that did not answer. The thread is then left where it waits; it ends
+// with the process, and its connection with it.
+struct Opening {
+  Display* Opened;
+  int Done[2];
+};
+
+void* OpenOnItsOwn(void* Context) {
+  Opening* Open = static_cast<Opening*>(Context);
+  Open->Opened = XOpenDisplay(nullptr);
+  char Byte = 0;
+  ssize_t Ignored = write(Open->Done[1], &Byte, 1);
+  (void)Ignored;
+  return nullptr;
+}
+
+// The Opening is handed over to the thread for good: a thread still waiting may write to it at
+// any time, so it is never freed.
+Display* OpenWithinBound() {
+  Opening* Open = static_cast<Opening*>(calloc(1, sizeof(Opening)));
+  if (Open == nullptr || pipe2(Open->Done, O_CLOEXEC) != 0) {
+    free(Open);
+    return nullptr;
   }
-  freeaddrinfo(Found);
-  return Answered;
+  // Signals stay with the thread that handles them; the opening thread takes none.
+  sigset_t All, Before;
+  sigfillset(&All);
+  pthread_sigmask(SIG_BLOCK, &All, &Before);
+  pthread_t Thread;
+  bool Started = pthread_create(&Thread, nullptr, OpenOnItsOwn, Open) == 0;
+  pthread_sigmask(SIG_SETMASK, &Before, nullptr);
+  if (!Started) return nullptr;
+  pollfd Wait = {Open->Done[0], POLLIN, 0};
+  int Ready;
+  while ((Ready = poll(&Wait, 1, CONNECT_WAIT_MS)) < 0 && errno == EINTR) {
+  }
+  if (Ready != 1) {
+    pthread_detach(Thread);
+    return nullptr;
+  }
+  pthread_join(Thread, nullptr);
+  close(Open->Done[0]);
+  close(Open->Done[1]);
+  Display* Opened = Open->Opened;
+  free(Open);
+  return Opened;
 }
 
 void Connect() {
   const char* Name = getenv("DISPLAY");
-  if (Name == nullptr || Name[0] == '\0' || !TcpDisplayAnswers(Name)) return;
+  if (Name == nullptr || Name[0] == '\0') return;
   XSetErrorHandler(OnError);
   XSetIOErrorHandler(OnIOError);
   // Xlib tells standard error why a server refused; here a refusal only means the terminal box,
@@ -98,7 +108,7 @@ void Connect() {
   int SavedError = dup(STDERR_FILENO);
   int Null = open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (SavedError >= 0 && Null >= 0) dup2(Null, STDERR_FILENO);
-  Dpy = XOpenDisplay(nullptr);
+  Dpy = OpenWithinBound();
   if (SavedError >= 0 && Null >= 0) dup2(SavedError, STDERR_FILENO);
   if (Null >= 0) close(Null);
   if (SavedError >= 0) close(SavedError);

@@ -291,6 +291,44 @@ def case_controls_neutralised():
         p.close()
 
 
+def locale_text_case(locale, text, wanted, unwanted):
+    """Text comes in the locale's set and goes out in it; no byte of it is a C1 control there."""
+    p = PtyProcess([DRIVER, "0", text, b"Cap"], env=dict(BASE_ENV, LANG=locale))
+    try:
+        wait_box(p)
+        p.send(b"\r")
+        check(p.wait(3) == IDOK, "wrong answer")
+        out = bytes(p.output)
+        check(wanted in out, f"{wanted!r} not drawn: {out[-300:]!r}")
+        check(not any(0x80 <= b <= 0x9F for b in out), f"a C1 byte reached a {locale} terminal")
+        for raw in unwanted:
+            check(raw not in out, f"{raw!r} reached the terminal")
+    finally:
+        p.close()
+
+
+def case_stop_and_continue():
+    """Stopped from outside, the box hands the terminal back; continued, it takes it again."""
+    p = spawn("1", "Stop me", "Stop", prefix="before\n", before_start=distinctive_modes)
+    try:
+        wait_box(p)
+        os.kill(p.proc.pid, signal.SIGTSTP)
+        deadline = time.monotonic() + 3
+        while time.monotonic() < deadline and open(f"/proc/{p.proc.pid}/stat").read().split(") ")[1][0] != "T":
+            time.sleep(0.02)
+        p.settle(0.1, 1)
+        check(p.modes() == p.start_modes, "terminal left raw while stopped")
+        check(bytes(p.output).endswith(b"\x1b[?25h"), "cursor left hidden while stopped")
+        mark = len(p.output)
+        os.kill(p.proc.pid, signal.SIGCONT)
+        check(p.read_until(DRAWN, timeout=3) is not None and len(p.output) > mark, "box not drawn again")
+        check(not p.modes()[3] & termios.ECHO, "keys echo after the continue")
+        p.send(RIGHT + b"\r")
+        check(p.wait(3) == IDCANCEL, "wrong answer after the continue")
+    finally:
+        p.close()
+
+
 def case_wide_characters():
     text = "日本語のテキストです。折り返しも確認します。" * 3 + "\nnext ñandú e\u0301"
     p, up, _ = shown_with_answer("0", text, "幅", cols=40, answer=IDOK)
@@ -382,6 +420,10 @@ SCREEN_CASES = [
     ("LC_ALL wins over LANG", lambda: frame_case({"LC_ALL": "POSIX", "LANG": "en_US.UTF-8"}, False)),
     ("LC_CTYPE utf8 wins over LANG", lambda: frame_case({"LC_CTYPE": "de_DE.utf8", "LANG": "C"}, True)),
     ("control bytes in text and caption are substituted", case_controls_neutralised),
+    ("Latin-1 text drawn in Latin-1", lambda: locale_text_case("en_US.ISO-8859-1", b"caf\xe9", b"caf\xe9", ())),
+    ("UTF-8 bytes are no C1 controls to a Latin-1 terminal",
+     lambda: locale_text_case("en_US.ISO-8859-1", b"A\xc3\x9d0;PWNED\xc3\x9c B", b"0;PWNED", (b"\x9d",))),
+    ("EUC-JP text drawn in EUC-JP", lambda: locale_text_case("ja_JP.EUC-JP", b"\xc6\xfc\xcb\xdc", b"\xc6\xfc\xcb\xdc", ())),
     ("wide and combining characters keep the border straight", case_wide_characters),
     ("focus highlight and accelerator underline", case_focus_and_underline),
     ("error icon", lambda: icon_case("10", [], "(X)")),
@@ -464,6 +506,7 @@ PROCESS_CASES = [
     ("SIGQUIT", lambda: signal_case(signal.SIGQUIT)),
     ("Ctrl-C byte acts as SIGINT", lambda: signal_case(signal.SIGINT, via_key=True)),
     ("Ctrl-C byte with the console hidden", lambda: signal_case(signal.SIGINT, ["hidden"], via_key=True)),
+    ("SIGTSTP hands the terminal back, SIGCONT takes it again", case_stop_and_continue),
     ("hang-up kills by SIGHUP", lambda: hang_up_case("1", -signal.SIGHUP, False)),
     ("hang-up with SIGHUP ignored: OK/Cancel is cancelled", lambda: hang_up_case("1", IDCANCEL, True)),
     ("hang-up with SIGHUP ignored: OK-only is OK", lambda: hang_up_case("0", IDOK, True)),
