@@ -53,6 +53,8 @@ struct XBox {
   size_t CaptionLength;
   int Pressed;  // the button the mouse holds down, -1 for none
   bool FocusAsked;
+  bool Listening;  // keys count only once the box has the focus
+  char HeldBefore[32];  // keys already down then, whose repeats are no answer; one bit a keycode
   bool Done;
   int Answer;
   int Signal;
@@ -286,7 +288,24 @@ void Finish(XBox& B, int Answer) {
   B.Done = true;
 }
 
+// A key typed or held before the box appeared was meant for what had the focus then: keys count
+// from the moment the box has it, and a key down at that moment counts only once let go.
+void StartListening(XBox& B) {
+  if (B.Listening) return;
+  B.Listening = true;
+  XQueryKeymap(B.Dpy, B.HeldBefore);
+}
+
+bool HeldFromBefore(XBox& B, unsigned Keycode, bool Release) {
+  if (Keycode >= 8 * sizeof B.HeldBefore) return false;
+  char Bit = static_cast<char>(1 << (Keycode % 8));
+  bool Held = (B.HeldBefore[Keycode / 8] & Bit) != 0;
+  if (Held && Release) B.HeldBefore[Keycode / 8] &= static_cast<char>(~Bit);
+  return Held;
+}
+
 void OnKey(XBox& B, XKeyEvent& Key) {
+  if (!B.Listening || HeldFromBefore(B, Key.keycode, false)) return;
   char Bytes[8];
   KeySym Symbol = NoSymbol;
   int Count = XLookupString(&Key, Bytes, sizeof Bytes, &Symbol, nullptr);
@@ -327,6 +346,13 @@ void OnKey(XBox& B, XKeyEvent& Key) {
   Paint(B);
 }
 
+bool RepeatFollows(XBox& B, const XKeyEvent& Release) {
+  if (XEventsQueued(B.Dpy, QueuedAfterReading) == 0) return false;
+  XEvent Next;
+  XPeekEvent(B.Dpy, &Next);
+  return Next.type == KeyPress && Next.xkey.keycode == Release.keycode && Next.xkey.time == Release.time;
+}
+
 void OnEvent(XBox& B, XEvent& Event) {
   switch (Event.type) {
     case MapNotify:
@@ -335,8 +361,15 @@ void OnEvent(XBox& B, XEvent& Event) {
         TakeFocus(B);
       }
       break;
+    case FocusIn:
+      if (Event.xfocus.detail != NotifyPointer) StartListening(B);
+      break;
     case KeyPress:
       OnKey(B, Event.xkey);
+      break;
+    case KeyRelease:
+      // Auto-repeat sends a release before each repeated press; only a real one ends the hold.
+      if (B.Listening && !RepeatFollows(B, Event.xkey)) HeldFromBefore(B, Event.xkey.keycode, true);
       break;
     case ButtonPress:
       if (Event.xbutton.button == Button1) {
@@ -423,7 +456,8 @@ void Run(void* Context) {
   Placement(B, &X, &Y);
   XSetWindowAttributes Attributes;
   Attributes.background_pixel = WhitePixel(Dpy, B.Screen);
-  Attributes.event_mask = KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask | ExposureMask;
+  Attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                          StructureNotifyMask | FocusChangeMask | ExposureMask;
   Window Root = RootWindow(Dpy, B.Screen);
   B.Win = XCreateWindow(Dpy, Root, X, Y, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
                         0, CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &Attributes);

@@ -5,6 +5,7 @@ icons, the terminal's window from WINDOWID, a display that dies, and the fall-ba
 import os
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -433,6 +434,128 @@ def case_no_display_no_terminal():
     check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
 
 
+# ---------------------------------------------------------------- hostile locales, displays and windows
+
+def locale_box_case(locale, text):
+    """Text a locale's decoder expands, or fails on at its last byte, still makes a box."""
+    proc = launch(b"text=" + text, "caption=Codeset", LANG=locale)
+    wid = find_window("Codeset", proc=proc)
+    type_keys(wid, ["Return"])
+    check(finish(proc)[0] == IDOK, "wrong answer")
+
+
+def case_foreign_windowid():
+    """A WINDOWID window whose pid is of the wrong format, or that names none, is nobody's console."""
+    term, xterm = in_xterm("Foreign", "sleep 60")
+    try:
+        for change in (["-f", "_NET_WM_PID", "8c", "-set", "_NET_WM_PID", "5"], ["-remove", "_NET_WM_PID"]):
+            x("xprop", "-id", xterm, *change, check_rc=True)
+            before = set(x("xdotool", "search", "--class", "Askbox").split())
+            proc = launch("text=Whose", "mode=1", WINDOWID=xterm)
+            deadline = time.monotonic() + 5
+            while not (set(x("xdotool", "search", "--class", "Askbox").split()) - before):
+                check(time.monotonic() < deadline and proc.poll() is None, f"{change}: no box")
+                time.sleep(0.05)
+            box = (set(x("xdotool", "search", "--class", "Askbox").split()) - before).pop()
+            time.sleep(0.3)
+            check("Foreign" not in x("xprop", "-id", box, "_NET_WM_NAME"), f"{change}: its title taken")
+            check("not found" in x("xprop", "-id", box, "WM_TRANSIENT_FOR"), f"{change}: made the owner")
+            check("Iconic" not in wm_state(xterm), f"{change}: the other window iconified")
+            type_keys(box, ["Return"])
+            check(finish(proc)[0] == IDOK, f"{change}: wrong answer")
+    finally:
+        term.kill()
+        term.wait()
+
+
+def silent_listener(kind):
+    """A socket that takes connections and never answers; gives (socket, DISPLAY)."""
+    for number in range(60, 100):
+        try:
+            if kind == "unix":
+                path = "/tmp/.X11-unix/X%d" % number
+                if os.path.exists(path):
+                    continue
+                os.makedirs("/tmp/.X11-unix", exist_ok=True)
+                listener = socket.socket(socket.AF_UNIX)
+                listener.bind(path)
+                listener.listen(8)
+                return listener, ":%d" % number
+            listener = socket.socket()
+            listener.bind(("127.0.0.1", 6000 + number))
+            listener.listen(8)
+            return listener, "127.0.0.1:%d" % number
+        except OSError:
+            continue
+    raise Failure("no free display number for a listener")
+
+
+def silent_display_case(kind, with_terminal):
+    """A display that never answers costs its three seconds, then the terminal box or 0."""
+    server, listener = None, None
+    if kind == "stopped":
+        server, name = start_xvfb()
+        server.send_signal(signal.SIGSTOP)
+    else:
+        listener, name = silent_listener(kind)
+    try:
+        started = time.monotonic()
+        if with_terminal:
+            p = PtyProcess([PROGRAM, "text=Late", "caption=Silent"], env=box_env(DISPLAY=name, TERM="xterm"))
+            try:
+                check(p.read_until(b"Silent", 6) is not None, "no terminal box")
+                p.send(b"\r")
+                check(p.wait(3) == IDOK, "wrong answer from the terminal box")
+            finally:
+                p.close()
+        else:
+            code, out = finish(launch("text=Late", DISPLAY=name), 8)
+            check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+        elapsed = time.monotonic() - started
+        check(2.5 < elapsed < 5, f"gave up after {elapsed:.1f} s")
+    finally:
+        if listener:
+            if kind == "unix":
+                os.unlink(listener.getsockname())
+            listener.close()
+        if server:
+            server.kill()
+            server.wait()
+
+
+def case_huge_display_number():
+    started = time.monotonic()
+    code, out = finish(launch("text=Far", DISPLAY="localhost:2147483647"), 8)
+    check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+    check(time.monotonic() - started < 5, "took too long")
+
+
+def case_key_held_before():
+    """A key held down before the box appears is no answer, however long it repeats."""
+    x("xdotool", "keydown", "Return", check_rc=True)
+    try:
+        proc = launch("text=Held", "caption=Held", "button=1")
+        wid = find_window("Held", proc=proc)
+        check(still_up(proc, 1.0), "a key held before the box answered it")
+    finally:
+        x("xdotool", "keyup", "Return")
+    check(still_up(proc, 0.2), "letting the key go answered the box")
+    type_keys(wid, ["Tab", "Return"])
+    check(finish(proc)[0] == IDCANCEL, "wrong answer")
+
+
+HOSTILE_CASES = [
+    ("TSCII text that expands past three bytes a byte", lambda: locale_box_case("ta_IN.TSCII", b"\x82\xa0\x82\x82")),
+    ("ISO-2022-CN-EXT text ending in a shift", lambda: locale_box_case("zh_CN.ISO-2022-CN-EXT", b"abc def\x0e")),
+    ("WINDOWID with a pid of format 8, or none", case_foreign_windowid),
+    ("a unix socket that never answers", lambda: silent_display_case("unix", False)),
+    ("a TCP port that never answers", lambda: silent_display_case("tcp", False)),
+    ("a stopped X server: the terminal box", lambda: silent_display_case("stopped", True)),
+    ("display number 2147483647", case_huge_display_number),
+    ("a key held before the box appears", case_key_held_before),
+]
+
+
 def start_desktop():
     """Xvfb with openbox on it; another display number is tried where a display started at the
     same moment by someone else took the one chosen. Gives (server, window manager, log path)."""
@@ -490,6 +613,8 @@ def main():
               ("server refusing the connection: terminal box",
                lambda: fallback_case(None, cookies=True)),
               ("no display, no terminal: MessageBox Failed", case_no_display_no_terminal)]
+    # Under the address checks only these run: the everyday cases would add nothing but time.
+    cases = HOSTILE_CASES if "--hostile-only" in sys.argv else cases + HOSTILE_CASES
     passed = failed = 0
     try:
         for name, run in cases:
