@@ -10,7 +10,7 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   dpkg --add-architecture i386
   apt-get update -qq -o DPkg::Lock::Timeout=600
   apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
-    clang-tidy lintian man-db groff-base file pkg-config libx11-dev libxft-dev libxrender-dev libfontconfig-dev \
+    clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libxft-dev libxrender-dev libfontconfig-dev \
     libfreetype-dev libxcb1-dev libxau-dev libxdmcp-dev libexpat1-dev libpng-dev libbrotli-dev zlib1g-dev >/dev/null
   # The window's tests: a virtual display, a window manager, a terminal emulator and the tools
   # that type, close, read properties and take screenshots.

@@ -6,6 +6,7 @@
 #include "platform/x11-icons-posix.h"
 #include "platform/x11-layout-posix.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -293,6 +294,8 @@ void Finish(XBox& B, int Answer) {
 void StartListening(XBox& B) {
   if (B.Listening) return;
   B.Listening = true;
+  // Auto-repeat would otherwise send a release before every repeated press, ending the hold.
+  XkbSetDetectableAutoRepeat(B.Dpy, True, nullptr);
   XQueryKeymap(B.Dpy, B.HeldBefore);
 }
 
@@ -346,13 +349,6 @@ void OnKey(XBox& B, XKeyEvent& Key) {
   Paint(B);
 }
 
-bool RepeatFollows(XBox& B, const XKeyEvent& Release) {
-  if (XEventsQueued(B.Dpy, QueuedAfterReading) == 0) return false;
-  XEvent Next;
-  XPeekEvent(B.Dpy, &Next);
-  return Next.type == KeyPress && Next.xkey.keycode == Release.keycode && Next.xkey.time == Release.time;
-}
-
 void OnEvent(XBox& B, XEvent& Event) {
   switch (Event.type) {
     case MapNotify:
@@ -368,8 +364,7 @@ void OnEvent(XBox& B, XEvent& Event) {
       OnKey(B, Event.xkey);
       break;
     case KeyRelease:
-      // Auto-repeat sends a release before each repeated press; only a real one ends the hold.
-      if (B.Listening && !RepeatFollows(B, Event.xkey)) HeldFromBefore(B, Event.xkey.keycode, true);
+      if (B.Listening) HeldFromBefore(B, Event.xkey.keycode, true);
       break;
     case ButtonPress:
       if (Event.xbutton.button == Button1) {

@@ -17,6 +17,7 @@ from ptyrun import PtyProcess  # noqa: E402
 TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", "convert", "xterm", "xauth"]
 SCREEN = (1280, 800)
 PROGRAM = None
+DRIVER = None  # the box driver, for the memcheck run
 DISPLAY = None
 SCRATCH = tempfile.mkdtemp(prefix="askbox-x11-")
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE = 1, 2, 3, 4, 5, 6, 7, 10, 11
@@ -544,6 +545,24 @@ def case_key_held_before():
     check(finish(proc)[0] == IDCANCEL, "wrong answer")
 
 
+def case_window_under_valgrind():
+    """The window's whole path, fonts and properties included, with memcheck watching every byte:
+    the box driver is linked the ordinary way, so valgrind follows its C library."""
+    if DRIVER is None or shutil.which("valgrind") is None:
+        raise Failure("needs the box driver and valgrind")
+    proc = subprocess.Popen(["valgrind", "-q", "--error-exitcode=99", DRIVER, "1", "Under memcheck", "Memcheck"],
+                            env=box_env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, start_new_session=True)
+    wid = find_window("Memcheck", timeout=60, proc=proc)
+    type_keys(wid, ["Tab", "Return"])
+    try:
+        out, err = proc.communicate(timeout=60)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        raise Failure("the box under valgrind did not end")
+    check(proc.returncode == IDCANCEL, f"exit {proc.returncode}: {err.decode(errors='replace')[-2000:]}")
+
+
 HOSTILE_CASES = [
     ("TSCII text that expands past three bytes a byte", lambda: locale_box_case("ta_IN.TSCII", b"\x82\xa0\x82\x82")),
     ("ISO-2022-CN-EXT text ending in a shift", lambda: locale_box_case("zh_CN.ISO-2022-CN-EXT", b"abc def\x0e")),
@@ -554,6 +573,8 @@ HOSTILE_CASES = [
     ("display number 2147483647", case_huge_display_number),
     ("a key held before the box appears", case_key_held_before),
 ]
+if "--valgrind" in sys.argv:
+    HOSTILE_CASES.append(("the window under valgrind memcheck", case_window_under_valgrind))
 
 
 def start_desktop():
@@ -579,8 +600,10 @@ def start_desktop():
 
 
 def main():
-    global PROGRAM
+    global PROGRAM, DRIVER
     PROGRAM = os.path.abspath(sys.argv[1])
+    if "--valgrind" in sys.argv:
+        DRIVER = os.path.abspath(sys.argv[sys.argv.index("--valgrind") + 1])
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]
     if missing:
         print("SKIPPED: the X tests need %s (scripts/test-all.sh installs them)" % ", ".join(missing))
