@@ -289,6 +289,27 @@ TEST_F(Codesets, ToUtf8AndBack) {
   }
 }
 
+// Sets whose decoders expand a byte past three bytes of UTF-8, fail on a last byte they took, or
+// hold a character back until they know no combining mark follows.
+TEST_F(Codesets, AwkwardDecodersNeitherOverrunNorLose) {
+  const struct {
+    const char* Lang;
+    std::string Locale;
+    std::string Utf8;
+  } CASES[] = {
+      {"ta_IN.TSCII", "\x82\xa0\x82\x82", "\xe0\xae\xb8\xe0\xaf\x8d\xe0\xae\xb0\xe0\xaf\x80"},
+      {"zh_CN.ISO-2022-CN-EXT", "abc def\x0e", "abc def"},
+      {"he_IL.CP1255", "\xe0", "\xd7\x90"},
+  };
+  for (const auto& Case : CASES) {
+    setenv("LANG", Case.Lang, 1);
+    std::vector<char> Out(Utf8Room(Case.Locale.size()));
+    size_t Length = LocaleToUtf8(Case.Locale.data(), Case.Locale.size(), Out.data(), Out.size());
+    ASSERT_LT(Length, Out.size()) << Case.Lang;
+    EXPECT_EQ(std::string(Out.data(), Length).substr(0, Case.Utf8.size()), Case.Utf8) << Case.Lang;
+  }
+}
+
 TEST_F(Codesets, BackCutsAtCharactersAndMarksWhatIsMissing) {
   setenv("LANG", "C.UTF-8", 1);
   char Out[5];
