@@ -27,6 +27,8 @@ const Target TARGETS[] = {
     {"int-or-default", FuzzIntOrDefault},
     {"option-list", FuzzOptionList},
     {"whole-run", FuzzWholeRun},
+    {"glyph-wrap", FuzzGlyphWrap},
+    {"window-layout", FuzzWindowLayout},
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};

@@ -141,9 +141,39 @@ def whole_run():
         write("whole-run", name_, head + line)
 
 
+def glyph_wrap():
+    texts = [
+        (7, 10, b"one two three"), (4, 10, b"a\tb\r\nc\rd\n\n"), (1, 10, "日日日e\u0301".encode()),
+        (3, 10, b"\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80\xc2\x9b\xe0\x9f"), (2, 10, b"\n    x  \n  y"),
+        (0, 10, b"xy"), (5, 1, b"a\nb\nc"), (5, 0, b"a"), (5, 10, b""),
+    ]
+    for i, (width, limit, text) in enumerate(texts):
+        write("glyph-wrap", "text-%02d" % i, bytes([width, limit]) + text)
+
+
+def window(scale, line, width, height, choices, labels, caption, text):
+    return (bytes([scale, line]) + width.to_bytes(2, "big") + height.to_bytes(2, "big") + bytes([choices] + labels) +
+            caption.to_bytes(2, "big") + text)
+
+
+def window_layout():
+    words, lines = b"word " * 200, b"line\n" * 200
+    layouts = [
+        ("typical", window(36, 15, 1216, 736, 4 | 2, [24, 36, 32], 120, b"Disk is full.\tRetry?")),
+        ("paragraph", window(36, 15, 1216, 736, 4, [24, 36, 32], 0, words)),
+        ("cut", window(255, 100, 1216, 736, 1, [24, 36, 32], 0, lines)),
+        ("tiny-screen", window(255, 159, 0, 0, 4 | 2, [255, 255, 255], 4999, b"x")),
+        ("long-caption", window(0, 0, 7936, 7936, 0, [0, 0, 0], 4999, "日本".encode())),
+    ]
+    for name_, data in layouts:
+        write("window-layout", name_, data)
+
+
 if __name__ == "__main__":
     argument_splitting()
     comma_list()
     int_or_default()
     option_list()
     whole_run()
+    glyph_wrap()
+    window_layout()
