@@ -25,18 +25,18 @@ void CheckGlyphs(const unsigned char* Text, size_t Length) {
   for (size_t P = 0; P < Length; ++P) {
     Glyph G = NextGlyph(Text + P, Length - P);
     std::string Bytes(reinterpret_cast<const char*>(Text + P), G.Length <= Length - P ? G.Length : 0);
-    std::string Where = " at " + std::to_string(P) + ": " + Printable(Bytes);
-    FUZZ_CHECK(G.Length >= 1 && G.Length <= 4 && G.Length <= Length - P, "glyph length" + Where);
+    auto Where = [&] { return " at " + std::to_string(P) + ": " + Printable(Bytes); };
+    FUZZ_CHECK(G.Length >= 1 && G.Length <= 4 && G.Length <= Length - P, "glyph length" + Where());
     if (G.Kind == GLYPH_SHOWN) {
-      FUZZ_CHECK(Bytes == Utf8Of(G.Code), "shown glyph is not its code's UTF-8" + Where);
-      FUZZ_CHECK(G.Code >= 0xA0 || (G.Code >= 0x20 && G.Code < 0x7F), "control shown" + Where);
-      FUZZ_CHECK(G.Code <= 0x10FFFF && (G.Code < 0xD800 || G.Code > 0xDFFF), "no character" + Where);
+      FUZZ_CHECK(Bytes == Utf8Of(G.Code), "shown glyph is not its code's UTF-8" + Where());
+      FUZZ_CHECK(G.Code >= 0xA0 || (G.Code >= 0x20 && G.Code < 0x7F), "control shown" + Where());
+      FUZZ_CHECK(G.Code <= 0x10FFFF && (G.Code < 0xD800 || G.Code > 0xDFFF), "no character" + Where());
     } else if (G.Kind == GLYPH_SUBSTITUTE) {
       // Malformed UTF-8 costs one byte; only a well-formed C1 control is dropped whole.
       FUZZ_CHECK(G.Length == 1 || (Bytes[0] == '\xC2' && static_cast<unsigned char>(Bytes[1]) < 0xA0),
-                 "substitute takes more than its byte" + Where);
+                 "substitute takes more than its byte" + Where());
     } else {
-      FUZZ_CHECK(Bytes == (G.Kind == GLYPH_TAB ? "\t" : Text[P] == '\r' ? "\r\n" : "\n"), "kind" + Where);
+      FUZZ_CHECK(Bytes == (G.Kind == GLYPH_TAB ? "\t" : Text[P] == '\r' ? "\r\n" : "\n"), "kind" + Where());
     }
   }
 }

@@ -25,17 +25,17 @@ bool OnlyBreaks(const unsigned char* Text, size_t Begin, size_t End) {
 
 void CheckWrappedRows(const unsigned char* Text, size_t Length, const Span* Rows, int Count, bool Whole,
                       int Width, platform::GlyphAdvance Advance, void* Context) {
-  std::string Shown = Printable(std::string(reinterpret_cast<const char*>(Text), Length));
+  auto Shown = [&] { return Printable(std::string(reinterpret_cast<const char*>(Text), Length)); };
   std::vector<bool> Between(Length + 1, false);
   for (size_t P = 0; P < Length; P += NextGlyph(Text + P, Length - P).Length) Between[P] = true;
   Between[Length] = true;
   size_t Previous = 0;
   for (int I = 0; I < Count; ++I) {
     Span Row = Rows[I];
-    std::string Where = "row " + std::to_string(I) + " of " + Shown;
-    FUZZ_CHECK(Row.Begin >= Previous && Row.Begin <= Row.End && Row.End <= Length, "out of order: " + Where);
-    FUZZ_CHECK(Between[Row.Begin] && Between[Row.End], "splits a glyph: " + Where);
-    FUZZ_CHECK(OnlyBreaks(Text, Previous, Row.Begin), "drops text before " + Where);
+    auto Where = [&] { return "row " + std::to_string(I) + " of " + Shown(); };
+    FUZZ_CHECK(Row.Begin >= Previous && Row.Begin <= Row.End && Row.End <= Length, "out of order: " + Where());
+    FUZZ_CHECK(Between[Row.Begin] && Between[Row.End], "splits a glyph: " + Where());
+    FUZZ_CHECK(OnlyBreaks(Text, Previous, Row.Begin), "drops text before " + Where());
     int X = 0, Taking = 0;
     for (size_t P = Row.Begin; P < Row.End;) {
       Glyph G = NextGlyph(Text + P, Row.End - P);
@@ -45,8 +45,8 @@ void CheckWrappedRows(const unsigned char* Text, size_t Length, const Span* Rows
       P += G.Length;
     }
     FUZZ_CHECK(X <= Width || Taking == 1,
-               std::to_string(X) + " wide at width " + std::to_string(Width) + ": " + Where);
+               std::to_string(X) + " wide at width " + std::to_string(Width) + ": " + Where());
     Previous = Row.End;
   }
-  if (Whole) FUZZ_CHECK(OnlyBreaks(Text, Previous, Length), "drops the end of " + Shown);
+  if (Whole) FUZZ_CHECK(OnlyBreaks(Text, Previous, Length), "drops the end of " + Shown());
 }
