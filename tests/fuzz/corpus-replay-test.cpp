@@ -28,6 +28,8 @@ const Target TARGETS[] = {
     {"option-list", FuzzOptionList},
     {"whole-run", FuzzWholeRun},
     {"glyph-wrap", FuzzGlyphWrap},
+    {"terminal-keys", FuzzTerminalKeys},
+    {"terminal-draw", FuzzTerminalDraw},
     {"window-layout", FuzzWindowLayout},
 };
 

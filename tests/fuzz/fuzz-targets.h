@@ -14,6 +14,8 @@ int FuzzOptionList(const uint8_t* Data, size_t Size);
 int FuzzWholeRun(const uint8_t* Data, size_t Size);
 // The Linux box's own code, without the fake: glyphs, keys, both layouts, drawing, conversions.
 int FuzzGlyphWrap(const uint8_t* Data, size_t Size);
+int FuzzTerminalKeys(const uint8_t* Data, size_t Size);
+int FuzzTerminalDraw(const uint8_t* Data, size_t Size);
 int FuzzWindowLayout(const uint8_t* Data, size_t Size);
 
 // A broken property: under libFuzzer a crash with the message, in the replay test a test failure.

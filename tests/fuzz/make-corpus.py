@@ -151,6 +151,35 @@ def glyph_wrap():
         write("glyph-wrap", "text-%02d" % i, bytes([width, limit]) + text)
 
 
+def terminal_keys():
+    for i, keys in enumerate([b"\r \t\x03yY\x7f\x00", b"\x1b[1;5C\x1b[Z\x1bOA\x1bOM\x1b[15~\x1b[A",
+                              b"\x1b\x1b\x1bx\x1b[", b"\x1b[" + b"1;" * 40 + b"C", b"\x1b[1\x01\x1bO",
+                              b"\xc3\xa9\x1b"]):
+        write("terminal-keys", "keys-%02d" % i, keys)
+
+
+def draw(style, choices, rows, columns, caption, text):
+    return bytes([style, choices]) + rows.to_bytes(2, "big") + columns.to_bytes(2, "big") + bytes([len(caption)]) + caption + text
+
+
+ICON, ALTERNATE, ASCII, AGAIN = 1, 8, 16, 32  # icon 1..5 in the choices' low bits
+
+
+def terminal_draw():
+    boxes = [
+        ("typical", draw(0x13, ICON, 23, 79, b"Backup", b"Disk is full.\nRetry?")),
+        ("alternate-ascii", draw(0x06, 4 | ALTERNATE | ASCII, 23, 79, b"Caption", b"Short")),
+        ("one-cell", draw(0x02, ICON | ALTERNATE, 0, 0, b"C", b"One cell")),
+        ("tiny", draw(0x03, 3 | AGAIN, 2, 11, b"Tiny", b"Tiny screen")),
+        ("controls", draw(0x01, 0, 23, 39, b"\x1b]0;x\x07\x9b", b"\x1b[2J\x9b\xc2\x9b\x07\tx\r\n\x7f\x1b")),
+        ("cut", draw(0x04, 2, 4, 29, b"", b"a\nb\nc\nd\ne\nf\ng")),
+        ("wide-caption", draw(0x05, ALTERNATE, 9, 29, "日本語のキャプションはとても長い".encode(), "e\u0301日本".encode())),
+        ("malformed-caption", draw(0x00, ASCII, 9, 40, b"\xff\xc3(\t", b"\xe2\x80")),
+    ]
+    for name_, data in boxes:
+        write("terminal-draw", name_, data)
+
+
 def window(scale, line, width, height, choices, labels, caption, text):
     return (bytes([scale, line]) + width.to_bytes(2, "big") + height.to_bytes(2, "big") + bytes([choices] + labels) +
             caption.to_bytes(2, "big") + text)
@@ -176,4 +205,6 @@ if __name__ == "__main__":
     option_list()
     whole_run()
     glyph_wrap()
+    terminal_keys()
+    terminal_draw()
     window_layout()
