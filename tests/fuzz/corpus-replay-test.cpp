@@ -31,6 +31,7 @@ const Target TARGETS[] = {
     {"terminal-keys", FuzzTerminalKeys},
     {"terminal-draw", FuzzTerminalDraw},
     {"window-layout", FuzzWindowLayout},
+    {"window-properties", FuzzWindowProperties},
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};

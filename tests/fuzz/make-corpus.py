@@ -198,6 +198,34 @@ def window_layout():
         write("window-layout", name_, data)
 
 
+CARDINAL, STRING, UTF8_STRING, COMPOUND_TEXT, ATOM = range(5)
+F0, F8, F16, F32, F_ODD = 0, 1, 2, 3, 0xF5  # the format choices; the last gives format 6
+LOCALE_UTF8, LOCALE_LATIN1, LOCALE_EUC_JP = 0, 1, 2
+
+
+def prop(kind, fmt, count, room, locale, host, data):
+    return bytes([kind, fmt]) + count.to_bytes(2, "big") + bytes([room, locale, host]) + data
+
+
+def window_properties():
+    pid = (1234).to_bytes(8, "little")
+    props = [
+        ("pid", prop(CARDINAL, F32, 1, 8, 0, 0, pid)), ("pid-two", prop(CARDINAL, F32, 2, 8, 0, 0, pid * 2)),
+        ("pid-too-big", prop(CARDINAL, F32, 1, 8, 0, 0, (1 << 23).to_bytes(8, "little"))),
+        ("pid-short", prop(CARDINAL, F16, 1, 8, 0, 0, b"\x01\x02")),
+        ("host", prop(STRING, F8, 6, 8, 0, 6, b"myhost")), ("host-prefix", prop(STRING, F8, 6, 8, 0, 4, b"myhost")),
+        ("title-utf8", prop(UTF8_STRING, F8, 16, 10, LOCALE_UTF8, 0, "Terminal \u2014 bash".encode())),
+        ("title-latin1", prop(STRING, F8, 5, 4, LOCALE_LATIN1, 0, b"caf\xe9!")),
+        ("title-euc", prop(UTF8_STRING, F8, 6, 64, LOCALE_EUC_JP, 0, "日本".encode())),
+        ("title-compound", prop(COMPOUND_TEXT, F8, 5, 64, LOCALE_UTF8, 0, b"a\x1b-Ab")),
+        ("title-room-0", prop(STRING, F8, 3, 0, LOCALE_UTF8, 0, b"abc")),
+        ("odd-format", prop(UTF8_STRING, F_ODD, 3, 64, LOCALE_UTF8, 0, b"abc")),
+        ("no-property", prop(STRING, F0, 7, 64, LOCALE_UTF8, 0, b"")), ("atom", prop(ATOM, F32, 1, 64, 0, 0, pid)),
+    ]
+    for name_, data in props:
+        write("window-properties", name_, data)
+
+
 if __name__ == "__main__":
     argument_splitting()
     comma_list()
@@ -208,3 +236,4 @@ if __name__ == "__main__":
     terminal_keys()
     terminal_draw()
     window_layout()
+    window_properties()
