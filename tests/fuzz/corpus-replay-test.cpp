@@ -31,6 +31,7 @@ const Target TARGETS[] = {
     {"terminal-keys", FuzzTerminalKeys},
     {"terminal-draw", FuzzTerminalDraw},
     {"window-layout", FuzzWindowLayout},
+    {"locale-to-utf8", FuzzLocaleToUtf8},
     {"window-properties", FuzzWindowProperties},
 };
 

@@ -17,6 +17,7 @@ int FuzzGlyphWrap(const uint8_t* Data, size_t Size);
 int FuzzTerminalKeys(const uint8_t* Data, size_t Size);
 int FuzzTerminalDraw(const uint8_t* Data, size_t Size);
 int FuzzWindowLayout(const uint8_t* Data, size_t Size);
+int FuzzLocaleToUtf8(const uint8_t* Data, size_t Size);
 int FuzzWindowProperties(const uint8_t* Data, size_t Size);
 
 // A broken property: under libFuzzer a crash with the message, in the replay test a test failure.

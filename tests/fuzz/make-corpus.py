@@ -198,6 +198,25 @@ def window_layout():
         write("window-layout", name_, data)
 
 
+# Indexes into the target's table of codesets.
+UTF8, C, ISO8859_15, TSCII, CN_EXT, ISO2022_JP, EUC_JP, UTF7, UCS4, UNKNOWN = 1, 0, 5, 6, 7, 9, 16, 25, 27, 38
+
+
+def locale_to_utf8():
+    texts = [
+        ("utf8-malformed", UTF8, 64, b"caf\xc3\xa9 \xff\xc0\x80"), ("c-passes", C, 3, b"\xe6\x97\xa5\xe6"),
+        ("latin9", ISO8859_15, 2, b"\xa4 caf\xe9"), ("euc-jp", EUC_JP, 64, b"\xc6\xfc\xff\xc6"),
+        ("iso-2022-jp", ISO2022_JP, 64, b"\x1b$B$3\x1b(B x \x1b$B"), ("utf-7", UTF7, 64, b"+AGE- +ZeVnLKeq-+"),
+        ("ucs-4", UCS4, 64, b"\x00\x00\x00A\x00\x00"), ("unknown-set", UNKNOWN, 5, b"ab\xe9c"),
+        # Found by fuzzing: one TSCII byte can stand for three characters, more than the room allows.
+        ("tscii-overflow", TSCII, 64, bytes.fromhex("82a08282")),
+        # Found by fuzzing: a shift-out the converter takes and then refuses, at the end of the text.
+        ("iso-2022-cn-ext-shift-out", CN_EXT, 64, b"AA\x0e"),
+    ]
+    for name_, codeset, room, text in texts:
+        write("locale-to-utf8", name_, bytes([codeset, room]) + text)
+
+
 CARDINAL, STRING, UTF8_STRING, COMPOUND_TEXT, ATOM = range(5)
 F0, F8, F16, F32, F_ODD = 0, 1, 2, 3, 0xF5  # the format choices; the last gives format 6
 LOCALE_UTF8, LOCALE_LATIN1, LOCALE_EUC_JP = 0, 1, 2
@@ -236,4 +255,5 @@ if __name__ == "__main__":
     terminal_keys()
     terminal_draw()
     window_layout()
+    locale_to_utf8()
     window_properties()
