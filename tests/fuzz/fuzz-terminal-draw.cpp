@@ -1,5 +1,6 @@
 // Fuzz target: the terminal box's layout and drawing, read back from the bytes it writes.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -112,6 +113,9 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   MakeBoxModel((Style & 0x30u) << 4 | Style % 7, &Box.Model);
   Box.AlternateScreen = (Choices & 8) != 0;
   Box.Lines = (Choices & 16) != 0 ? &ASCII_FRAME : &UTF8_FRAME;
+  // The locale the box would have picked this frame in, whatever the environment the test runs in
+  // or an earlier target left: the C locale, like UTF-8 ones, takes the text as UTF-8.
+  setenv("LC_ALL", Box.Lines == &UTF8_FRAME ? "C.UTF-8" : "C", 1);
   DiscardOutput();
   ComputeLayout(Box, S.Rows, S.Columns, &BoxLayout);
   Place(Box, (Choices & 32) != 0);
