@@ -35,7 +35,8 @@ ctest --preset asan
 
 # A minute of fuzzing per target, from the committed corpus; any report fails the run. New inputs
 # go to a scratch corpus in the build tree, a crash to an artifact beside it.
-for target in argument-splitting comma-list int-or-default option-list whole-run; do
+for target in argument-splitting comma-list int-or-default option-list whole-run \
+              glyph-wrap terminal-keys terminal-draw window-layout locale-to-utf8 window-properties; do
   work="build/asan/fuzz/$target"
   mkdir -p "$work/corpus"
   "build/asan/tests/fuzz/fuzz_${target//-/_}" -max_total_time=60 -print_final_stats=1 \

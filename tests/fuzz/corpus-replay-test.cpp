@@ -27,6 +27,12 @@ const Target TARGETS[] = {
     {"int-or-default", FuzzIntOrDefault},
     {"option-list", FuzzOptionList},
     {"whole-run", FuzzWholeRun},
+    {"glyph-wrap", FuzzGlyphWrap},
+    {"terminal-keys", FuzzTerminalKeys},
+    {"terminal-draw", FuzzTerminalDraw},
+    {"window-layout", FuzzWindowLayout},
+    {"locale-to-utf8", FuzzLocaleToUtf8},
+    {"window-properties", FuzzWindowProperties},
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};

@@ -141,9 +141,119 @@ def whole_run():
         write("whole-run", name_, head + line)
 
 
+def glyph_wrap():
+    texts = [
+        (7, 10, b"one two three"), (4, 10, b"a\tb\r\nc\rd\n\n"), (1, 10, "日日日e\u0301".encode()),
+        (3, 10, b"\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80\xc2\x9b\xe0\x9f"), (2, 10, b"\n    x  \n  y"),
+        (0, 10, b"xy"), (5, 1, b"a\nb\nc"), (5, 0, b"a"), (5, 10, b""),
+    ]
+    for i, (width, limit, text) in enumerate(texts):
+        write("glyph-wrap", "text-%02d" % i, bytes([width, limit]) + text)
+
+
+def terminal_keys():
+    for i, keys in enumerate([b"\r \t\x03yY\x7f\x00", b"\x1b[1;5C\x1b[Z\x1bOA\x1bOM\x1b[15~\x1b[A",
+                              b"\x1b\x1b\x1bx\x1b[", b"\x1b[" + b"1;" * 40 + b"C", b"\x1b[1\x01\x1bO",
+                              b"\xc3\xa9\x1b"]):
+        write("terminal-keys", "keys-%02d" % i, keys)
+
+
+def draw(style, choices, rows, columns, caption, text):
+    return bytes([style, choices]) + rows.to_bytes(2, "big") + columns.to_bytes(2, "big") + bytes([len(caption)]) + caption + text
+
+
+ICON, ALTERNATE, ASCII, AGAIN = 1, 8, 16, 32  # icon 1..5 in the choices' low bits
+
+
+def terminal_draw():
+    boxes = [
+        ("typical", draw(0x13, ICON, 23, 79, b"Backup", b"Disk is full.\nRetry?")),
+        ("alternate-ascii", draw(0x06, 4 | ALTERNATE | ASCII, 23, 79, b"Caption", b"Short")),
+        ("one-cell", draw(0x02, ICON | ALTERNATE, 0, 0, b"C", b"One cell")),
+        ("tiny", draw(0x03, 3 | AGAIN, 2, 11, b"Tiny", b"Tiny screen")),
+        ("controls", draw(0x01, 0, 23, 39, b"\x1b]0;x\x07\x9b", b"\x1b[2J\x9b\xc2\x9b\x07\tx\r\n\x7f\x1b")),
+        ("cut", draw(0x04, 2, 4, 29, b"", b"a\nb\nc\nd\ne\nf\ng")),
+        ("wide-caption", draw(0x05, ALTERNATE, 9, 29, "日本語のキャプションはとても長い".encode(), "e\u0301日本".encode())),
+        ("malformed-caption", draw(0x00, ASCII, 9, 40, b"\xff\xc3(\t", b"\xe2\x80")),
+    ]
+    for name_, data in boxes:
+        write("terminal-draw", name_, data)
+
+
+def window(scale, line, width, height, choices, labels, caption, text):
+    return (bytes([scale, line]) + width.to_bytes(2, "big") + height.to_bytes(2, "big") + bytes([choices] + labels) +
+            caption.to_bytes(2, "big") + text)
+
+
+def window_layout():
+    words, lines = b"word " * 200, b"line\n" * 200
+    layouts = [
+        ("typical", window(36, 15, 1216, 736, 4 | 2, [24, 36, 32], 120, b"Disk is full.\tRetry?")),
+        ("paragraph", window(36, 15, 1216, 736, 4, [24, 36, 32], 0, words)),
+        ("cut", window(255, 100, 1216, 736, 1, [24, 36, 32], 0, lines)),
+        ("tiny-screen", window(255, 159, 0, 0, 4 | 2, [255, 255, 255], 4999, b"x")),
+        ("long-caption", window(0, 0, 7936, 7936, 0, [0, 0, 0], 4999, "日本".encode())),
+    ]
+    for name_, data in layouts:
+        write("window-layout", name_, data)
+
+
+# Indexes into the target's table of codesets.
+UTF8, C, ISO8859_15, TSCII, CN_EXT, ISO2022_JP, EUC_JP, UTF7, UCS4, UNKNOWN = 1, 0, 5, 6, 7, 9, 16, 25, 27, 38
+
+
+def locale_to_utf8():
+    texts = [
+        ("utf8-malformed", UTF8, 64, b"caf\xc3\xa9 \xff\xc0\x80"), ("c-passes", C, 3, b"\xe6\x97\xa5\xe6"),
+        ("latin9", ISO8859_15, 2, b"\xa4 caf\xe9"), ("euc-jp", EUC_JP, 64, b"\xc6\xfc\xff\xc6"),
+        ("iso-2022-jp", ISO2022_JP, 64, b"\x1b$B$3\x1b(B x \x1b$B"), ("utf-7", UTF7, 64, b"+AGE- +ZeVnLKeq-+"),
+        ("ucs-4", UCS4, 64, b"\x00\x00\x00A\x00\x00"), ("unknown-set", UNKNOWN, 5, b"ab\xe9c"),
+        # Found by fuzzing: one TSCII byte can stand for three characters, more than the room allows.
+        ("tscii-overflow", TSCII, 64, bytes.fromhex("82a08282")),
+        # Found by fuzzing: a shift-out the converter takes and then refuses, at the end of the text.
+        ("iso-2022-cn-ext-shift-out", CN_EXT, 64, b"AA\x0e"),
+    ]
+    for name_, codeset, room, text in texts:
+        write("locale-to-utf8", name_, bytes([codeset, room]) + text)
+
+
+CARDINAL, STRING, UTF8_STRING, COMPOUND_TEXT, ATOM = range(5)
+F0, F8, F16, F32, F_ODD = 0, 1, 2, 3, 0xF5  # the format choices; the last gives format 6
+LOCALE_UTF8, LOCALE_LATIN1, LOCALE_EUC_JP = 0, 1, 2
+
+
+def prop(kind, fmt, count, room, locale, host, data):
+    return bytes([kind, fmt]) + count.to_bytes(2, "big") + bytes([room, locale, host]) + data
+
+
+def window_properties():
+    pid = (1234).to_bytes(8, "little")
+    props = [
+        ("pid", prop(CARDINAL, F32, 1, 8, 0, 0, pid)), ("pid-two", prop(CARDINAL, F32, 2, 8, 0, 0, pid * 2)),
+        ("pid-too-big", prop(CARDINAL, F32, 1, 8, 0, 0, (1 << 23).to_bytes(8, "little"))),
+        ("pid-short", prop(CARDINAL, F16, 1, 8, 0, 0, b"\x01\x02")),
+        ("host", prop(STRING, F8, 6, 8, 0, 6, b"myhost")), ("host-prefix", prop(STRING, F8, 6, 8, 0, 4, b"myhost")),
+        ("title-utf8", prop(UTF8_STRING, F8, 16, 10, LOCALE_UTF8, 0, "Terminal \u2014 bash".encode())),
+        ("title-latin1", prop(STRING, F8, 5, 4, LOCALE_LATIN1, 0, b"caf\xe9!")),
+        ("title-euc", prop(UTF8_STRING, F8, 6, 64, LOCALE_EUC_JP, 0, "日本".encode())),
+        ("title-compound", prop(COMPOUND_TEXT, F8, 5, 64, LOCALE_UTF8, 0, b"a\x1b-Ab")),
+        ("title-room-0", prop(STRING, F8, 3, 0, LOCALE_UTF8, 0, b"abc")),
+        ("odd-format", prop(UTF8_STRING, F_ODD, 3, 64, LOCALE_UTF8, 0, b"abc")),
+        ("no-property", prop(STRING, F0, 7, 64, LOCALE_UTF8, 0, b"")), ("atom", prop(ATOM, F32, 1, 64, 0, 0, pid)),
+    ]
+    for name_, data in props:
+        write("window-properties", name_, data)
+
+
 if __name__ == "__main__":
     argument_splitting()
     comma_list()
     int_or_default()
     option_list()
     whole_run()
+    glyph_wrap()
+    terminal_keys()
+    terminal_draw()
+    window_layout()
+    locale_to_utf8()
+    window_properties()

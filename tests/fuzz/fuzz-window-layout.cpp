@@ -1,0 +1,74 @@
+// Fuzz target: the window's layout for any text, on a made-up font, at any scale and screen size.
+#include <vector>
+
+#include "fuzz-targets.h"
+#include "platform/x11-layout-posix.h"
+#include "wrapped-rows.h"
+
+using namespace platform;
+
+namespace {
+
+const int TAB_STOP = 64;
+
+// A font whose advances, 0 to 40 pixels, follow from the code point alone, so that a failure
+// replays exactly; zero-width glyphs come up as often as wide ones.
+int FakeAdvance(void*, const unsigned char*, const Glyph& G, int X) {
+  if (G.Kind == GLYPH_TAB) return (X / TAB_STOP + 1) * TAB_STOP;
+  return X + static_cast<int>((G.Code * 2654435761u) >> 16) % 41;
+}
+
+int Pair(FuzzInput* Input) { return Input->Byte() << 8 | Input->Byte(); }
+
+std::string Shown(int A, int B) { return std::to_string(A) + "x" + std::to_string(B); }
+
+}  // namespace
+
+// Input: scale, line height, two bytes each of screen width and height, icon and button count,
+// three label widths, two bytes of caption width, then the text.
+int FuzzWindowLayout(const uint8_t* Data, size_t Size) {
+  FuzzInput Input = {Data, Size};
+  WindowMetrics Metrics;
+  Metrics.Scale = 0.5 + Input.Byte() * 3.5 / 255;
+  Metrics.LineHeight = 1 + Input.Byte() % 160;
+  Metrics.Ascent = Metrics.LineHeight * 3 / 4;
+  Metrics.ScreenWidth = 64 + Pair(&Input) % 7937;
+  Metrics.ScreenHeight = 64 + Pair(&Input) % 7937;
+  WindowContent Content = {};
+  uint8_t Choices = Input.Byte();
+  Content.HasIcon = (Choices & 4) != 0;
+  Content.ButtonCount = 1 + Choices % 3;
+  for (int& Pixels : Content.LabelPixels) Pixels = 2 * Input.Byte();
+  Content.CaptionPixels = Pair(&Input) % 5000;
+  std::string Raw = Input.Rest();
+  std::vector<unsigned char> Text(Raw.begin(), Raw.end());
+  Content.Text = Text.data();
+  Content.TextLength = Text.size();
+
+  static WindowLayout L;
+  LayOutWindow(Content, FakeAdvance, nullptr, Metrics, &L);
+  std::string Screen = " on " + Shown(Metrics.ScreenWidth, Metrics.ScreenHeight) + " at " +
+                       std::to_string(Metrics.Scale) + ", " + Shown(L.Width, L.Height);
+  FUZZ_CHECK(L.RowCount >= 1 && L.RowCount <= MAX_WINDOW_ROWS, std::to_string(L.RowCount) + " rows" + Screen);
+  int Margin = L.IconX;
+  // Where rows were cut, an ellipsis stands in the last row's place.
+  CheckWrappedRows(Text.data(), Text.size(), L.Rows, L.Cut ? L.RowCount - 1 : L.RowCount, !L.Cut,
+                   L.Width - L.TextX - Margin, FakeAdvance, nullptr);
+
+  int Last = Content.ButtonCount - 1;
+  FUZZ_CHECK(L.ButtonX[0] >= Margin && L.ButtonX[Last] + L.ButtonWidth <= L.Width - Margin, "buttons across" + Screen);
+  for (int I = 0; I < Last; ++I) FUZZ_CHECK(L.ButtonX[I] + L.ButtonWidth <= L.ButtonX[I + 1], "buttons overlap" + Screen);
+  for (int I = 0; I <= Last; ++I) FUZZ_CHECK(L.ButtonWidth >= Content.LabelPixels[I], "label wider than its button");
+  FUZZ_CHECK(L.ButtonHeight >= Metrics.LineHeight && L.ButtonY >= L.StripY && L.ButtonY + L.ButtonHeight <= L.Height,
+             "buttons down" + Screen);
+  FUZZ_CHECK(L.TextY >= Margin && L.TextY + L.RowCount * Metrics.LineHeight <= L.StripY, "text runs into the buttons" + Screen);
+  FUZZ_CHECK(L.IconY + L.IconSize <= L.StripY, "icon runs into the buttons" + Screen);
+
+  // The window stays on a screen that can hold its buttons, and one row beside the icon above them.
+  int ButtonsAcross = L.ButtonX[Last] + L.ButtonWidth - L.ButtonX[0] + 2 * Margin;
+  if (ButtonsAcross <= Metrics.ScreenWidth) FUZZ_CHECK(L.Width <= Metrics.ScreenWidth, "too wide" + Screen);
+  int Body = Metrics.LineHeight > L.IconSize ? Metrics.LineHeight : L.IconSize;
+  int Lowest = 2 * Margin + Body + L.Height - L.StripY;
+  if (Lowest <= Metrics.ScreenHeight) FUZZ_CHECK(L.Height <= Metrics.ScreenHeight, "too tall" + Screen);
+  return 0;
+}
