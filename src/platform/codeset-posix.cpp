@@ -39,6 +39,30 @@ size_t CopyUtf8(const char* In, size_t Length, char* Out, size_t Room) {
   return N;
 }
 
+// iconv writes code points past U+10FFFF (from UCS-4, say) in the old five- and six-byte forms,
+// which are no UTF-8. Each such sequence is at least three bytes, so U+FFFD takes its place in
+// the same room; anything else malformed becomes '?'.
+size_t KeepWellFormed(char* Text, size_t Length) {
+  const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(Text);
+  size_t Kept = 0;
+  for (size_t P = 0; P < Length;) {
+    Glyph G = NextGlyph(Bytes + P, Length - P);
+    if (G.Kind != GLYPH_SUBSTITUTE || Bytes[P] < 0x80) {
+      memmove(Text + Kept, Text + P, G.Length);
+      Kept += G.Length;
+      P += G.Length;
+      continue;
+    }
+    size_t End = P + 1;
+    while (End < Length && End - P < 6 && (Bytes[End] & 0xC0) == 0x80) ++End;
+    bool Room = End - P >= sizeof REPLACEMENT_UTF8 - 1;
+    memcpy(Text + Kept, Room ? REPLACEMENT_UTF8 : "?", Room ? sizeof REPLACEMENT_UTF8 - 1 : 1);
+    Kept += Room ? sizeof REPLACEMENT_UTF8 - 1 : 1;
+    P = End;
+  }
+  return Kept;
+}
+
 }  // namespace
 
 bool LocaleTakenAsUtf8() {
@@ -83,14 +107,17 @@ size_t LocaleToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
     ++Source;
     --Remaining;
   }
-  if (Converting) {
-    // A decoder that holds a character back to see whether a combining one follows (CP1255,
-    // TCVN) gives it up only here.
-    iconv(Converter, nullptr, nullptr, &Next, &Left);
-    iconv_close(Converter);
+  if (!Converting) {
+    *Next = '\0';
+    return static_cast<size_t>(Next - Out);
   }
-  *Next = '\0';
-  return static_cast<size_t>(Next - Out);
+  // A decoder that holds a character back to see whether a combining one follows (CP1255,
+  // TCVN) gives it up only here.
+  iconv(Converter, nullptr, nullptr, &Next, &Left);
+  iconv_close(Converter);
+  size_t Kept = KeepWellFormed(Out, static_cast<size_t>(Next - Out));
+  Out[Kept] = '\0';
+  return Kept;
 }
 
 bool OpenGlyphEncoder(GlyphEncoder* Encoder) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fuzz-targets.h"
+#include "platform/codeset-posix.h"
 #include "platform/terminal-draw-posix.h"
 #include "platform/terminal-text-posix.h"
 
@@ -114,8 +115,13 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   Box.AlternateScreen = (Choices & 8) != 0;
   Box.Lines = (Choices & 16) != 0 ? &ASCII_FRAME : &UTF8_FRAME;
   // The locale the box would have picked this frame in, whatever the environment the test runs in
-  // or an earlier target left: the C locale, like UTF-8 ones, takes the text as UTF-8.
-  setenv("LC_ALL", Box.Lines == &UTF8_FRAME ? "C.UTF-8" : "C", 1);
+  // or an earlier target left: the C locale, like UTF-8 ones, takes the text as UTF-8. A Latin-1
+  // terminal gets the glyphs in its own set, where 0x80-0x9F would be controls.
+  bool Latin1 = (Choices & 64) != 0;
+  if (Latin1) Box.Lines = &ASCII_FRAME;
+  setenv("LC_ALL", Latin1 ? "en_US.ISO-8859-1" : Box.Lines == &UTF8_FRAME ? "C.UTF-8" : "C", 1);
+  GlyphEncoder Encoder;
+  Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
   DiscardOutput();
   ComputeLayout(Box, S.Rows, S.Columns, &BoxLayout);
   Place(Box, (Choices & 32) != 0);
@@ -127,6 +133,14 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   FUZZ_CHECK(L.Width >= 1 && L.Width <= S.Columns && L.Height >= 1 && L.Height <= MaxHeight,
              "box of " + std::to_string(L.Height) + "x" + std::to_string(L.Width) + " on " + OnScreen);
   std::vector<std::string> Rows = DrawnRows(Written(), S);
+  if (Box.Encoder) CloseGlyphEncoder(Box.Encoder);
+  for (std::string& Row : Rows) {
+    if (!Latin1) continue;
+    for (char C : Row) FUZZ_CHECK((C & 0xE0) != 0x80, "a C1 byte drawn for Latin-1: " + Printable(Row));
+    std::string Utf8(Utf8Room(Row.size()), '\0');
+    Utf8.resize(Latin1ToUtf8(Row.data(), Row.size(), &Utf8[0], Utf8.size()));
+    Row = Utf8;
+  }
   FUZZ_CHECK(static_cast<int>(Rows.size()) == L.Height,
              std::to_string(Rows.size()) + " rows drawn for a height of " + std::to_string(L.Height));
   for (int I = 0; I < L.Height; ++I) {
