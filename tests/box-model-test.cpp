@@ -300,6 +300,7 @@ TEST_F(Codesets, AwkwardDecodersNeitherOverrunNorLose) {
       {"ta_IN.TSCII", "\x82\xa0\x82\x82", "\xe0\xae\xb8\xe0\xaf\x8d\xe0\xae\xb0\xe0\xaf\x80"},
       {"zh_CN.ISO-2022-CN-EXT", "abc def\x0e", "abc def"},
       {"he_IL.CP1255", "\xe0", "\xd7\x90"},
+      {"xx_XX.UCS-4", std::string("\x00\x11\x00\x00", 4), "\xef\xbf\xbd"},  // past U+10FFFF
   };
   for (const auto& Case : CASES) {
     setenv("LANG", Case.Lang, 1);
