@@ -14,8 +14,8 @@ long StatedPid(const PropertyValue& Pid) {
   // Xlib hands format-32 items out as longs, whatever the server's word size.
   unsigned long Value;
   memcpy(&Value, Pid.Data, sizeof Value);
-  const unsigned long MAX_PID = 1UL << 22;  // the kernel's own limit on a pid
-  return Value > 0 && Value <= MAX_PID ? static_cast<long>(Value) : 0;
+  const unsigned long MaxPid = 1UL << 22;  // the kernel's own limit on a pid
+  return Value > 0 && Value <= MaxPid ? static_cast<long>(Value) : 0;
 }
 
 bool NamesHost(const PropertyValue& Machine, const char* Host) {
