@@ -4,6 +4,7 @@
 #include "platform/codeset-posix.h"
 #include "platform/decimal.h"
 #include "platform/process-posix.h"
+#include "platform/x11-library-posix.h"
 #include "platform/x11-properties-posix.h"
 
 #include <X11/Xatom.h>
@@ -90,7 +91,7 @@ bool TcpDisplayAnswers(const char* Name) {
 
 void Connect() {
   const char* Name = getenv("DISPLAY");
-  if (Name == nullptr || Name[0] == '\0' || !TcpDisplayAnswers(Name)) return;
+  if (Name == nullptr || Name[0] == '\0' || !LoadX11Libraries() || !TcpDisplayAnswers(Name)) return;
   XSetErrorHandler(OnError);
   XSetIOErrorHandler(OnIOError);
   // Xlib tells standard error why a server refused; here a refusal only means the terminal box,
