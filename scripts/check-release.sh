@@ -67,7 +67,7 @@ info=$(file -b "$program")
 [[ $info == *", stripped"* ]] || fail "packaged askbox is not stripped: $info"
 needed=$(readelf -dW "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')
 [ "$needed" = "libc.so.6 " ] || fail "packaged askbox needs $needed rather than libc.so.6 alone"
-readelf -dW "$program" | grep -q '(FLAGS).*BIND_NOW' || fail "packaged askbox is not bound at start (-z now)"
+readelf -lW "$program" | grep -q GNU_RELRO || fail "packaged askbox has no read-only relocations (-z relro)"
 
 manual="$work/root/usr/share/man/man1/askbox.1.gz"
 [ -f "$manual" ] || fail "the package has no manual page"
