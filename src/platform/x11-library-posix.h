@@ -11,73 +11,73 @@
 
 // CALL(Library, Name) for each call, Library one of X11Library. XDestroyImage is left out: Xutil.h
 // makes it a macro that calls through the image itself.
-#define ASKBOX_X11_CALLS(CALL)                  \
-  CALL(LIBRARY_X11, XAllocSizeHints)            \
-  CALL(LIBRARY_X11, XAllocWMHints)              \
-  CALL(LIBRARY_X11, XChangeProperty)            \
-  CALL(LIBRARY_X11, XClearWindow)               \
-  CALL(LIBRARY_X11, XCreateGC)                  \
-  CALL(LIBRARY_X11, XCreateImage)               \
-  CALL(LIBRARY_X11, XCreatePixmap)              \
-  CALL(LIBRARY_X11, XCreateWindow)              \
-  CALL(LIBRARY_X11, XDestroyWindow)             \
-  CALL(LIBRARY_X11, XFree)                      \
-  CALL(LIBRARY_X11, XFreeGC)                    \
-  CALL(LIBRARY_X11, XFreePixmap)                \
-  CALL(LIBRARY_X11, XGetDefault)                \
-  CALL(LIBRARY_X11, XGetWindowAttributes)       \
-  CALL(LIBRARY_X11, XGetWindowProperty)         \
-  CALL(LIBRARY_X11, XIconifyWindow)             \
-  CALL(LIBRARY_X11, XInternAtom)                \
-  CALL(LIBRARY_X11, XLookupString)              \
-  CALL(LIBRARY_X11, XMapRaised)                 \
-  CALL(LIBRARY_X11, XMapWindow)                 \
-  CALL(LIBRARY_X11, XNextEvent)                 \
-  CALL(LIBRARY_X11, XOpenDisplay)               \
-  CALL(LIBRARY_X11, XPending)                   \
-  CALL(LIBRARY_X11, XPutImage)                  \
-  CALL(LIBRARY_X11, XQueryTree)                 \
-  CALL(LIBRARY_X11, XSendEvent)                 \
-  CALL(LIBRARY_X11, XSetClassHint)              \
-  CALL(LIBRARY_X11, XSetErrorHandler)           \
-  CALL(LIBRARY_X11, XSetIOErrorExitHandler)     \
-  CALL(LIBRARY_X11, XSetIOErrorHandler)         \
-  CALL(LIBRARY_X11, XSetInputFocus)             \
-  CALL(LIBRARY_X11, XSetTransientForHint)       \
-  CALL(LIBRARY_X11, XSetWMHints)                \
-  CALL(LIBRARY_X11, XSetWMNormalHints)          \
-  CALL(LIBRARY_X11, XSetWMProtocols)            \
-  CALL(LIBRARY_X11, XSetWindowBackgroundPixmap) \
-  CALL(LIBRARY_X11, XSync)                      \
-  CALL(LIBRARY_X11, XTranslateCoordinates)      \
-  CALL(LIBRARY_XRENDER, XRenderComposite)       \
-  CALL(LIBRARY_XRENDER, XRenderCreatePicture)   \
-  CALL(LIBRARY_XRENDER, XRenderCreateSolidFill) \
-  CALL(LIBRARY_XRENDER, XRenderFillRectangle)   \
+#define ASKBOX_X11_CALLS(CALL)                     \
+  CALL(LIBRARY_X11, XAllocSizeHints)               \
+  CALL(LIBRARY_X11, XAllocWMHints)                 \
+  CALL(LIBRARY_X11, XChangeProperty)               \
+  CALL(LIBRARY_X11, XClearWindow)                  \
+  CALL(LIBRARY_X11, XCreateGC)                     \
+  CALL(LIBRARY_X11, XCreateImage)                  \
+  CALL(LIBRARY_X11, XCreatePixmap)                 \
+  CALL(LIBRARY_X11, XCreateWindow)                 \
+  CALL(LIBRARY_X11, XDestroyWindow)                \
+  CALL(LIBRARY_X11, XFree)                         \
+  CALL(LIBRARY_X11, XFreeGC)                       \
+  CALL(LIBRARY_X11, XFreePixmap)                   \
+  CALL(LIBRARY_X11, XGetDefault)                   \
+  CALL(LIBRARY_X11, XGetWindowAttributes)          \
+  CALL(LIBRARY_X11, XGetWindowProperty)            \
+  CALL(LIBRARY_X11, XIconifyWindow)                \
+  CALL(LIBRARY_X11, XInternAtom)                   \
+  CALL(LIBRARY_X11, XLookupString)                 \
+  CALL(LIBRARY_X11, XMapRaised)                    \
+  CALL(LIBRARY_X11, XMapWindow)                    \
+  CALL(LIBRARY_X11, XNextEvent)                    \
+  CALL(LIBRARY_X11, XOpenDisplay)                  \
+  CALL(LIBRARY_X11, XPending)                      \
+  CALL(LIBRARY_X11, XPutImage)                     \
+  CALL(LIBRARY_X11, XQueryTree)                    \
+  CALL(LIBRARY_X11, XSendEvent)                    \
+  CALL(LIBRARY_X11, XSetClassHint)                 \
+  CALL(LIBRARY_X11, XSetErrorHandler)              \
+  CALL(LIBRARY_X11, XSetIOErrorExitHandler)        \
+  CALL(LIBRARY_X11, XSetIOErrorHandler)            \
+  CALL(LIBRARY_X11, XSetInputFocus)                \
+  CALL(LIBRARY_X11, XSetTransientForHint)          \
+  CALL(LIBRARY_X11, XSetWMHints)                   \
+  CALL(LIBRARY_X11, XSetWMNormalHints)             \
+  CALL(LIBRARY_X11, XSetWMProtocols)               \
+  CALL(LIBRARY_X11, XSetWindowBackgroundPixmap)    \
+  CALL(LIBRARY_X11, XSync)                         \
+  CALL(LIBRARY_X11, XTranslateCoordinates)         \
+  CALL(LIBRARY_XRENDER, XRenderComposite)          \
+  CALL(LIBRARY_XRENDER, XRenderCreatePicture)      \
+  CALL(LIBRARY_XRENDER, XRenderCreateSolidFill)    \
+  CALL(LIBRARY_XRENDER, XRenderFillRectangle)      \
   CALL(LIBRARY_XRENDER, XRenderFindStandardFormat) \
-  CALL(LIBRARY_XRENDER, XRenderFreePicture)     \
-  CALL(LIBRARY_XRENDER, XRenderQueryExtension)  \
-  CALL(LIBRARY_FONTCONFIG, FcCharSetAddChar)    \
-  CALL(LIBRARY_FONTCONFIG, FcCharSetCreate)     \
-  CALL(LIBRARY_FONTCONFIG, FcCharSetDestroy)    \
-  CALL(LIBRARY_FONTCONFIG, FcPatternAddBool)    \
-  CALL(LIBRARY_FONTCONFIG, FcPatternAddDouble)  \
-  CALL(LIBRARY_FONTCONFIG, FcPatternAddInteger) \
-  CALL(LIBRARY_FONTCONFIG, FcPatternAddString)  \
-  CALL(LIBRARY_FONTCONFIG, FcPatternCreate)     \
-  CALL(LIBRARY_FONTCONFIG, FcPatternDestroy)    \
-  CALL(LIBRARY_XFT, XftCharExists)              \
-  CALL(LIBRARY_XFT, XftColorAllocValue)         \
-  CALL(LIBRARY_XFT, XftColorFree)               \
-  CALL(LIBRARY_XFT, XftDrawCreate)              \
-  CALL(LIBRARY_XFT, XftDrawDestroy)             \
-  CALL(LIBRARY_XFT, XftDrawPicture)             \
-  CALL(LIBRARY_XFT, XftDrawString32)            \
-  CALL(LIBRARY_XFT, XftDrawStringUtf8)          \
-  CALL(LIBRARY_XFT, XftFontClose)               \
-  CALL(LIBRARY_XFT, XftFontOpen)                \
-  CALL(LIBRARY_XFT, XftFontOpenPattern)         \
-  CALL(LIBRARY_XFT, XftTextExtents32)           \
+  CALL(LIBRARY_XRENDER, XRenderFreePicture)        \
+  CALL(LIBRARY_XRENDER, XRenderQueryExtension)     \
+  CALL(LIBRARY_FONTCONFIG, FcCharSetAddChar)       \
+  CALL(LIBRARY_FONTCONFIG, FcCharSetCreate)        \
+  CALL(LIBRARY_FONTCONFIG, FcCharSetDestroy)       \
+  CALL(LIBRARY_FONTCONFIG, FcPatternAddBool)       \
+  CALL(LIBRARY_FONTCONFIG, FcPatternAddDouble)     \
+  CALL(LIBRARY_FONTCONFIG, FcPatternAddInteger)    \
+  CALL(LIBRARY_FONTCONFIG, FcPatternAddString)     \
+  CALL(LIBRARY_FONTCONFIG, FcPatternCreate)        \
+  CALL(LIBRARY_FONTCONFIG, FcPatternDestroy)       \
+  CALL(LIBRARY_XFT, XftCharExists)                 \
+  CALL(LIBRARY_XFT, XftColorAllocValue)            \
+  CALL(LIBRARY_XFT, XftColorFree)                  \
+  CALL(LIBRARY_XFT, XftDrawCreate)                 \
+  CALL(LIBRARY_XFT, XftDrawDestroy)                \
+  CALL(LIBRARY_XFT, XftDrawPicture)                \
+  CALL(LIBRARY_XFT, XftDrawString32)               \
+  CALL(LIBRARY_XFT, XftDrawStringUtf8)             \
+  CALL(LIBRARY_XFT, XftFontClose)                  \
+  CALL(LIBRARY_XFT, XftFontOpen)                   \
+  CALL(LIBRARY_XFT, XftFontOpenPattern)            \
+  CALL(LIBRARY_XFT, XftTextExtents32)              \
   CALL(LIBRARY_XFT, XftTextExtentsUtf8)
 
 namespace platform {
@@ -87,9 +87,9 @@ enum X11Library { LIBRARY_X11, LIBRARY_XRENDER, LIBRARY_FONTCONFIG, LIBRARY_XFT,
 
 // True where the window can be drawn at all: every library is there and has every call of the
 // table. The first call loads them; a library or a call that is missing leaves nothing loaded,
-// and means no window on this machine, for good. Nothing else loads them, so the runs that show
-// no window (the usage text, a bad argument, a failure report, the terminal box) never pay for
-// them.
+// and means no window on this machine, for good. Only connecting to a display named by DISPLAY
+// asks, so the usage text, a bad argument, a failure report and the terminal box without a display
+// never pay for them.
 bool LoadX11Libraries();
 
 #ifndef ASKBOX_LINK_X11
