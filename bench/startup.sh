@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Start-up cost of askbox's three short paths beside a minimal static C program that writes the same bytes.
+# Start-up cost of askbox's three short paths beside minimal C programs, dynamic and static, that write the same bytes.
 #
 #   bench/startup.sh [path/to/askbox]
 #
 # The paths: the usage text with its pause (no arguments, standard input /dev/null, exit code 8),
 # a bad argument (exit code 9) and a failure report (exit code 1). Standard output goes to
-# /dev/null. Instructions are counted by callgrind, wall time is measured by hyperfine. Prints a
-# Markdown table, then the sizes of askbox and askbox.exe.
+# /dev/null. The minimal dynamic program is linked as askbox is (shared C library, PIE, Debian's
+# default hardening), so the ratio to it is what askbox's own work costs; the static one is the
+# anchor of the figures from before askbox was linked dynamically. Instructions are counted by
+# callgrind, wall time is measured by hyperfine. Prints a Markdown table, then the sizes of askbox,
+# the minimal programs and askbox.exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=$(realpath "${1:-build/native/askbox}")
@@ -39,12 +42,15 @@ with open(scratch + "/texts.h", "w") as header:
         header.write("#define %s \"%s\"\n" % (macro, "".join("\\x%02x" % b for b in data)))
 PY
 minimal="$scratch/minimal"
-gcc -static -O2 -I"$scratch" -o "$minimal" bench/minimal.c
-for name in "${names[@]}"; do
-  code=0
-  "$minimal" "$name" </dev/null >"$scratch/$name.minimal" || code=$?
-  [ "$code" = "${codes[$name]}" ] && cmp -s "$scratch/$name.out" "$scratch/$name.minimal" ||
-    { echo "the minimal program differs from askbox on the $name path" >&2; exit 1; }
+gcc -O2 -fstack-protector-strong -D_FORTIFY_SOURCE=2 -Wl,-z,relro -I"$scratch" -o "$minimal" bench/minimal.c
+gcc -static -O2 -I"$scratch" -o "$minimal-static" bench/minimal.c
+for anchor in "$minimal" "$minimal-static"; do
+  for name in "${names[@]}"; do
+    code=0
+    "$anchor" "$name" </dev/null >"$scratch/$name.minimal" || code=$?
+    [ "$code" = "${codes[$name]}" ] && cmp -s "$scratch/$name.out" "$scratch/$name.minimal" ||
+      { echo "$(basename "$anchor") differs from askbox on the $name path" >&2; exit 1; }
+  done
 done
 
 instructions() {  # the instruction count of one run of the given command
@@ -58,24 +64,27 @@ milliseconds() {  # mean and standard deviation of the wall time, from hyperfine
 print("%.3f ms ± %.3f" % (r["mean"] * 1e3, r["stddev"] * 1e3))' "$scratch/time.json"
 }
 
-echo "| path | exit code | bytes written | askbox instructions | minimal instructions | ratio | askbox wall time | minimal wall time |"
-echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+echo "| path | exit code | bytes written | askbox instructions | minimal dynamic | ratio | minimal static | askbox wall time | minimal dynamic wall time |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|"
 for name in "${names[@]}"; do
   # shellcheck disable=SC2086
   ours=$(instructions "$program" ${arguments[$name]})
   theirs=$(instructions "$minimal" "$name")
+  static=$(instructions "$minimal-static" "$name")
   ours_time=$(milliseconds "$program ${arguments[$name]}")
   theirs_time=$(milliseconds "$minimal $name")
   awk -v n="$name" -v c="${codes[$name]}" -v b="$(stat -c %s "$scratch/$name.out")" -v o="$ours" -v t="$theirs" \
-    -v ot="$ours_time" -v tt="$theirs_time" 'BEGIN {
-      printf "| %s | %d | %d | %d | %d | %.2f | %s | %s |\n", n, c, b, o, t, o / t, ot, tt }'
+    -v s="$static" -v ot="$ours_time" -v tt="$theirs_time" 'BEGIN {
+      printf "| %s | %d | %d | %d | %d | %.2f | %d | %s | %s |\n", n, c, b, o, t, o / t, s, ot, tt }'
 done
 echo
 size_of() { [ -f "$1" ] && stat -c %s "$1" || echo "not built"; }
 strip -o "$scratch/askbox.stripped" "$program"
 echo "| file | size in bytes |"
 echo "|---|---:|"
-echo "| askbox (static, with debug information) | $(size_of "$program") |"
+echo "| askbox (with debug information) | $(size_of "$program") |"
 echo "| askbox stripped | $(size_of "$scratch/askbox.stripped") |"
-echo "| minimal program (static, gcc -O2) | $(size_of "$minimal") |"
+echo "| minimal program (dynamic, gcc -O2) | $(size_of "$minimal") |"
+echo "| minimal program (static, gcc -O2) | $(size_of "$minimal-static") |"
 echo "| askbox.exe (build/win32) | $(size_of build/win32/askbox.exe) |"
+echo "| askbox.exe (build/win64) | $(size_of build/win64/askbox.exe) |"

@@ -52,32 +52,17 @@ Upstream-Name: askbox
 Files: *
 Copyright: @ASKBOX_COPYRIGHT_HOLDER@
 License: Expat
+Comment: askbox is linked with the C library alone, and loads the X libraries
+ (libX11, libXrender, fontconfig, Xft) from their own packages when it shows a
+ window: no code of another project is part of this package.
+
+License: Expat
 @ASKBOX_LICENSE_TERMS@
 ")
 
 install(FILES ${ASKBOX_DOC_DIR}/askbox.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${ASKBOX_DOC_DIR}/copyright ${ASKBOX_DOC_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
-
-# What lintian reports but is meant so, in the package only: other installations have no use for it.
-file(WRITE ${ASKBOX_DOC_DIR}/lintian-overrides
-"# Static on purpose: askbox must start, and show its terminal box, where no X library is
-# installed, and a dynamically linked start costs twenty times the instructions of its short
-# paths (README, Cost). The X and font libraries come in with what they embed.
-askbox: statically-linked-binary [usr/bin/askbox]
-askbox: embedded-library expat [usr/bin/askbox]
-askbox: embedded-library freetype [usr/bin/askbox]
-askbox: embedded-library libpng [usr/bin/askbox]
-askbox: embedded-library zlib [usr/bin/askbox]
-# The usage text is printed byte for byte as scripts and users have long known it.
-askbox: spelling-error-in-binary seperated separated [usr/bin/askbox]
-")
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/install-lintian-overrides.cmake
-"file(INSTALL \"${ASKBOX_DOC_DIR}/lintian-overrides\"
-     DESTINATION \"\${CPACK_PACKAGING_INSTALL_PREFIX}/share/lintian/overrides\"
-     RENAME askbox FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-")
-set(CPACK_INSTALL_SCRIPTS ${CMAKE_CURRENT_BINARY_DIR}/install-lintian-overrides.cmake)
 
 set(CPACK_PACKAGE_NAME askbox)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -89,15 +74,20 @@ a set of buttons such as OK/Cancel, Yes/No or Retry/Cancel, and ends with the
 pressed button's identifier as its exit status, so that a shell script can
 branch on the answer.
 
-On Linux the box is drawn on the controlling terminal; without a terminal
-askbox reports that no box could be shown and ends with 0. The same program
-is built for Windows as askbox.exe, for batch files.")
+On Linux the box is an X window where a display answers, and else is drawn
+on the controlling terminal; with neither, askbox reports that no box could
+be shown and ends with 0. The X libraries are loaded only when a window is
+wanted, so askbox works on a machine without them, on the terminal. The same
+program is built for Windows as askbox.exe, for batch files.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Linked statically: it needs no other package, and shlibdeps would have nothing to find.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+# What the program is linked with (the C library alone), as dpkg-shlibdeps finds it. The window's
+# libraries are loaded at run time, which dpkg-shlibdeps cannot see; without them askbox still
+# works on the terminal, so they are recommended rather than required, with the font it looks for first.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libx11-6, libxft2, libxrender1, libfontconfig1, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})

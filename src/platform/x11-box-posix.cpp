@@ -5,6 +5,7 @@
 #include "platform/x11-display-posix.h"
 #include "platform/x11-icons-posix.h"
 #include "platform/x11-layout-posix.h"
+#include "platform/x11-library-posix.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>

@@ -3,6 +3,7 @@
 
 #include "platform/codeset-posix.h"
 #include "platform/process-posix.h"
+#include "platform/x11-library-posix.h"
 #include "platform/x11-properties-posix.h"
 
 #include <X11/Xatom.h>
@@ -100,7 +101,7 @@ Display* OpenWithinBound() {
 
 void Connect() {
   const char* Name = getenv("DISPLAY");
-  if (Name == nullptr || Name[0] == '\0') return;
+  if (Name == nullptr || Name[0] == '\0' || !LoadX11Libraries()) return;
   XSetErrorHandler(OnError);
   XSetIOErrorHandler(OnIOError);
   // Xlib tells standard error why a server refused; here a refusal only means the terminal box,

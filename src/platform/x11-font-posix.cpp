@@ -1,6 +1,8 @@
 // Opening the window's fonts cheaply, and measuring and drawing text glyph by glyph with fallbacks.
 #include "platform/x11-font-posix.h"
 
+#include "platform/x11-library-posix.h"
+
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>

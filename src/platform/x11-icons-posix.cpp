@@ -1,6 +1,8 @@
 // The icons' shapes in the colours people know them by, rasterised with anti-aliasing and put on with XRender.
 #include "platform/x11-icons-posix.h"
 
+#include "platform/x11-library-posix.h"
+
 #include <math.h>
 #include <stdlib.h>
 #include <string.h>
