@@ -601,6 +601,28 @@ def start_desktop():
     raise Failure("openbox did not start: %s" % open(log_path).read())
 
 
+def run_cases(cases, server, wm, wm_log):
+    """Runs every case on the desktop, then takes the desktop down; gives the exit code."""
+    passed = failed = 0
+    try:
+        for name, run in cases:
+            try:
+                run()
+                passed += 1
+                print(f"PASS  {name}", flush=True)
+            except Exception as error:  # a broken case must not hide the ones after it
+                failed += 1
+                print(f"FAIL  {name}: {error}", flush=True)
+                if wm.poll() is not None:
+                    print("openbox ended: %s" % open(wm_log).read(), flush=True)
+    finally:
+        wm.kill()
+        server.kill()
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
 def main():
     global PROGRAM, DRIVER
     PROGRAM = os.path.abspath(sys.argv[1])
@@ -640,24 +662,7 @@ def main():
               ("no display, no terminal: MessageBox Failed", case_no_display_no_terminal)]
     # Under the address checks only these run: the everyday cases would add nothing but time.
     cases = HOSTILE_CASES if "--hostile-only" in sys.argv else cases + HOSTILE_CASES
-    passed = failed = 0
-    try:
-        for name, run in cases:
-            try:
-                run()
-                passed += 1
-                print(f"PASS  {name}", flush=True)
-            except Exception as error:  # a broken case must not hide the ones after it
-                failed += 1
-                print(f"FAIL  {name}: {error}", flush=True)
-                if wm.poll() is not None:
-                    print("openbox ended: %s" % open(wm_log).read(), flush=True)
-    finally:
-        wm.kill()
-        server.kill()
-        shutil.rmtree(SCRATCH, ignore_errors=True)
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return run_cases(cases, server, wm, wm_log)
 
 
 if __name__ == "__main__":

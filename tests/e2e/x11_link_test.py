@@ -113,7 +113,7 @@ def main():
         print("SKIPPED: needs root and %s" % ", ".join(missing or ["nothing more"]))
         return 77
     try:
-        server, wm, _ = desktop.start_desktop()
+        server, wm, wm_log = desktop.start_desktop()
     except Failure as error:
         print("%s\n0 passed, 1 failed" % error)
         return 1
@@ -121,22 +121,7 @@ def main():
     cases += [("%s, %s" % (c[0], "terminal box on a terminal" if t else "MessageBox Failed without one"),
                lambda c=c, t=t: fallback_case(c[1], c[2], t)) for c in FALLBACK_CASES for t in (True, False)]
     cases += [("%s path loads no X library" % c[0], lambda c=c: short_path_case(*c[1:])) for c in SHORT_PATHS]
-    passed = failed = 0
-    try:
-        for name, run in cases:
-            try:
-                run()
-                passed += 1
-                print(f"PASS  {name}", flush=True)
-            except Exception as error:  # a broken case must not hide the ones after it
-                failed += 1
-                print(f"FAIL  {name}: {error}", flush=True)
-    finally:
-        wm.kill()
-        server.kill()
-        shutil.rmtree(desktop.SCRATCH, ignore_errors=True)
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return desktop.run_cases(cases, server, wm, wm_log)
 
 
 if __name__ == "__main__":
