@@ -5,6 +5,7 @@
 #include "platform/locale-posix.h"
 #include "platform/terminal-draw-posix.h"
 #include "platform/terminal-keys-posix.h"
+#include "platform/time-limit-posix.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -28,6 +29,7 @@ int Wake[2] = {-1, -1};
 volatile sig_atomic_t Resized;
 volatile sig_atomic_t Continued;
 volatile sig_atomic_t StoppedHere;  // the terminal was handed back before the stop
+TimeLimit Limit;
 
 const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT};
 const int HANDLED_COUNT = sizeof HANDLED / sizeof HANDLED[0];
@@ -288,6 +290,8 @@ int RunLoop(TerminalBox& Box) {
       DrainWakePipe();
       Show(Box, true);
     }
+    if (TimeLimitOver(Limit)) return Limit.DefaultId;
+    if (TickTimeLimit(&Limit)) Draw(Box);
     while (Have > 0) {
       Key K = DecodeKey(Input, Have, Have == sizeof Input);
       if (K.Action == KEY_NEED_MORE) break;
@@ -297,12 +301,13 @@ int RunLoop(TerminalBox& Box) {
       if (Answer != KEEP_GOING) return Answer;
     }
     pollfd Fds[2] = {{Tty, POLLIN, 0}, {Wake[0], POLLIN, 0}};
-    int Ready = poll(Fds, Wake[0] >= 0 ? 2 : 1, Have > 0 ? ESCAPE_WAIT_MS : -1);
+    int Ready = poll(Fds, Wake[0] >= 0 ? 2 : 1, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
     if (Ready < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return Box.Model.CloseAnswer;
     }
     if (Ready == 0) {
+      if (Have == 0) continue;  // the time limit's turn, at the top of the loop
       Key K = DecodeKey(Input, Have, true);
       memmove(Input, Input + K.Used, Have - K.Used);
       Have -= K.Used;
@@ -423,6 +428,8 @@ int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool Alt
   Box.CaptionLength = strlen(Caption);
   Box.Icon = IconFor(Params);
   Box.Model = Model;
+  // Before the layout, which sizes the buttons for the hint's longest label.
+  StartTimeLimit(&Limit, &Box.Model);
   Box.AlternateScreen = AlternateScreen;
   Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
   GlyphEncoder Encoder;

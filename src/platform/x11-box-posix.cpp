@@ -2,6 +2,7 @@
 #include "platform/x11-box-posix.h"
 
 #include "platform/codeset-posix.h"
+#include "platform/time-limit-posix.h"
 #include "platform/x11-display-posix.h"
 #include "platform/x11-icons-posix.h"
 #include "platform/x11-layout-posix.h"
@@ -62,6 +63,7 @@ struct XBox {
   int Signal;
   bool Unavailable;
   Atom Protocols, DeleteWindow;
+  TimeLimit Limit;
 };
 
 void OnStoppingSignal(int Number) {
@@ -402,11 +404,16 @@ void Loop(XBox& B) {
     }
     if (B.Done) break;
     pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {SignalPipe[0], POLLIN, 0}};
-    if (poll(Fds, 2, -1) < 0 && errno != EINTR) break;
+    int Ready = poll(Fds, 2, TimeLimitWait(B.Limit, -1));
+    if (Ready < 0 && errno != EINTR) break;
     unsigned char Number;
-    if (Fds[1].revents && read(SignalPipe[0], &Number, 1) == 1) {
+    if (Ready > 0 && Fds[1].revents && read(SignalPipe[0], &Number, 1) == 1) {
       B.Signal = Number;
       B.Done = true;
+    } else if (TimeLimitOver(B.Limit)) {
+      Finish(B, B.Limit.DefaultId);
+    } else if (TickTimeLimit(&B.Limit)) {
+      Paint(B);
     }
     // A connection that broke shows up here as readable; XPending then meets its end.
   }
@@ -436,6 +443,8 @@ void Run(void* Context) {
   B.FontsOpen = true;
   Content.Text = B.Text;
   Content.TextLength = B.TextLength;
+  // The default button's label then carries the most digits it will, so the buttons fit it.
+  StartTimeLimit(&B.Limit, &B.Model);
   Content.ButtonCount = B.Model.ButtonCount;
   for (int I = 0; I < B.Model.ButtonCount; ++I)
     Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));

@@ -131,6 +131,54 @@ def run_key_case(style, keys, answer):
         p.close()
 
 
+TIMEOUT_CASES = [
+    # name, style, seconds, keys, answer, the default button's label at the start (None: the
+    # limit is not to end the box)
+    ("OK left alone is OK", "0", 2, [], IDOK, "OK (2)"),
+    ("Yes/No with No as default left alone is No", "104", 2, [], IDNO, "No (2)"),
+    ("the default stays the default where the focus went", "4", 2, [RIGHT], IDYES, "Yes (2)"),
+    ("twelve seconds: two digits in the widest label", "6", 12, [b"t"], IDTRYAGAIN, None),
+    ("answered before the limit", "3", 5, [b"n"], IDNO, None),
+    ("Esc before the limit", "1", 5, [ESC], IDCANCEL, None),
+    ("no limit at 0", "1", 0, [PAUSE, PAUSE, PAUSE, PAUSE, b"\t", b"\r"], IDCANCEL, None),
+]
+
+
+def timeout_case(style, seconds, keys, answer, label):
+    p = spawn(style, "Wait", "T", ["timeout=%d" % seconds], before_start=distinctive_modes)
+    try:
+        started = time.monotonic()
+        wait_box(p)
+        p.settle(0.05, 0.3)
+        up = Screen(24, 80)
+        up.feed(p.output)
+        shown = up.text()
+        if seconds:
+            check("(%d)" % seconds in shown,
+                  f"no seconds left on the default button: {up.lines()[:8]}")
+        else:
+            check("(" not in shown, f"a hint without a limit: {up.lines()[:8]}")
+        press(p, keys)
+        if label is not None:
+            check(label in shown, f"{label!r} not on the screen: {up.lines()[:8]}")
+            time.sleep(max(0, started + seconds - 0.5 - time.monotonic()))
+            p.settle(0.05, 0.2)
+            later = Screen(24, 80)
+            later.feed(p.output)
+            check(label.replace("(%d)" % seconds, "(1)") in later.text(), f"no count down: {later.lines()[:8]}")
+        code = p.wait(seconds + 3)
+        elapsed = time.monotonic() - started
+        check(code == answer, f"exit {code}, wanted {answer}")
+        if label is not None:
+            check(seconds - 0.1 < elapsed < seconds + 1.0, f"ended after {elapsed:.2f} s, limit {seconds} s")
+        else:
+            check(elapsed < max(seconds, 1.5), f"ended after {elapsed:.2f} s")
+        check(p.modes() == p.start_modes, "terminal modes differ after the box")
+        check(p.output.endswith(b"\x1b[?25h"), "cursor not shown again at the end")
+    finally:
+        p.close()
+
+
 # ---------------------------------------------------------------- what the screen shows
 
 def box_rows(screen):
@@ -524,6 +572,7 @@ def main():
     DRIVER = os.path.abspath(sys.argv[1])
     cases = [(name, (lambda s=style, k=keys, a=answer: run_key_case(s, k, a)))
              for name, style, keys, answer in KEY_CASES]
+    cases += [("timeout: " + name, (lambda c=case: timeout_case(*c))) for name, *case in TIMEOUT_CASES]
     cases += SCREEN_CASES + PROCESS_CASES
     passed = failed = 0
     started = time.monotonic()

@@ -154,6 +154,45 @@ def key_case(style, keys, answer):
     check(code == answer, f"exit {code}, wanted {answer}")
 
 
+TIMEOUT_CASES = [
+    # button, timeout, keys sent at once, answer, whether the limit ends the box
+    ("0", "2", [], IDOK, True),
+    ("0x104", "2", [], IDNO, True),
+    ("4", "0x2", ["Right"], IDYES, True),  # the default stays the default where the focus went
+    ("3", "4", ["n"], IDNO, False),
+    ("1", "-2", [None, "Return"], IDOK, False),
+    ("1", "soon", [None, "Return"], IDOK, False),
+]
+
+
+def photo(wid):
+    return subprocess.run(["import", "-window", wid, "rgb:-"], env=dict(os.environ, DISPLAY=DISPLAY),
+                          capture_output=True, timeout=10).stdout
+
+
+def timeout_case(button, limit, keys, answer, runs_out):
+    caption = "Timeout %s %s" % (button, limit)
+    started = time.monotonic()
+    proc = launch("text=Wait for it", "caption=" + caption, "button=" + button, "timeout=" + limit)
+    wid = find_window(caption, proc=proc)
+    shots = [photo(wid)] if runs_out else []
+    for key in keys:
+        if key is None:
+            check(still_up(proc, 2.5), "a box without a usable limit closed by itself")
+        else:
+            type_keys(wid, [key])
+    if runs_out:
+        time.sleep(1.1)
+        shots.append(photo(wid))
+        check(shots[0] != shots[1], "the seconds left on the default button did not count down")
+    code, _ = finish(proc)
+    elapsed = time.monotonic() - started
+    check(code == answer, f"exit {code}, wanted {answer}")
+    if runs_out:
+        seconds = int(limit, 0)
+        check(seconds - 0.1 < elapsed < seconds + 1.0, f"ended after {elapsed:.2f} s, limit {seconds} s")
+
+
 def close_case(style, answer):
     caption = "Close %s" % style
     proc = launch("text=Close me", "caption=" + caption, "button=" + style)
@@ -618,6 +657,7 @@ def main():
         return 1
     cases = [("keys: %s %s" % (style, keys), lambda s=style, k=keys, a=answer: key_case(s, k, a))
              for style, keys, answer in KEY_CASES]
+    cases += [("timeout=%s on button=%s" % (c[1], c[0]), lambda c=c: timeout_case(*c)) for c in TIMEOUT_CASES]
     cases += [("close request on OK", lambda: close_case("0", IDOK)),
               ("close request on OK/Cancel", lambda: close_case("1", IDCANCEL)),
               ("close request on Yes/No is refused", lambda: close_case("4", None)),
