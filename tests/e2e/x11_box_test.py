@@ -14,7 +14,8 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ptyrun import PtyProcess  # noqa: E402
 
-TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", "convert", "xterm", "xauth"]
+TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", "convert", "xterm", "xauth",
+         "xclip"]
 SCREEN = (1280, 800)
 PROGRAM = None
 DRIVER = None  # the box driver, for the memcheck run
@@ -191,6 +192,38 @@ def timeout_case(button, limit, keys, answer, runs_out):
     if runs_out:
         seconds = int(limit, 0)
         check(seconds - 0.1 < elapsed < seconds + 1.0, f"ended after {elapsed:.2f} s, limit {seconds} s")
+
+
+COPY_CASES = [
+    # arguments, the copy's caption, text and labels, its STRING (ISO 8859-1) form's caption
+    (["button=1"], "Copy OK/Cancel", "Disk is full", "OK   Cancel   ", "Copy OK/Cancel"),
+    (["button=0x203", "timeout=60"], "Copy Yes/No/Cancel", "Two\nlines", "Yes   No   Cancel   ", "Copy Yes/No/Cancel"),
+    (["button=0"], "Copy caf\u00e9 \u2713", "\u00e9t\u00e9", "OK   ", "Copy caf\u00e9 ?"),
+]
+
+
+def clipboard(target):
+    out = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], env=dict(os.environ, DISPLAY=DISPLAY),
+                         capture_output=True, timeout=10)
+    return out.stdout if out.returncode == 0 else None
+
+
+def copy_case(args, caption, text, labels, latin1_caption):
+    rule = "-" * 27 + "\n"
+    proc = launch("text=" + text, "caption=" + caption, *args)
+    wid = find_window(caption, proc=proc)
+    type_keys(wid, ["ctrl+c"])
+    check(still_up(proc, 0.2), "Ctrl+C closed the box")
+    wanted = rule + caption + "\n" + rule + text + "\n" + rule + labels + "\n" + rule
+    got = clipboard("UTF8_STRING")
+    check(got == wanted.encode(), f"UTF8_STRING {got!r}")
+    check(clipboard("STRING") == wanted.replace(caption, latin1_caption).encode("latin-1"),
+          f"STRING {clipboard('STRING')!r}")
+    targets = (clipboard("TARGETS") or b"").split()
+    check({b"TARGETS", b"UTF8_STRING", b"STRING", b"TEXT"} <= set(targets), f"TARGETS {targets}")
+    type_keys(wid, ["Escape" if "Cancel" in labels else "Return"])
+    code, _ = finish(proc)
+    check(code == (IDCANCEL if "Cancel" in labels else IDOK), f"exit {code}")
 
 
 def close_case(style, answer):
@@ -658,6 +691,7 @@ def main():
     cases = [("keys: %s %s" % (style, keys), lambda s=style, k=keys, a=answer: key_case(s, k, a))
              for style, keys, answer in KEY_CASES]
     cases += [("timeout=%s on button=%s" % (c[1], c[0]), lambda c=c: timeout_case(*c)) for c in TIMEOUT_CASES]
+    cases += [("Ctrl+C copies: %s" % c[1], lambda c=c: copy_case(*c)) for c in COPY_CASES]
     cases += [("close request on OK", lambda: close_case("0", IDOK)),
               ("close request on OK/Cancel", lambda: close_case("1", IDCANCEL)),
               ("close request on Yes/No is refused", lambda: close_case("4", None)),
