@@ -19,6 +19,7 @@ TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", 
 SCREEN = (1280, 800)
 PROGRAM = None
 DRIVER = None  # the box driver, for the memcheck run
+MANAGER = None  # the clipboard manager helper
 DISPLAY = None
 SCRATCH = tempfile.mkdtemp(prefix="askbox-x11-")
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE = 1, 2, 3, 4, 5, 6, 7, 10, 11
@@ -224,6 +225,32 @@ def copy_case(args, caption, text, labels, latin1_caption):
     type_keys(wid, ["Escape" if "Cancel" in labels else "Return"])
     code, _ = finish(proc)
     check(code == (IDCANCEL if "Cancel" in labels else IDOK), f"exit {code}")
+
+
+def case_copy_handed_to_manager():
+    """An answered box hands its copy to the clipboard manager, which serves it once the box is gone;
+    without a manager the copy goes with the box."""
+    for with_manager in ([True] if MANAGER else []) + [False]:
+        manager = None
+        if with_manager:
+            manager = subprocess.Popen([MANAGER], env=dict(os.environ, DISPLAY=DISPLAY), stdout=subprocess.PIPE)
+            check(manager.stdout.readline() == b"ready\n", "the clipboard manager did not start")
+        try:
+            caption = "Copy kept %s" % with_manager
+            proc = launch("text=Keep me", "caption=" + caption)
+            wid = find_window(caption, proc=proc)
+            type_keys(wid, ["ctrl+c", "Return"])
+            code, _ = finish(proc)
+            check(code == IDOK, f"exit {code}")
+            got = clipboard("UTF8_STRING")
+            if with_manager:
+                check(got is not None and b"Keep me\n" in got, f"the manager holds {got!r}")
+            else:
+                check(not got, f"the clipboard still holds {got!r}")
+        finally:
+            if manager:
+                manager.kill()
+                manager.wait()
 
 
 def close_case(style, answer):
@@ -674,8 +701,10 @@ def start_desktop():
 
 
 def main():
-    global PROGRAM, DRIVER
+    global PROGRAM, DRIVER, MANAGER
     PROGRAM = os.path.abspath(sys.argv[1])
+    if "--manager" in sys.argv:
+        MANAGER = os.path.abspath(sys.argv[sys.argv.index("--manager") + 1])
     if "--valgrind" in sys.argv:
         DRIVER = os.path.abspath(sys.argv[sys.argv.index("--valgrind") + 1])
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]
@@ -692,6 +721,7 @@ def main():
              for style, keys, answer in KEY_CASES]
     cases += [("timeout=%s on button=%s" % (c[1], c[0]), lambda c=c: timeout_case(*c)) for c in TIMEOUT_CASES]
     cases += [("Ctrl+C copies: %s" % c[1], lambda c=c: copy_case(*c)) for c in COPY_CASES]
+    cases += [("the copy goes to a clipboard manager as the box closes", case_copy_handed_to_manager)]
     cases += [("close request on OK", lambda: close_case("0", IDOK)),
               ("close request on OK/Cancel", lambda: close_case("1", IDCANCEL)),
               ("close request on Yes/No is refused", lambda: close_case("4", None)),
