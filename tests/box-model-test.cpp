@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/box-copy-posix.h"
 #include "platform/box-model-posix.h"
 #include "platform/codeset-posix.h"
 #include "platform/terminal-keys-posix.h"
@@ -52,6 +53,39 @@ TEST(BoxModel, ButtonSetsDefaultsAndCloseAnswers) {
   }
   BoxModel Model;
   for (DWORD Style : {0x7u, 0x8u, 0xFu}) EXPECT_FALSE(MakeBoxModel(Style, &Model)) << Style;
+}
+
+// Windows' layout of a copied box: every label followed by three blanks, a rule of 27 dashes.
+TEST(BoxCopy, LaidOutAsWindowsCopiesABox) {
+  const std::string Rule = std::string(27, '-') + "\n";
+  const struct {
+    DWORD Style;
+    const char* Caption;
+    const char* Text;
+    const char* Labels;
+  } Cases[] = {{0x0, "Caption", "Text", "OK   "},
+               {0x203, "", "", "Yes   No   Cancel   "},
+               {0x6, "T\xc3\xa9", "a\nb", "Cancel   Try Again   Continue   "}};
+  for (const auto& C : Cases) {
+    BoxModel Model;
+    MakeBoxModel(C.Style, &Model);
+    size_t Length = 0;
+    char* Copy = BoxCopyText(Bytes(C.Caption), strlen(C.Caption), Bytes(C.Text), strlen(C.Text), Model, &Length);
+    ASSERT_NE(Copy, nullptr);
+    EXPECT_EQ(std::string(Copy, Length), Rule + C.Caption + "\n" + Rule + C.Text + "\n" + Rule + C.Labels + "\n" + Rule);
+    EXPECT_EQ(Copy[Length], '\0');
+    free(Copy);
+  }
+}
+
+TEST(BoxCopy, Base64AsOsc52CarriesIt) {
+  const char* const Cases[][2] = {{"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},
+                                  {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"\xff\xfe\x80", "//6A"}};
+  for (const auto& C : Cases) {
+    char Out[16];
+    size_t Length = Base64(Bytes(C[0]), strlen(C[0]), Out);
+    EXPECT_EQ(std::string(Out, Length), C[1]) << C[0];
+  }
 }
 
 TEST(BoxModel, AcceleratorsAndFocusSteps) {

@@ -22,6 +22,7 @@ std::set<void*>& LiveBlocks = *new std::set<void*>;
 DWORD LastError = 0;
 size_t InputPosition = 0;
 int WriteCalls = 0;
+UINT TimeoutSeconds = 0;
 // Where the fake ExitProcess goes back to: the innermost RunToExit.
 jmp_buf* ExitTarget = nullptr;
 const HANDLE STDOUT_HANDLE = reinterpret_cast<HANDLE>(0x11);
@@ -152,6 +153,7 @@ BOOL GetVersionExA(OSVERSIONINFOA* Info) {
 
 int MessageBoxIndirectA(const MSGBOXPARAMSA* Params) {
   Note("MessageBoxIndirectA");
+  Record.Timeout = TimeoutSeconds;
   if (Script.InspectBox != nullptr) Script.InspectBox(Params);
   RecordedBox Box;
   Box.Params = *Params;
@@ -234,6 +236,11 @@ void ExitProcess(UINT ExitCode) {
   longjmp(*ExitTarget, 1);
 }
 
+void SetMessageBoxTimeout(UINT Seconds) {
+  Note("SetMessageBoxTimeout(" + std::to_string(Seconds) + ")");
+  TimeoutSeconds = Seconds;
+}
+
 bool IsDirectorySeparator(char Byte) {
   return Byte == '\\' || (Script.SlashSeparatesDirectories && Byte == '/');
 }
@@ -246,6 +253,7 @@ void ResetFake() {
   LastError = 0;
   InputPosition = 0;
   WriteCalls = 0;
+  TimeoutSeconds = 0;
 }
 
 void UseDoubleByteCodePage(const BYTE* Ranges, size_t Count) {

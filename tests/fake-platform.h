@@ -58,6 +58,7 @@ struct FakeRecord {
   std::string Written;              // every byte that a successful WriteFile moved
   std::vector<DWORD> WriteSizes;    // the size of every WriteFile asked for
   std::vector<RecordedBox> Boxes;
+  UINT Timeout = 0;  // the limit in force when the box was asked for
   long Allocations = 0;
   const void* QueriedLocation = nullptr;
   uint32_t ExitCode = 0xFFFFFFFF;

@@ -177,6 +177,27 @@ TEST_F(MainRoutineTest, ButtonIdentifierBecomesTheExitCode) {
   }
 }
 
+// The limit reaches the platform before the box, read as the other numbers are; no limit, no call.
+TEST_F(MainRoutineTest, TimeoutIsHandedToThePlatformBeforeTheBox) {
+  const struct {
+    const char* Arguments;
+    UINT Seconds;
+  } Cases[] = {
+      {"", 0}, {"timeout=0", 0}, {"timeout=-5", 0}, {"timeout=soon", 0},
+      {"timeout=9", 9}, {"TIMEOUT=0x10", 16}, {"timeout=$A timeout=3", 10}, {"timeout=2147483647", 2147483647},
+  };
+  for (const auto& C : Cases) {
+    ResetFake();
+    Script.BoxResult = IDNO;
+    EXPECT_EQ(RunProgram(std::string("prog text=Hi button=4 ") + C.Arguments), 7u) << C.Arguments;
+    EXPECT_EQ(Record.Timeout, C.Seconds) << C.Arguments;
+    long Set = EventIndex("SetMessageBoxTimeout(" + std::to_string(C.Seconds) + ")");
+    EXPECT_EQ(Set >= 0, C.Seconds != 0) << C.Arguments;
+    EXPECT_LT(Set, EventIndex("MessageBoxIndirectA")) << C.Arguments;
+    EXPECT_EQ(Record.Written, "") << C.Arguments;
+  }
+}
+
 TEST_F(MainRoutineTest, FailedBoxPrintsItsLineAndEndsWithZero) {
   Script.BoxResult = 0;
   EXPECT_EQ(RunProgram("prog text=Hi"), 0u);

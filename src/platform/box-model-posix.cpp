@@ -30,6 +30,7 @@ bool MakeBoxModel(DWORD Style, BoxModel* Model) {
   // Windows closes a box from the keyboard or the title bar only where that has a meaning:
   // Cancel where there is one, OK where it is the only button.
   Model->CloseAnswer = Type == MB_OK ? IDOK : 0;
+  Model->TimeLimit = 0;
   for (int I = 0; I < Model->ButtonCount; ++I)
     if (Model->Buttons[I].Id == IDCANCEL) Model->CloseAnswer = IDCANCEL;
   return true;

@@ -22,6 +22,7 @@ struct BoxModel {
   int ButtonCount;
   int Focus;
   int CloseAnswer;  // what Esc and the window's close request give; 0 where they do nothing
+  unsigned TimeLimit;  // seconds the box waits for an answer before taking its default; 0: for ever
 };
 
 // False for a button type Windows does not know (MB_TYPEMASK beyond MB_CANCELTRYCONTINUE).

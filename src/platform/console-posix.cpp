@@ -20,6 +20,8 @@ HWND const TERMINAL_CONSOLE = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7E
 // Whether the console, the terminal's X window or the terminal itself, is hidden by SW_HIDE.
 bool ConsoleHidden;
 
+UINT BoxTimeout;
+
 // A Windows console shows the command that runs in it; the closest here is the command line of
 // the process that started this one.
 DWORD ParentCommandLine(LPSTR Title, DWORD Size) {
@@ -67,9 +69,12 @@ BOOL ShowWindow(HWND Window, int Command) {
   return WasVisible;
 }
 
+void SetMessageBoxTimeout(UINT Seconds) { BoxTimeout = Seconds; }
+
 int MessageBoxIndirectA(const MSGBOXPARAMSA* Params) {
   BoxModel Model;
   if (!Params || !MakeBoxModel(Params->dwStyle, &Model)) return 0;
+  Model.TimeLimit = BoxTimeout;
   Window Console = X11ConsoleWindow();
   Window Owner = Console != 0 && Params->hwndOwner == HandleOf(Console) ? Console : 0;
   int Signal = 0;

@@ -43,6 +43,64 @@ static_assert(seam::DBCS_ENABLED == SM_DBCSENABLED && seam::USER_DEFAULT == LOCA
               "text calls");
 
 namespace platform {
+namespace {
+
+// SetTimer's own ceiling, about 24.8 days; a longer limit waits that long.
+const UINT LONGEST_WAIT_MS = USER_TIMER_MAXIMUM;
+// How soon the timer looks again where the box was not up yet when it came.
+const UINT RETRY_MS = 100;
+
+UINT BoxTimeout;
+HHOOK BoxHook;
+::HWND TimedBox;
+::HWND DefaultButton;
+
+bool HasClass(::HWND Window, const char* Name) {
+  char Class[8];
+  return Window != nullptr && ::GetClassNameA(Window, Class, sizeof Class) > 0 && lstrcmpiA(Class, Name) == 0;
+}
+
+bool IsDialog(::HWND Window) { return HasClass(Window, "#32770"); }
+
+// The box gives its default button the focus as it opens: the first button it focuses is the
+// answer to take, whatever the focus does later, as the style named it.
+LRESULT CALLBACK NoteBox(int Code, WPARAM Window, LPARAM Details) {
+  ::HWND Target = reinterpret_cast<::HWND>(Window);
+  if (Code == HCBT_ACTIVATE && TimedBox == nullptr && IsDialog(Target)) TimedBox = Target;
+  if (Code == HCBT_SETFOCUS && DefaultButton == nullptr && HasClass(Target, "Button") &&
+      IsDialog(::GetParent(Target)))
+    DefaultButton = Target;
+  return ::CallNextHookEx(BoxHook, Code, Window, Details);
+}
+
+// The box ends as a click on its default button would end it. Wine answers DM_GETDEFID with
+// IDOK in a box that has no OK button, so the button the box focused first is asked before it.
+void CALLBACK PressDefault(::HWND, ::UINT, UINT_PTR Timer, ::DWORD) {
+  ::HWND Box = TimedBox;
+  if (Box == nullptr) {
+    ::HWND Active = ::GetActiveWindow();
+    // Not up yet: a look again shortly, which keeps the timer's identifier.
+    if (!IsDialog(Active)) {
+      ::SetTimer(nullptr, Timer, RETRY_MS, PressDefault);
+      return;
+    }
+    Box = Active;
+  }
+  ::KillTimer(nullptr, Timer);
+  int Id = 0;
+  if (DefaultButton != nullptr && ::GetParent(DefaultButton) == Box) {
+    Id = ::GetDlgCtrlID(DefaultButton);
+  } else {
+    LRESULT Default = ::SendMessageA(Box, DM_GETDEFID, 0, 0);
+    if (HIWORD(Default) == DC_HASDEFID && ::GetDlgItem(Box, LOWORD(Default)) != nullptr) Id = LOWORD(Default);
+  }
+  // The command the click would send, rather than BM_CLICK, which a box that is not the active
+  // window (its user turned to another) may ignore.
+  if (Id == 0) Id = IDOK;
+  ::PostMessageA(Box, WM_COMMAND, MAKEWPARAM(Id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(Box, Id)));
+}
+
+}  // namespace
 
 LPSTR GetCommandLineA() { return ::GetCommandLineA(); }
 
@@ -76,8 +134,23 @@ BOOL GetVersionExA(OSVERSIONINFOA* Info) {
   return ::GetVersionExA(reinterpret_cast<::OSVERSIONINFOA*>(Info));
 }
 
+void SetMessageBoxTimeout(UINT Seconds) { BoxTimeout = Seconds; }
+
 int MessageBoxIndirectA(const MSGBOXPARAMSA* Params) {
-  return ::MessageBoxIndirectA(reinterpret_cast<const ::MSGBOXPARAMSA*>(Params));
+  const ::MSGBOXPARAMSA* Real = reinterpret_cast<const ::MSGBOXPARAMSA*>(Params);
+  if (BoxTimeout == 0) return ::MessageBoxIndirectA(Real);
+  // The box's own modal loop dispatches this thread's timer; the hook names the box for it.
+  TimedBox = nullptr;
+  DefaultButton = nullptr;
+  BoxHook = ::SetWindowsHookExA(WH_CBT, NoteBox, nullptr, ::GetCurrentThreadId());
+  UINT Ms = BoxTimeout > LONGEST_WAIT_MS / 1000 ? LONGEST_WAIT_MS : BoxTimeout * 1000;
+  UINT_PTR Timer = ::SetTimer(nullptr, 0, Ms, PressDefault);
+  int Answer = ::MessageBoxIndirectA(Real);
+  if (Timer != 0) ::KillTimer(nullptr, Timer);
+  if (BoxHook != nullptr) ::UnhookWindowsHookEx(BoxHook);
+  BoxHook = nullptr;
+  TimedBox = DefaultButton = nullptr;
+  return Answer;
 }
 
 HANDLE GetStdHandle(DWORD Which) { return ::GetStdHandle(Which); }

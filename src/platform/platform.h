@@ -164,6 +164,11 @@ SIZE_T VirtualQuery(LPCVOID Address, MEMORY_BASIC_INFORMATION* Info, SIZE_T Size
 // Windows; the POSIX stand-in takes the slash as well, since its paths are written with it.
 bool IsDirectorySeparator(char Byte);
 
+// Not a Win32 call: how long the next message box waits for an answer, in seconds (0: for ever,
+// as from the start). A box left alone that long ends as if its default button were pressed:
+// a script that asks nobody in particular takes the answer its author made the default.
+void SetMessageBoxTimeout(UINT Seconds);
+
 }  // namespace platform
 
 #endif

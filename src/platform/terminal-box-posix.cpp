@@ -1,10 +1,12 @@
 // The terminal box's session: raw mode, the key loop, resizes, and the terminal restored on every way out.
 #include "platform/terminal-box-posix.h"
 
+#include "platform/box-copy-posix.h"
 #include "platform/codeset-posix.h"
 #include "platform/locale-posix.h"
 #include "platform/terminal-draw-posix.h"
 #include "platform/terminal-keys-posix.h"
+#include "platform/time-limit-posix.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -28,6 +30,10 @@ int Wake[2] = {-1, -1};
 volatile sig_atomic_t Resized;
 volatile sig_atomic_t Continued;
 volatile sig_atomic_t StoppedHere;  // the terminal was handed back before the stop
+TimeLimit Limit;
+// The box as text for Ctrl+C, where the terminal takes a clipboard through OSC 52; else null.
+char* CopyText;
+size_t CopyLength;
 
 const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT};
 const int HANDLED_COUNT = sizeof HANDLED / sizeof HANDLED[0];
@@ -218,6 +224,26 @@ const int KEEP_GOING = -2;
 const int INTERRUPTED = -1;
 const int ESCAPE_WAIT_MS = 50;
 
+// Terminals of the xterm family take OSC 52 as a request to set the clipboard; others may print it.
+bool TakesClipboard(const char* Term) {
+  static const char* const FAMILY[] = {"xterm", "rxvt", "screen", "tmux", "alacritty", "foot", "wezterm", "kitty"};
+  if (Term == nullptr) return false;
+  for (const char* Name : FAMILY)
+    if (strncmp(Term, Name, strlen(Name)) == 0) return true;
+  return false;
+}
+
+void CopyToClipboard() {
+  char* Encoded = static_cast<char*>(malloc(4 * ((CopyLength + 2) / 3) + 1));
+  if (Encoded == nullptr) return;
+  size_t Length = Base64(reinterpret_cast<const unsigned char*>(CopyText), CopyLength, Encoded);
+  Put("\x1b]52;c;");
+  Put(Encoded, Length);
+  Put("\x07");
+  Flush();
+  free(Encoded);
+}
+
 int HandleKey(TerminalBox& Box, Key K) {
   switch (K.Action) {
     case KEY_NEXT:
@@ -232,7 +258,11 @@ int HandleKey(TerminalBox& Box, Key K) {
     case KEY_ESCAPE:
       return Box.Model.CloseAnswer != 0 ? Box.Model.CloseAnswer : KEEP_GOING;
     case KEY_INTERRUPT:
-      return INTERRUPTED;
+      // Ctrl+C copies the box, as on Windows, where the terminal can take it; elsewhere it keeps
+      // its usual meaning.
+      if (CopyText == nullptr) return INTERRUPTED;
+      CopyToClipboard();
+      return KEEP_GOING;
     case KEY_LETTER: {
       int Answer = AcceleratorAnswer(Box.Model, K.Letter);
       return Answer != 0 ? Answer : KEEP_GOING;
@@ -288,6 +318,8 @@ int RunLoop(TerminalBox& Box) {
       DrainWakePipe();
       Show(Box, true);
     }
+    if (TimeLimitOver(Limit)) return Limit.DefaultId;
+    if (TickTimeLimit(&Limit)) Draw(Box);
     while (Have > 0) {
       Key K = DecodeKey(Input, Have, Have == sizeof Input);
       if (K.Action == KEY_NEED_MORE) break;
@@ -297,12 +329,13 @@ int RunLoop(TerminalBox& Box) {
       if (Answer != KEEP_GOING) return Answer;
     }
     pollfd Fds[2] = {{Tty, POLLIN, 0}, {Wake[0], POLLIN, 0}};
-    int Ready = poll(Fds, Wake[0] >= 0 ? 2 : 1, Have > 0 ? ESCAPE_WAIT_MS : -1);
+    int Ready = poll(Fds, Wake[0] >= 0 ? 2 : 1, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
     if (Ready < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return Box.Model.CloseAnswer;
     }
     if (Ready == 0) {
+      if (Have == 0) continue;  // the time limit's turn, at the top of the loop
       Key K = DecodeKey(Input, Have, true);
       memmove(Input, Input + K.Used, Have - K.Used);
       Have -= K.Used;
@@ -403,6 +436,17 @@ int RunTerminalBox(TerminalBox& Box) {
   return Answer;
 }
 
+// The copy is made of the text as drawn, in UTF-8, with the buttons' own labels.
+int RunCopyable(TerminalBox& Box, const BoxModel& Plain) {
+  CopyText = nullptr;
+  if (TakesClipboard(getenv("TERM")))
+    CopyText = BoxCopyText(Box.Caption, Box.CaptionLength, Box.Text, Box.TextLength, Plain, &CopyLength);
+  int Answer = RunTerminalBox(Box);
+  free(CopyText);
+  CopyText = nullptr;
+  return Answer;
+}
+
 }  // namespace
 
 
@@ -423,18 +467,20 @@ int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool Alt
   Box.CaptionLength = strlen(Caption);
   Box.Icon = IconFor(Params);
   Box.Model = Model;
+  // Before the layout, which sizes the buttons for the hint's longest label.
+  StartTimeLimit(&Limit, &Box.Model);
   Box.AlternateScreen = AlternateScreen;
   Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
-  if (Box.Encoder == nullptr) return RunTerminalBox(Box);
+  if (Box.Encoder == nullptr) return RunCopyable(Box, Model);
   unsigned char* ConvertedText = TextInUtf8(Text, &Box.TextLength);
   unsigned char* ConvertedCaption = TextInUtf8(Caption, &Box.CaptionLength);
   int Answer = 0;
   if (ConvertedText != nullptr && ConvertedCaption != nullptr) {
     Box.Text = ConvertedText;
     Box.Caption = ConvertedCaption;
-    Answer = RunTerminalBox(Box);
+    Answer = RunCopyable(Box, Model);
   }
   free(ConvertedText);
   free(ConvertedCaption);

@@ -1,7 +1,10 @@
 // The message box window: its properties for the window manager, its drawing, and its event loop.
 #include "platform/x11-box-posix.h"
 
+#include "platform/box-copy-posix.h"
 #include "platform/codeset-posix.h"
+#include "platform/time-limit-posix.h"
+#include "platform/x11-clipboard-posix.h"
 #include "platform/x11-display-posix.h"
 #include "platform/x11-icons-posix.h"
 #include "platform/x11-layout-posix.h"
@@ -62,6 +65,10 @@ struct XBox {
   int Signal;
   bool Unavailable;
   Atom Protocols, DeleteWindow;
+  TimeLimit Limit;
+  X11Clipboard Clip;
+  char* Copy;  // the box as Ctrl+C copies it
+  size_t CopyLength;
 };
 
 void OnStoppingSignal(int Number) {
@@ -314,6 +321,11 @@ void OnKey(XBox& B, XKeyEvent& Key) {
   KeySym Symbol = NoSymbol;
   int Count = XLookupString(&Key, Bytes, sizeof Bytes, &Symbol, nullptr);
   bool Shift = (Key.state & ShiftMask) != 0;
+  // Ctrl+C copies the box, as on Windows, and leaves it up.
+  if ((Key.state & ControlMask) && (Symbol == XK_c || Symbol == XK_C)) {
+    if (B.Copy != nullptr) TakeX11Clipboard(&B.Clip, Key.time);
+    return;
+  }
   int Move = 0;
   switch (Symbol) {
     case XK_Return:
@@ -389,6 +401,7 @@ void OnEvent(XBox& B, XEvent& Event) {
         Finish(B, B.Model.CloseAnswer);
       break;
     default:
+      OnX11ClipboardEvent(&B.Clip, Event);
       break;
   }
 }
@@ -402,11 +415,16 @@ void Loop(XBox& B) {
     }
     if (B.Done) break;
     pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {SignalPipe[0], POLLIN, 0}};
-    if (poll(Fds, 2, -1) < 0 && errno != EINTR) break;
+    int Ready = poll(Fds, 2, TimeLimitWait(B.Limit, -1));
+    if (Ready < 0 && errno != EINTR) break;
     unsigned char Number;
-    if (Fds[1].revents && read(SignalPipe[0], &Number, 1) == 1) {
+    if (Ready > 0 && Fds[1].revents && read(SignalPipe[0], &Number, 1) == 1) {
       B.Signal = Number;
       B.Done = true;
+    } else if (TimeLimitOver(B.Limit)) {
+      Finish(B, B.Limit.DefaultId);
+    } else if (TickTimeLimit(&B.Limit)) {
+      Paint(B);
     }
     // A connection that broke shows up here as readable; XPending then meets its end.
   }
@@ -436,6 +454,8 @@ void Run(void* Context) {
   B.FontsOpen = true;
   Content.Text = B.Text;
   Content.TextLength = B.TextLength;
+  // The default button's label then carries the most digits it will, so the buttons fit it.
+  StartTimeLimit(&B.Limit, &B.Model);
   Content.ButtonCount = B.Model.ButtonCount;
   for (int I = 0; I < B.Model.ButtonCount; ++I)
     Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
@@ -471,7 +491,13 @@ void Run(void* Context) {
   XSetWindowBackgroundPixmap(Dpy, B.Win, B.Back);
   Paint(B);
   XMapRaised(Dpy, B.Win);
+  B.Clip.Dpy = Dpy;
+  B.Clip.Owner = B.Win;
+  B.Clip.Text = B.Copy;
+  B.Clip.Length = B.CopyLength;
   Loop(B);
+  // Only an answer hands the copy on: with the display gone or a signal pending there is no time.
+  if (B.Answer != 0 && B.Signal == 0) HandOverX11Clipboard(&B.Clip);
 
   XftColorFree(Dpy, Vis, Map, &B.Ink);
   XftDrawDestroy(B.Draw);
@@ -502,6 +528,7 @@ int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner,
     free(B.Caption);
     return X11_BOX_UNAVAILABLE;
   }
+  B.Copy = BoxCopyText(B.Caption, B.CaptionLength, B.Text, B.TextLength, Model, &B.CopyLength);
   struct sigaction Previous[STOPPING_COUNT];
   bool Caught[STOPPING_COUNT];
   CatchSignals(Previous, Caught);
@@ -512,6 +539,7 @@ int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner,
   SignalPipe[0] = SignalPipe[1] = -1;
   free(B.Text);
   free(B.Caption);
+  free(B.Copy);
   if (Kept && B.Unavailable) {
     if (B.FontsOpen) CloseBoxFonts(&B.Fonts);
     return X11_BOX_UNAVAILABLE;

@@ -17,6 +17,7 @@
   CALL(LIBRARY_X11, XAllocWMHints)                 \
   CALL(LIBRARY_X11, XChangeProperty)               \
   CALL(LIBRARY_X11, XClearWindow)                  \
+  CALL(LIBRARY_X11, XConvertSelection)             \
   CALL(LIBRARY_X11, XCreateGC)                     \
   CALL(LIBRARY_X11, XCreateImage)                  \
   CALL(LIBRARY_X11, XCreatePixmap)                 \
@@ -26,6 +27,7 @@
   CALL(LIBRARY_X11, XFreeGC)                       \
   CALL(LIBRARY_X11, XFreePixmap)                   \
   CALL(LIBRARY_X11, XGetDefault)                   \
+  CALL(LIBRARY_X11, XGetSelectionOwner)            \
   CALL(LIBRARY_X11, XGetWindowAttributes)          \
   CALL(LIBRARY_X11, XGetWindowProperty)            \
   CALL(LIBRARY_X11, XIconifyWindow)                \
@@ -45,6 +47,7 @@
   CALL(LIBRARY_X11, XSetIOErrorExitHandler)        \
   CALL(LIBRARY_X11, XSetIOErrorHandler)            \
   CALL(LIBRARY_X11, XSetInputFocus)                \
+  CALL(LIBRARY_X11, XSetSelectionOwner)            \
   CALL(LIBRARY_X11, XSetTransientForHint)          \
   CALL(LIBRARY_X11, XSetWMHints)                   \
   CALL(LIBRARY_X11, XSetWMNormalHints)             \

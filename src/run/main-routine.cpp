@@ -211,6 +211,8 @@ void RunMain() {
   BoxParams.dwStyle = static_cast<DWORD>(IntOrDefault(Options->ValueOf("icon"), 0)) | ExtraStyle |
                       static_cast<DWORD>(IntOrDefault(Options->ValueOf("button"), 0));
 
+  int32_t Timeout = IntOrDefault(Options->ValueOf("timeout"), 0);
+  if (Timeout > 0) SetMessageBoxTimeout(static_cast<UINT>(Timeout));
   int Result = MessageBoxIndirectA(&BoxParams);
 
   if (Mode & MODE_HIDE_CONSOLE) {

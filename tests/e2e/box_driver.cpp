@@ -5,11 +5,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-// box_driver <style-hex> <text> <caption> [hidden] [shown] [hinstance] [nulltext] [nullcaption]
+// box_driver <style-hex> <text> <caption> [hidden] [shown] [hinstance] [nulltext] [nullcaption] [timeout=N]
 // "shown" hides the console and shows it again, so the box must come out inline after all.
 int main(int argc, char** argv) {
   if (argc < 4) {
-    fprintf(stderr, "usage: box_driver <style-hex> <text> <caption> [hidden|shown|hinstance|nulltext|nullcaption]...\n");
+    fprintf(stderr, "usage: box_driver <style-hex> <text> <caption> [hidden|shown|hinstance|nulltext|nullcaption|timeout=N]...\n");
     return 100;
   }
   platform::MSGBOXPARAMSA Params;
@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
       Params.lpszText = nullptr;
     } else if (strcmp(argv[I], "nullcaption") == 0) {
       Params.lpszCaption = nullptr;
+    } else if (strncmp(argv[I], "timeout=", 8) == 0) {
+      platform::SetMessageBoxTimeout(static_cast<platform::UINT>(strtoul(argv[I] + 8, nullptr, 10)));
     } else {
       fprintf(stderr, "box_driver: unknown option %s\n", argv[I]);
       return 100;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end cases for the terminal message box, run through a pty against tests/e2e/box_driver."""
 
+import base64
 import os
 import re
 import signal
@@ -127,6 +128,88 @@ def run_key_case(style, keys, answer):
         check(code == answer, f"exit {code}, wanted {answer}")
         check(p.modes() == before, "terminal modes differ after the box")
         check(p.output.endswith(b"\x1b[?25h"), "cursor not shown again at the end")
+    finally:
+        p.close()
+
+
+TIMEOUT_CASES = [
+    # name, style, seconds, keys, answer, the default button's label at the start (None: the
+    # limit is not to end the box)
+    ("OK left alone is OK", "0", 2, [], IDOK, "OK (2)"),
+    ("Yes/No with No as default left alone is No", "104", 2, [], IDNO, "No (2)"),
+    ("the default stays the default where the focus went", "4", 2, [RIGHT], IDYES, "Yes (2)"),
+    ("twelve seconds: two digits in the widest label", "6", 12, [b"t"], IDTRYAGAIN, None),
+    ("answered before the limit", "3", 5, [b"n"], IDNO, None),
+    ("Esc before the limit", "1", 5, [ESC], IDCANCEL, None),
+    ("no limit at 0", "1", 0, [PAUSE, PAUSE, PAUSE, PAUSE, b"\t", b"\r"], IDCANCEL, None),
+]
+
+
+def timeout_case(style, seconds, keys, answer, label):
+    p = spawn(style, "Wait", "T", ["timeout=%d" % seconds], before_start=distinctive_modes)
+    try:
+        started = time.monotonic()
+        wait_box(p)
+        p.settle(0.05, 0.3)
+        up = Screen(24, 80)
+        up.feed(p.output)
+        shown = up.text()
+        if seconds:
+            check("(%d)" % seconds in shown,
+                  f"no seconds left on the default button: {up.lines()[:8]}")
+        else:
+            check("(" not in shown, f"a hint without a limit: {up.lines()[:8]}")
+        press(p, keys)
+        if label is not None:
+            check(label in shown, f"{label!r} not on the screen: {up.lines()[:8]}")
+            time.sleep(max(0, started + seconds - 0.5 - time.monotonic()))
+            p.settle(0.05, 0.2)
+            later = Screen(24, 80)
+            later.feed(p.output)
+            check(label.replace("(%d)" % seconds, "(1)") in later.text(), f"no count down: {later.lines()[:8]}")
+        code = p.wait(seconds + 3)
+        elapsed = time.monotonic() - started
+        check(code == answer, f"exit {code}, wanted {answer}")
+        if label is not None:
+            check(seconds - 0.1 < elapsed < seconds + 1.0, f"ended after {elapsed:.2f} s, limit {seconds} s")
+        else:
+            check(elapsed < max(seconds, 1.5), f"ended after {elapsed:.2f} s")
+        check(p.modes() == p.start_modes, "terminal modes differ after the box")
+        check(p.output.endswith(b"\x1b[?25h"), "cursor not shown again at the end")
+    finally:
+        p.close()
+
+
+DASHES = "-" * 27 + "\n"
+COPY_CASES = [
+    # name, style, text, caption, driver options, environment, the copy between the first and
+    # last dashes, the answer to Enter after it
+    ("OK/Cancel on xterm", "1", "Disk is full", "Backup", [], {},
+     "Backup\n" + DASHES + "Disk is full\n" + DASHES + "OK   Cancel   \n", IDOK),
+    ("Yes/No/Cancel, two lines, on tmux", "203", "Two\nlines", "Q", [], {"TERM": "tmux-256color"},
+     "Q\n" + DASHES + "Two\nlines\n" + DASHES + "Yes   No   Cancel   \n", IDCANCEL),
+    ("a Latin-1 locale copies UTF-8", "0", "caf\xe9".encode("latin-1"), "\xe9t\xe9".encode("latin-1"), [],
+     {"LANG": "en_US.ISO-8859-1"}, "\xe9t\xe9\n" + DASHES + "caf\xe9\n" + DASHES + "OK   \n", IDOK),
+    ("with a time limit the copy has the plain label", "0", "T", "C", ["timeout=30"], {},
+     "C\n" + DASHES + "T\n" + DASHES + "OK   \n", IDOK),
+]
+
+
+def copy_case(style, text, caption, options, env, copied, answer):
+    p = spawn(style, text, caption, options, env=env)
+    try:
+        wait_box(p)
+        mark = len(p.output)
+        p.send(b"\x03")
+        p.settle(0.1, 1)
+        check(p.alive(), "Ctrl+C ended the box")
+        found = re.search(rb"\x1b\]52;c;([A-Za-z0-9+/=]*)\x07", bytes(p.output[mark:]))
+        check(found is not None, f"no OSC 52 after Ctrl+C: {bytes(p.output[mark:])[:80]!r}")
+        got = base64.b64decode(found.group(1)).decode("utf-8")
+        check(got == DASHES + copied + DASHES, f"copied {got!r}")
+        p.send(b"\r")
+        code = p.wait(3)
+        check(code == answer, f"exit {code} after Enter, wanted {answer}")
     finally:
         p.close()
 
@@ -441,8 +524,8 @@ SCREEN_CASES = [
 
 # ---------------------------------------------------------------- signals, hang-ups, no terminal
 
-def signal_case(signum, options=(), via_key=False):
-    p = spawn("1", "Signal me", "Sig", options, prefix="before\\n", before_start=distinctive_modes)
+def signal_case(signum, options=(), via_key=False, env=None):
+    p = spawn("1", "Signal me", "Sig", options, prefix="before\\n", before_start=distinctive_modes, env=env)
     try:
         before = p.start_modes
         wait_box(p)
@@ -504,8 +587,11 @@ PROCESS_CASES = [
     ("SIGINT", lambda: signal_case(signal.SIGINT)),
     ("SIGHUP", lambda: signal_case(signal.SIGHUP)),
     ("SIGQUIT", lambda: signal_case(signal.SIGQUIT)),
-    ("Ctrl-C byte acts as SIGINT", lambda: signal_case(signal.SIGINT, via_key=True)),
-    ("Ctrl-C byte with the console hidden", lambda: signal_case(signal.SIGINT, ["hidden"], via_key=True)),
+    # Where the terminal cannot take a clipboard (no OSC 52), Ctrl+C keeps its usual meaning.
+    ("Ctrl-C byte acts as SIGINT on a terminal without OSC 52",
+     lambda: signal_case(signal.SIGINT, via_key=True, env={"TERM": "linux"})),
+    ("Ctrl-C byte with the console hidden, no OSC 52",
+     lambda: signal_case(signal.SIGINT, ["hidden"], via_key=True, env={"TERM": "vt100"})),
     ("SIGTSTP hands the terminal back, SIGCONT takes it again", case_stop_and_continue),
     ("hang-up kills by SIGHUP", lambda: hang_up_case("1", -signal.SIGHUP, False)),
     ("hang-up with SIGHUP ignored: OK/Cancel is cancelled", lambda: hang_up_case("1", IDCANCEL, True)),
@@ -524,6 +610,8 @@ def main():
     DRIVER = os.path.abspath(sys.argv[1])
     cases = [(name, (lambda s=style, k=keys, a=answer: run_key_case(s, k, a)))
              for name, style, keys, answer in KEY_CASES]
+    cases += [("Ctrl+C copies: " + name, (lambda c=case: copy_case(*c))) for name, *case in COPY_CASES]
+    cases += [("timeout: " + name, (lambda c=case: timeout_case(*c))) for name, *case in TIMEOUT_CASES]
     cases += SCREEN_CASES + PROCESS_CASES
     passed = failed = 0
     started = time.monotonic()

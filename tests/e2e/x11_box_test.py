@@ -14,10 +14,12 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ptyrun import PtyProcess  # noqa: E402
 
-TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", "convert", "xterm", "xauth"]
+TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", "convert", "xterm", "xauth",
+         "xclip"]
 SCREEN = (1280, 800)
 PROGRAM = None
 DRIVER = None  # the box driver, for the memcheck run
+MANAGER = None  # the clipboard manager helper
 DISPLAY = None
 SCRATCH = tempfile.mkdtemp(prefix="askbox-x11-")
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE = 1, 2, 3, 4, 5, 6, 7, 10, 11
@@ -152,6 +154,103 @@ def key_case(style, keys, answer):
             type_keys(wid, [key])
     code, _ = finish(proc)
     check(code == answer, f"exit {code}, wanted {answer}")
+
+
+TIMEOUT_CASES = [
+    # button, timeout, keys sent at once, answer, whether the limit ends the box
+    ("0", "2", [], IDOK, True),
+    ("0x104", "2", [], IDNO, True),
+    ("4", "0x2", ["Right"], IDYES, True),  # the default stays the default where the focus went
+    ("3", "4", ["n"], IDNO, False),
+    ("1", "-2", [None, "Return"], IDOK, False),
+    ("1", "soon", [None, "Return"], IDOK, False),
+]
+
+
+def photo(wid):
+    return subprocess.run(["import", "-window", wid, "rgb:-"], env=dict(os.environ, DISPLAY=DISPLAY),
+                          capture_output=True, timeout=10).stdout
+
+
+def timeout_case(button, limit, keys, answer, runs_out):
+    caption = "Timeout %s %s" % (button, limit)
+    started = time.monotonic()
+    proc = launch("text=Wait for it", "caption=" + caption, "button=" + button, "timeout=" + limit)
+    wid = find_window(caption, proc=proc)
+    shots = [photo(wid)] if runs_out else []
+    for key in keys:
+        if key is None:
+            check(still_up(proc, 2.5), "a box without a usable limit closed by itself")
+        else:
+            type_keys(wid, [key])
+    if runs_out:
+        time.sleep(1.1)
+        shots.append(photo(wid))
+        check(shots[0] != shots[1], "the seconds left on the default button did not count down")
+    code, _ = finish(proc)
+    elapsed = time.monotonic() - started
+    check(code == answer, f"exit {code}, wanted {answer}")
+    if runs_out:
+        seconds = int(limit, 0)
+        check(seconds - 0.1 < elapsed < seconds + 1.0, f"ended after {elapsed:.2f} s, limit {seconds} s")
+
+
+COPY_CASES = [
+    # arguments, the copy's caption, text and labels, its STRING (ISO 8859-1) form's caption
+    (["button=1"], "Copy OK/Cancel", "Disk is full", "OK   Cancel   ", "Copy OK/Cancel"),
+    (["button=0x203", "timeout=60"], "Copy Yes/No/Cancel", "Two\nlines", "Yes   No   Cancel   ", "Copy Yes/No/Cancel"),
+    (["button=0"], "Copy caf\u00e9 \u2713", "\u00e9t\u00e9", "OK   ", "Copy caf\u00e9 ?"),
+]
+
+
+def clipboard(target):
+    out = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], env=dict(os.environ, DISPLAY=DISPLAY),
+                         capture_output=True, timeout=10)
+    return out.stdout if out.returncode == 0 else None
+
+
+def copy_case(args, caption, text, labels, latin1_caption):
+    rule = "-" * 27 + "\n"
+    proc = launch("text=" + text, "caption=" + caption, *args)
+    wid = find_window(caption, proc=proc)
+    type_keys(wid, ["ctrl+c"])
+    check(still_up(proc, 0.2), "Ctrl+C closed the box")
+    wanted = rule + caption + "\n" + rule + text + "\n" + rule + labels + "\n" + rule
+    got = clipboard("UTF8_STRING")
+    check(got == wanted.encode(), f"UTF8_STRING {got!r}")
+    check(clipboard("STRING") == wanted.replace(caption, latin1_caption).encode("latin-1"),
+          f"STRING {clipboard('STRING')!r}")
+    targets = (clipboard("TARGETS") or b"").split()
+    check({b"TARGETS", b"UTF8_STRING", b"STRING", b"TEXT"} <= set(targets), f"TARGETS {targets}")
+    type_keys(wid, ["Escape" if "Cancel" in labels else "Return"])
+    code, _ = finish(proc)
+    check(code == (IDCANCEL if "Cancel" in labels else IDOK), f"exit {code}")
+
+
+def case_copy_handed_to_manager():
+    """An answered box hands its copy to the clipboard manager, which serves it once the box is gone;
+    without a manager the copy goes with the box."""
+    for with_manager in ([True] if MANAGER else []) + [False]:
+        manager = None
+        if with_manager:
+            manager = subprocess.Popen([MANAGER], env=dict(os.environ, DISPLAY=DISPLAY), stdout=subprocess.PIPE)
+            check(manager.stdout.readline() == b"ready\n", "the clipboard manager did not start")
+        try:
+            caption = "Copy kept %s" % with_manager
+            proc = launch("text=Keep me", "caption=" + caption)
+            wid = find_window(caption, proc=proc)
+            type_keys(wid, ["ctrl+c", "Return"])
+            code, _ = finish(proc)
+            check(code == IDOK, f"exit {code}")
+            got = clipboard("UTF8_STRING")
+            if with_manager:
+                check(got is not None and b"Keep me\n" in got, f"the manager holds {got!r}")
+            else:
+                check(not got, f"the clipboard still holds {got!r}")
+        finally:
+            if manager:
+                manager.kill()
+                manager.wait()
 
 
 def close_case(style, answer):
@@ -624,8 +723,10 @@ def run_cases(cases, server, wm, wm_log):
 
 
 def main():
-    global PROGRAM, DRIVER
+    global PROGRAM, DRIVER, MANAGER
     PROGRAM = os.path.abspath(sys.argv[1])
+    if "--manager" in sys.argv:
+        MANAGER = os.path.abspath(sys.argv[sys.argv.index("--manager") + 1])
     if "--valgrind" in sys.argv:
         DRIVER = os.path.abspath(sys.argv[sys.argv.index("--valgrind") + 1])
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]
@@ -640,6 +741,9 @@ def main():
         return 1
     cases = [("keys: %s %s" % (style, keys), lambda s=style, k=keys, a=answer: key_case(s, k, a))
              for style, keys, answer in KEY_CASES]
+    cases += [("timeout=%s on button=%s" % (c[1], c[0]), lambda c=c: timeout_case(*c)) for c in TIMEOUT_CASES]
+    cases += [("Ctrl+C copies: %s" % c[1], lambda c=c: copy_case(*c)) for c in COPY_CASES]
+    cases += [("the copy goes to a clipboard manager as the box closes", case_copy_handed_to_manager)]
     cases += [("close request on OK", lambda: close_case("0", IDOK)),
               ("close request on OK/Cancel", lambda: close_case("1", IDCANCEL)),
               ("close request on Yes/No is refused", lambda: close_case("4", None)),

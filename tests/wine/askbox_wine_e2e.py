@@ -218,6 +218,52 @@ def test_buttons():
               code == want and out == b"", (code, out))
 
 
+def test_timeouts():
+    cases = [
+        # button, timeout, keys, answer, whether the limit ends the box; the first case, answered
+        # at once, measures how long Wine keeps a box's window after its answer
+        ("3", "5", ["n"], 7, False),
+        ("4", "2", [], 6, True),
+        ("0x104", "2", [], 7, True),
+        ("0x203", "x2", [], 2, True),
+        ("0", "$2", [], 1, True),
+        ("4", "2", ["Right"], 6, True),  # the focus moved; the default button is still Yes
+        ("1", "-1", [None, "Escape"], 2, False),
+        ("1", "soon", [None, "Return"], 1, False),
+        ("1", "0", [None, "Return"], 1, False),
+    ]
+    lag = None
+    for button, limit, keys, want, runs_out in cases:
+        caption = "Timeout %s %s %s" % (button, limit, "+".join(str(key) for key in keys))
+        proc = subprocess.Popen([WINE, PROGRAM, "text=Wait", "caption=" + caption, "button=" + button,
+                                 "timeout=" + limit], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                stdin=subprocess.DEVNULL)
+        window = find_window(caption, deadline=20)
+        shown = time.time()
+        still = True
+        for key in keys:
+            if key is None:
+                time.sleep(3)
+                still = still and window is not None and map_state(window) == "IsViewable"
+            elif window:
+                answer(window, [key])
+        # The box's own life, from its window up to its window gone; Wine's exit takes a while more.
+        while window and map_state(window) == "IsViewable" and time.time() < shown + TIMEOUT:
+            time.sleep(0.05)
+        took = time.time() - shown
+        out, _ = proc.communicate(timeout=TIMEOUT)
+        if lag is None:
+            lag = took - 0.3 * len(keys)  # answer() waits 0.3 s after a key
+        timely = True
+        if runs_out:
+            seconds = int(limit.lstrip("$x"), 16 if limit[0] in "$x" else 10)
+            timely = seconds - 1 < took - lag < seconds + 1
+        check("button=%s timeout=%s %s gives %d (box up %.2f s, %.2f s of it Wine's after the answer)" %
+              (button, limit, keys, want, took, lag),
+              window is not None and proc.returncode == want and out == b"" and still and timely,
+              (proc.returncode, out, still, took))
+
+
 def test_icons():
     shots = {}
     for name, args in [("none", ["icon=0"]), ("16", ["icon=16"]), ("32", ["icon=32"]),
@@ -303,7 +349,7 @@ def main():
         print("usage: askbox_wine_e2e.py path/to/askbox.exe [askbox.map]")
         return 2
     for test in [test_usage_and_pause, test_bad_argument_and_raw_lines, test_failure_reports, test_buttons,
-                 test_icons, test_text_and_caption, test_console_title_and_hiding, test_batch_branching]:
+                 test_timeouts, test_icons, test_text_and_caption, test_console_title_and_hiding, test_batch_branching]:
         only = os.environ.get("ASKBOX_ONLY")  # a comma list of groups, to rerun a few by hand
         if only and test.__name__ not in only.split(","):
             continue
