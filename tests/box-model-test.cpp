@@ -283,7 +283,9 @@ TEST(WindowLayout, WidensLongTextAndCutsWhatTheScreenCannotHold) {
     EXPECT_GE(L.ButtonY + L.ButtonHeight, L.StripY);
     EXPECT_LE(L.ButtonY + L.ButtonHeight, L.Height);
     // Rows that are short by their own line breaks cannot be helped; a paragraph can.
-    if (!L.Cut && L.RowCount > 3) EXPECT_GT(L.Width, L.RowCount * Metrics.LineHeight) << "a tower";
+    if (!L.Cut && L.RowCount > 3) {
+      EXPECT_GT(L.Width, L.RowCount * Metrics.LineHeight) << "a tower";
+    }
   }
 }
 
