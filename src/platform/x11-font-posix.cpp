@@ -143,7 +143,12 @@ bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSi
   if (MarkPixelSize > 0 && Stock) Fonts->Bold = OpenKnown(Dpy, BOLD_FILES, COUNT, MarkPixelSize);
   if (MarkPixelSize > 0 && !Fonts->Bold) Fonts->Bold = OpenMatched(Dpy, Screen, FC_WEIGHT_BOLD, MarkPixelSize);
   if (!Fonts->Bold) Fonts->Bold = Fonts->Regular;
-  Fonts->TabStop = 8 * CodePixels(Fonts, ' ');
+  // Windows sets tab stops every eight average character widths, the average taken over the
+  // Latin letters as its dialogs measure it, not the width of a blank.
+  static const FcChar8 LETTERS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  XGlyphInfo Extents;
+  XftTextExtentsUtf8(Dpy, Fonts->Regular, LETTERS, 52, &Extents);
+  Fonts->TabStop = 8 * ((Extents.xOff / 26 + 1) / 2);
   if (Fonts->TabStop <= 0) Fonts->TabStop = 1;
   return true;
 }
