@@ -253,6 +253,37 @@ TEST(WindowLayout, WidensLongTextAndCutsWhatTheScreenCannotHold) {
   }
 }
 
+// Mirroring moves the icon and the buttons and nothing else; a screen too narrow for the buttons
+// squeezes them rather than the window past its edge.
+TEST(WindowLayout, MirrorsAndKeepsToSmallScreens) {
+  static WindowLayout Plain, L;
+  const struct {
+    bool RightToLeft;
+    double Scale;
+    int ScreenWidth, LabelPixels;
+  } CASES[] = {{true, 1.0, 1280, 40}, {false, 2.0, 640, 126}, {true, 2.0, 640, 126}, {false, 2.0, 480, 126}};
+  for (const auto& Case : CASES) {
+    WindowContent Content = {};
+    Content.Text = Bytes("Two words");
+    Content.TextLength = 9;
+    Content.HasIcon = true;
+    Content.ButtonCount = 3;
+    for (int& Pixels : Content.LabelPixels) Pixels = Case.LabelPixels;
+    WindowMetrics Metrics = {Case.Scale, static_cast<int>(16 * Case.Scale), static_cast<int>(12 * Case.Scale),
+                             Case.ScreenWidth, 480};
+    LayOutWindow(Content, FixedAdvance, nullptr, Metrics, &Plain);
+    Content.RightToLeft = Case.RightToLeft;
+    LayOutWindow(Content, FixedAdvance, nullptr, Metrics, &L);
+    EXPECT_LE(L.Width, Case.ScreenWidth) << Case.ScreenWidth;
+    for (int I = 0; I < 3; ++I) EXPECT_TRUE(L.ButtonX[I] >= 0 && L.ButtonX[I] + L.ButtonWidth <= L.Width) << I;
+    EXPECT_EQ(L.Width, Plain.Width);
+    EXPECT_EQ(L.TextRight - L.TextX, Plain.TextRight - Plain.TextX);
+    if (!Case.RightToLeft) continue;
+    EXPECT_EQ(L.IconX + L.IconSize, L.Width - Plain.IconX);
+    for (int I = 0; I < 3; ++I) EXPECT_EQ(L.ButtonX[I] + L.ButtonWidth, L.Width - Plain.ButtonX[I]) << I;
+  }
+}
+
 class Codesets : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -424,6 +424,8 @@ int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool Alt
   Box.Icon = IconFor(Params);
   Box.Model = Model;
   Box.AlternateScreen = AlternateScreen;
+  Box.RightToLeft = (Params.dwStyle & MB_RTLREADING) != 0;
+  Box.AlignRight = Box.RightToLeft != ((Params.dwStyle & MB_RIGHT) != 0);
   Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;

@@ -33,6 +33,7 @@
   CALL(LIBRARY_X11, XLookupString)                 \
   CALL(LIBRARY_X11, XMapRaised)                    \
   CALL(LIBRARY_X11, XMapWindow)                    \
+  CALL(LIBRARY_X11, XMoveWindow)                   \
   CALL(LIBRARY_X11, XNextEvent)                    \
   CALL(LIBRARY_X11, XOpenDisplay)                  \
   CALL(LIBRARY_X11, XPending)                      \

@@ -37,6 +37,8 @@ int FuzzWindowLayout(const uint8_t* Data, size_t Size) {
   WindowContent Content = {};
   uint8_t Choices = Input.Byte();
   Content.HasIcon = (Choices & 4) != 0;
+  Content.RightToLeft = (Choices & 8) != 0;
+  Content.AlignRight = (Choices & 16) != 0;
   Content.ButtonCount = 1 + Choices % 3;
   for (int& Pixels : Content.LabelPixels) Pixels = 2 * Input.Byte();
   Content.CaptionPixels = Pair(&Input) % 5000;
@@ -50,22 +52,37 @@ int FuzzWindowLayout(const uint8_t* Data, size_t Size) {
   std::string Screen = " on " + Shown(Metrics.ScreenWidth, Metrics.ScreenHeight) + " at " +
                        std::to_string(Metrics.Scale) + ", " + Shown(L.Width, L.Height);
   FUZZ_CHECK(L.RowCount >= 1 && L.RowCount <= MAX_WINDOW_ROWS, std::to_string(L.RowCount) + " rows" + Screen);
-  int Margin = L.IconX;
+  int Margin = L.IconY;
   // Where rows were cut, an ellipsis stands in the last row's place.
   CheckWrappedRows(Text.data(), Text.size(), L.Rows, L.Cut ? L.RowCount - 1 : L.RowCount, !L.Cut,
-                   L.Width - L.TextX - Margin, FakeAdvance, nullptr);
+                   L.TextRight - L.TextX, FakeAdvance, nullptr);
+  // Mirrored or not, the icon keeps to its side of the text and the text inside the margins.
+  FUZZ_CHECK((L.TextX >= Margin && L.TextRight <= L.Width - Margin) || L.Width <= 2 * Margin,
+             "text past the margins" + Screen);
+  if (Content.HasIcon && Content.RightToLeft)
+    FUZZ_CHECK(L.IconX >= L.TextRight && L.IconX + L.IconSize <= L.Width, "icon over the text" + Screen);
+  if (Content.HasIcon && !Content.RightToLeft)
+    FUZZ_CHECK(L.IconX + L.IconSize <= L.TextX, "icon over the text" + Screen);
+  FUZZ_CHECK(L.AlignRight == Content.AlignRight, "alignment lost");
 
   int Last = Content.ButtonCount - 1;
-  FUZZ_CHECK(L.ButtonX[0] >= Margin && L.ButtonX[Last] + L.ButtonWidth <= L.Width - Margin, "buttons across" + Screen);
-  for (int I = 0; I < Last; ++I) FUZZ_CHECK(L.ButtonX[I] + L.ButtonWidth <= L.ButtonX[I + 1], "buttons overlap" + Screen);
-  for (int I = 0; I <= Last; ++I) FUZZ_CHECK(L.ButtonWidth >= Content.LabelPixels[I], "label wider than its button");
+  // Mirrored, the buttons' order runs from the right.
+  int First = Content.RightToLeft ? Last : 0, Step = Content.RightToLeft ? -1 : 1;
+  for (int I = First; I != First + Step * Last; I += Step)
+    FUZZ_CHECK(L.ButtonX[I] + L.ButtonWidth <= L.ButtonX[I + Step], "buttons overlap or out of order" + Screen);
+  int Across = L.ButtonX[First + Step * Last] + L.ButtonWidth - L.ButtonX[First];
+  // A label is cut only where the buttons were squeezed to fit the screen.
+  for (int I = 0; I <= Last; ++I)
+    FUZZ_CHECK(L.ButtonWidth >= Content.LabelPixels[I] || Across + 2 * Margin >= Metrics.ScreenWidth - 60 * Metrics.Scale,
+               "label wider than its button" + Screen);
   FUZZ_CHECK(L.ButtonHeight >= Metrics.LineHeight && L.ButtonY >= L.StripY && L.ButtonY + L.ButtonHeight <= L.Height,
              "buttons down" + Screen);
   FUZZ_CHECK(L.TextY >= Margin && L.TextY + L.RowCount * Metrics.LineHeight <= L.StripY, "text runs into the buttons" + Screen);
   FUZZ_CHECK(L.IconY + L.IconSize <= L.StripY, "icon runs into the buttons" + Screen);
 
   // The window stays on a screen that can hold its buttons, and one row beside the icon above them.
-  int ButtonsAcross = L.ButtonX[Last] + L.ButtonWidth - L.ButtonX[0] + 2 * Margin;
+  FUZZ_CHECK(L.ButtonX[First] >= Margin && L.ButtonX[First] + Across <= L.Width - Margin, "buttons across" + Screen);
+  int ButtonsAcross = Across + 2 * Margin;
   if (ButtonsAcross <= Metrics.ScreenWidth) FUZZ_CHECK(L.Width <= Metrics.ScreenWidth, "too wide" + Screen);
   int Body = Metrics.LineHeight > L.IconSize ? Metrics.LineHeight : L.IconSize;
   int Lowest = 2 * Margin + Body + L.Height - L.StripY;
