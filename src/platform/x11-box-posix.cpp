@@ -6,6 +6,7 @@
 #include "platform/x11-icons-posix.h"
 #include "platform/x11-layout-posix.h"
 #include "platform/x11-library-posix.h"
+#include "platform/x11-shape-posix.h"
 #include "platform/x11-window-posix.h"
 
 #include <X11/XKBlib.h>
@@ -66,6 +67,8 @@ struct XBox {
   bool Unavailable;
   Atom Protocols, DeleteWindow;
   BoxWindow Frame;
+  ShapedText Shaped;
+  bool IsShaped;  // the text is drawn from Shaped
 };
 
 void OnStoppingSignal(int Number) {
@@ -172,8 +175,14 @@ void Paint(XBox& B) {
       Row = B.Text + Layout.Rows[I].Begin;
       Length = Layout.Rows[I].End - Layout.Rows[I].Begin;
     }
-    int X = Layout.AlignRight ? Layout.TextRight - TextPixels(&B.Fonts, Row, Length) : Layout.TextX;
-    DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Row, Length);
+    bool Shaped = B.IsShaped && Row != reinterpret_cast<const unsigned char*>(ELLIPSIS);
+    int Pixels = Shaped ? ShapedRowPixels(B.Shaped, Layout.Rows[I]) : TextPixels(&B.Fonts, Row, Length);
+    int X = Layout.AlignRight ? Layout.TextRight - Pixels : Layout.TextX;
+    if (Shaped) {
+      DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, Layout.Rows[I]);
+    } else {
+      DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Row, Length);
+    }
   }
   for (int I = 0; I < B.Model.ButtonCount; ++I) DrawButton(B, I);
   XClearWindow(B.Dpy, B.Win);
@@ -370,7 +379,16 @@ void Run(void* Context) {
   Metrics.LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
   Metrics.ScreenWidth = DisplayWidth(Dpy, B.Screen);
   Metrics.ScreenHeight = DisplayHeight(Dpy, B.Screen);
-  LayOutWindow(Content, AdvancePixels, &B.Fonts, Metrics, &Layout);
+  GlyphAdvance Advance = AdvancePixels;
+  void* Measured = &B.Fonts;
+  // Only text that needs them loads HarfBuzz and FriBidi; without them it is drawn as before.
+  if (TextNeedsShaping(B.Text, B.TextLength) && LoadShapingLibraries() &&
+      ShapeText(&B.Fonts, B.Text, B.TextLength, Content.RightToLeft, &B.Shaped)) {
+    B.IsShaped = true;
+    Advance = ShapedAdvance;
+    Measured = &B.Shaped;
+  }
+  LayOutWindow(Content, Advance, Measured, Metrics, &Layout);
 
   B.Frame.Dpy = Dpy;
   B.Frame.Screen = B.Screen;
@@ -411,6 +429,7 @@ void Run(void* Context) {
   XftDrawDestroy(B.Draw);
   XFreePixmap(Dpy, B.Back);
   XDestroyWindow(Dpy, B.Win);
+  if (B.IsShaped) FreeShapedText(&B.Shaped);
   CloseBoxFonts(&B.Fonts);
   B.FontsOpen = false;
   XSync(Dpy, False);

@@ -102,18 +102,6 @@ XftFont* OpenFallback(BoxFonts* Fonts, uint32_t Code) {
   return Font;
 }
 
-// The font that has the character; one fontconfig finds for it where the regular font lacks it,
-// and else the regular font drawing the replacement character in its place.
-XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code) {
-  if (XftCharExists(Fonts->Dpy, Fonts->Regular, *Code)) return Fonts->Regular;
-  for (int I = 0; I < Fonts->FallbackCount; ++I)
-    if (XftCharExists(Fonts->Dpy, Fonts->Fallbacks[I], *Code)) return Fonts->Fallbacks[I];
-  XftFont* Font = OpenFallback(Fonts, *Code);
-  if (Font) return Font;
-  *Code = REPLACEMENT_CHARACTER;
-  return Fonts->Regular;
-}
-
 int CodePixels(BoxFonts* Fonts, uint32_t Code) {
   XftFont* Font = FontFor(Fonts, &Code);
   FcChar32 Wide = Code;
@@ -123,6 +111,16 @@ int CodePixels(BoxFonts* Fonts, uint32_t Code) {
 }
 
 }  // namespace
+
+XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code) {
+  if (XftCharExists(Fonts->Dpy, Fonts->Regular, *Code)) return Fonts->Regular;
+  for (int I = 0; I < Fonts->FallbackCount; ++I)
+    if (XftCharExists(Fonts->Dpy, Fonts->Fallbacks[I], *Code)) return Fonts->Fallbacks[I];
+  XftFont* Font = OpenFallback(Fonts, *Code);
+  if (Font) return Font;
+  *Code = REPLACEMENT_CHARACTER;
+  return Fonts->Regular;
+}
 
 double DisplayDpi(Display* Dpy) {
   const char* Value = XGetDefault(Dpy, "Xft", "dpi");

@@ -28,6 +28,10 @@ double DisplayDpi(Display* Dpy);
 bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSize, BoxFonts* Fonts);
 void CloseBoxFonts(BoxFonts* Fonts);
 
+// The font that draws the character: the regular one, else one fontconfig finds for it; where
+// none has it, the regular font and the replacement character in its place.
+XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code);
+
 // A GlyphAdvance in pixels; Context is the BoxFonts.
 int AdvancePixels(void* Context, const unsigned char* Text, const Glyph& G, int X);
 int TextPixels(BoxFonts* Fonts, const unsigned char* Text, size_t Length);

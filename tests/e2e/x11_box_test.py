@@ -276,6 +276,48 @@ def case_mirrored_and_right():
     finish(proc)
 
 
+def text_ink(text, caption, **env):
+    """The runs of inked columns, as (first, last), across the one-row text of a box without an icon."""
+    proc = launch("text=" + text, "caption=" + caption, **env)
+    wid = find_window(caption, proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "ink.png"))
+    type_keys(wid, ["Return"])
+    finish(proc)
+    inked = [any(colour_name(rows[y][x0]) != "white" for y in range(14, 44)) for x0 in range(len(rows[0]))]
+    runs, start = [], None
+    for x0, ink in enumerate(inked + [False]):
+        if ink and start is None:
+            start = x0
+        elif not ink and start is not None:
+            runs.append((start, x0 - 1))
+            start = None
+    check(runs, f"no text drawn for {caption}")
+    return runs
+
+
+def width_of(runs):
+    return runs[-1][1] - runs[0][0] + 1
+
+
+def case_right_to_left_text():
+    # Vav is a thin stroke, shin a wide letter: read right to left, the first letter ends the row.
+    runs = text_ink("ושששש", "Hebrew")
+    check(runs[-1][1] - runs[-1][0] < (runs[0][1] - runs[0][0]) / 2, f"the first letter is not at the right: {runs}")
+
+
+def case_joined_arabic():
+    # The same five letters kept apart by zero-width non-joiners take their wide isolated forms.
+    joined, apart = width_of(text_ink("ببببب", "Joined")), width_of(text_ink("ب\u200cب\u200cب\u200cب\u200cب", "Apart"))
+    check(joined < apart * 0.8, f"joined {joined} px, isolated {apart} px")
+
+
+def case_emoji_sequence():
+    family = width_of(text_ink("\U0001F468\u200d\U0001F469\u200d\U0001F467", "Family"))
+    one = width_of(text_ink("\U0001F468", "One"))
+    check(family < one * 1.5, f"a family of {family} px beside one person of {one} px")
+
+
 def case_pressed_look_follows_pointer():
     proc = launch("text=Press", "caption=Press", "button=1")
     wid = find_window("Press", proc=proc)
@@ -733,7 +775,10 @@ def main():
               for c in STYLE_CASES]
     cases += [("mirrored and right-aligned boxes", case_mirrored_and_right),
               ("a pressed button looks pressed only under the pointer", case_pressed_look_follows_pointer),
-              ("640 x 480 at 192 DPI: the box fits", case_small_screen_at_192_dpi)]
+              ("640 x 480 at 192 DPI: the box fits", case_small_screen_at_192_dpi),
+              ("Hebrew reads from the right", case_right_to_left_text),
+              ("a joined Arabic word is narrower than its letters apart", case_joined_arabic),
+              ("a ZWJ family is one emoji wide", case_emoji_sequence)]
     cases += [("locale bytes, malformed bytes and controls in the title", case_text_bytes),
               ("xterm: owner, title and iconified in mode 1", case_xterm_owner_title_and_hiding),
               ("xterm: mode 3 has no owner; SIGTERM ends the box", case_xterm_not_owner_and_signal),
