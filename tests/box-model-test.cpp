@@ -12,6 +12,7 @@
 #include "platform/codeset-posix.h"
 #include "platform/terminal-keys-posix.h"
 #include "platform/terminal-layout-posix.h"
+#include "platform/text-runs-posix.h"
 #include "platform/terminal-text-posix.h"
 #include "platform/x11-layout-posix.h"
 
@@ -281,6 +282,24 @@ TEST(WindowLayout, MirrorsAndKeepsToSmallScreens) {
     if (!Case.RightToLeft) continue;
     EXPECT_EQ(L.IconX + L.IconSize, L.Width - Plain.IconX);
     for (int I = 0; I < 3; ++I) EXPECT_EQ(L.ButtonX[I] + L.ButtonWidth, L.Width - Plain.ButtonX[I]) << I;
+  }
+}
+
+TEST(TextRuns, ShapingOnlyWhereNeededAndRunsInDisplayOrder) {
+  const struct {
+    const char* Text;
+    bool Needs;
+  } TEXTS[] = {{"Plain", false}, {"caf\xc3\xa9 \xce\xb1\xd0\x96 \xe6\x97\xa5\xe6\x9c\xac", false},
+               {"e\xcc\x81", true}, {"\xd7\xa9", true}, {"\xf0\x9f\x98\x80", true}, {"a\xe2\x80\x8d", true}};
+  for (const auto& Case : TEXTS) EXPECT_EQ(TextNeedsShaping(Bytes(Case.Text), strlen(Case.Text)), Case.Needs) << Case.Text;
+  const struct {
+    std::vector<unsigned char> Levels;
+    std::vector<int> Order;
+  } ORDERS[] = {{{0, 1, 1, 0}, {0, 2, 1, 3}}, {{1, 2, 2, 1}, {3, 1, 2, 0}}, {{0, 1, 2, 1, 0}, {0, 3, 2, 1, 4}}, {{2, 0}, {0, 1}}};
+  for (const auto& Case : ORDERS) {
+    std::vector<int> Order(Case.Levels.size());
+    VisualRunOrder(Case.Levels.data(), static_cast<int>(Order.size()), Order.data());
+    EXPECT_EQ(Order, Case.Order);
   }
 }
 

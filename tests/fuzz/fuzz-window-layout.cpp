@@ -3,6 +3,7 @@
 
 #include "fuzz-targets.h"
 #include "platform/x11-layout-posix.h"
+#include "platform/text-runs-posix.h"
 #include "wrapped-rows.h"
 
 using namespace platform;
@@ -23,6 +24,32 @@ int Pair(FuzzInput* Input) { return Input->Byte() << 8 | Input->Byte(); }
 std::string Shown(int A, int B) { return std::to_string(A) + "x" + std::to_string(B); }
 
 }  // namespace
+
+// Whatever the text, pure ASCII never loads the shaping libraries, and the runs' display order is a
+// permutation that leaves a left-to-right line alone and turns a right-to-left one round.
+void CheckShapingChoices(const std::vector<unsigned char>& Text) {
+  bool Ascii = true;
+  for (unsigned char C : Text) Ascii = Ascii && C < 0x80;
+  bool Needs = TextNeedsShaping(Text.data(), Text.size());
+  FUZZ_CHECK(!(Ascii && Needs), "ASCII text sent to shaping");
+  int Count = static_cast<int>(Text.size() < 64 ? Text.size() : 64);
+  unsigned char Levels[64];
+  int Order[64];
+  bool Even = true, SameOdd = true;
+  for (int I = 0; I < Count; ++I) {
+    Levels[I] = Text[I] % 6;
+    Even = Even && Levels[I] % 2 == 0;
+    SameOdd = SameOdd && Levels[I] == Levels[0] && Levels[0] % 2 == 1;
+  }
+  VisualRunOrder(Levels, Count, Order);
+  std::vector<bool> Seen(Count, false);
+  for (int I = 0; I < Count; ++I) {
+    FUZZ_CHECK(Order[I] >= 0 && Order[I] < Count && !Seen[Order[I]], "display order is no permutation");
+    Seen[Order[I]] = true;
+    if (SameOdd) FUZZ_CHECK(Order[I] == Count - 1 - I, "a right-to-left line not turned round");
+    if (Even) FUZZ_CHECK(Order[I] == I, "a left-to-right line reordered");
+  }
+}
 
 // Input: scale, line height, two bytes each of screen width and height, icon and button count,
 // three label widths, two bytes of caption width, then the text.
@@ -47,6 +74,7 @@ int FuzzWindowLayout(const uint8_t* Data, size_t Size) {
   Content.Text = Text.data();
   Content.TextLength = Text.size();
 
+  CheckShapingChoices(Text);
   static WindowLayout L;
   LayOutWindow(Content, FakeAdvance, nullptr, Metrics, &L);
   std::string Screen = " on " + Shown(Metrics.ScreenWidth, Metrics.ScreenHeight) + " at " +
