@@ -17,8 +17,6 @@ bool JoinsPrevious(uint32_t Code) {
          (Code >= 0xE0020 && Code <= 0xE007F);
 }
 
-int TabPixels(const BoxFonts* Fonts, int X) { return (X / Fonts->TabStop + 1) * Fonts->TabStop; }
-
 int Pixels(hb_position_t Value) { return Value >= 0 ? (Value + 32) / 64 : -((32 - Value) / 64); }
 
 bool Reserve(ShapedText* Shaped, int* Room, unsigned More) {
@@ -122,7 +120,7 @@ int RowRuns(const ShapedText& Shaped, Span Row, ShapedRun* Runs, int* Widths) {
     if (Run.End <= Row.Begin || Run.Begin >= Row.End) continue;
     if (Run.Begin < Row.Begin) Run.Begin = Row.Begin;
     if (Run.End > Row.End) Run.End = Row.End;
-    int Width = Run.Tab ? TabPixels(Shaped.Fonts, X) - X : 0;
+    int Width = Run.Tab ? NextTabStop(Shaped.Fonts, X) - X : 0;
     for (int G = Run.First; G < Run.First + Run.Count; ++G)
       if (Shaped.Glyphs[G].Cluster >= Run.Begin && Shaped.Glyphs[G].Cluster < Run.End) Width += Shaped.Glyphs[G].Advance;
     Runs[Count] = Run;
@@ -184,7 +182,7 @@ void FreeShapedText(ShapedText* Shaped) {
 
 int ShapedAdvance(void* Context, const unsigned char* Text, const Glyph& G, int X) {
   const ShapedText* Shaped = static_cast<const ShapedText*>(Context);
-  if (G.Kind == GLYPH_TAB) return TabPixels(Shaped->Fonts, X);
+  if (G.Kind == GLYPH_TAB) return NextTabStop(Shaped->Fonts, X);
   size_t At = static_cast<size_t>(Text - Shaped->Text);
   return At < Shaped->Length ? X + Shaped->Advances[At] : X;
 }
