@@ -139,6 +139,7 @@ TEST(Wrapping, BreaksAtBlanksThenBetweenCharacters) {
       {"e\xcc\x81" "e\xcc\x81", 1, {"e\xcc\x81", "e\xcc\x81"}},  // a combining mark stays on
       {"", 5, {""}},
       {"x", 0, {"x"}},  // a row always takes one glyph
+      {"e\xcc\x81x", 0, {"e\xcc\x81", "x"}},  // and what takes no room after it
   };
   for (const auto& Case : CASES) EXPECT_EQ(Wrap(Case.Text, Case.Width), Case.Expected) << Case.Text;
 }
@@ -291,11 +292,15 @@ TEST(TextRuns, ShapingOnlyWhereNeededAndRunsInDisplayOrder) {
     bool Needs;
   } TEXTS[] = {{"Plain", false}, {"caf\xc3\xa9 \xce\xb1\xd0\x96 \xe6\x97\xa5\xe6\x9c\xac", false},
                {"e\xcc\x81", true}, {"\xd7\xa9", true}, {"\xf0\x9f\x98\x80", true}, {"a\xe2\x80\x8d", true}};
-  for (const auto& Case : TEXTS) EXPECT_EQ(TextNeedsShaping(Bytes(Case.Text), strlen(Case.Text)), Case.Needs) << Case.Text;
+  for (const auto& Case : TEXTS)
+    EXPECT_EQ(TextNeedsShaping(Bytes(Case.Text), strlen(Case.Text)), Case.Needs) << Case.Text;
   const struct {
     std::vector<unsigned char> Levels;
     std::vector<int> Order;
-  } ORDERS[] = {{{0, 1, 1, 0}, {0, 2, 1, 3}}, {{1, 2, 2, 1}, {3, 1, 2, 0}}, {{0, 1, 2, 1, 0}, {0, 3, 2, 1, 4}}, {{2, 0}, {0, 1}}};
+  } ORDERS[] = {{{0, 1, 1, 0}, {0, 2, 1, 3}},
+                {{1, 2, 2, 1}, {3, 1, 2, 0}},
+                {{0, 1, 2, 1, 0}, {0, 3, 2, 1, 4}},
+                {{2, 0}, {0, 1}}};
   for (const auto& Case : ORDERS) {
     std::vector<int> Order(Case.Levels.size());
     VisualRunOrder(Case.Levels.data(), static_cast<int>(Order.size()), Order.data());

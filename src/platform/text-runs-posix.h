@@ -1,4 +1,4 @@
-// Which text needs shaping, and the display order of its runs: pure functions of the text, kept apart from the libraries.
+// Which text needs shaping, and the display order of its runs: pure functions of the text alone.
 #ifndef ASKBOX_PLATFORM_TEXT_RUNS_POSIX_H
 #define ASKBOX_PLATFORM_TEXT_RUNS_POSIX_H
 

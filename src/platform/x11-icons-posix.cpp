@@ -203,7 +203,8 @@ void RenderAskboxIcon(int Size, uint32_t* Argb) {
       unsigned Sum[3] = {0, 0, 0}, Hits = 0;
       for (int Sy = 0; Sy < SAMPLES; ++Sy)
         for (int Sx = 0; Sx < SAMPLES; ++Sx) {
-          long Colour = AskboxColourAt((Column + (Sx + 0.5) / SAMPLES) / Size, (Row + (Sy + 0.5) / SAMPLES) / Size, Size);
+          double X = (Column + (Sx + 0.5) / SAMPLES) / Size, Y = (Row + (Sy + 0.5) / SAMPLES) / Size;
+          long Colour = AskboxColourAt(X, Y, Size);
           if (Colour < 0) continue;
           for (int C = 0; C < 3; ++C) Sum[C] += (static_cast<unsigned long>(Colour) >> (16 - 8 * C)) & 0xFF;
           ++Hits;

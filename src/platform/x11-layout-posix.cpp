@@ -57,8 +57,14 @@ void LayOutWindow(const WindowContent& Content, GlyphAdvance Advance, void* Cont
 
   int MaxWidth = Metrics.ScreenWidth - Scaled(S, FRAME_ALLOWANCE);
   if (MaxWidth < 1) MaxWidth = Metrics.ScreenWidth;
-  int Squeezed = (MaxWidth - 2 * Margin - (Content.ButtonCount - 1) * Gap) / Content.ButtonCount;
-  if (L.ButtonWidth > Squeezed) L.ButtonWidth = Squeezed > Scaled(S, BUTTON_SQUEEZED) ? Squeezed : Scaled(S, BUTTON_SQUEEZED);
+  // Squeezed, the buttons together still take one button's usual width, which leaves the icon's
+  // box room for text.
+  int Gaps = (Content.ButtonCount - 1) * Gap;
+  int Squeezed = (MaxWidth - 2 * Margin - Gaps) / Content.ButtonCount;
+  if (Squeezed < Scaled(S, BUTTON_SQUEEZED)) Squeezed = Scaled(S, BUTTON_SQUEEZED);
+  if (Squeezed * Content.ButtonCount + Gaps < Scaled(S, BUTTON_MIN_WIDTH))
+    Squeezed = (Scaled(S, BUTTON_MIN_WIDTH) - Gaps + Content.ButtonCount - 1) / Content.ButtonCount;
+  if (L.ButtonWidth > Squeezed) L.ButtonWidth = Squeezed;
   int ButtonsWidth = Content.ButtonCount * L.ButtonWidth + (Content.ButtonCount - 1) * Gap;
   int MaxTextWidth = MaxWidth - TextLeft - Margin;
   if (MaxTextWidth < 1) MaxTextWidth = 1;

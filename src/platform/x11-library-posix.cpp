@@ -1,4 +1,4 @@
-// Loading the X, Xrender, fontconfig and Xft libraries by soname, HarfBuzz and FriBidi when text needs them, and every call of the table.
+// Loading the X, Xrender, fontconfig and Xft libraries, and HarfBuzz and FriBidi for text that needs them.
 #include "platform/x11-library-posix.h"
 
 #ifndef ASKBOX_LINK_X11

@@ -1,4 +1,4 @@
-// Every X, Xrender, fontconfig, Xft, HarfBuzz and FriBidi call the window makes, in one table, and loading their libraries when first wanted.
+// Every X, Xrender, fontconfig, Xft, HarfBuzz and FriBidi call the window makes, and loading their libraries.
 #ifndef ASKBOX_PLATFORM_X11_LIBRARY_POSIX_H
 #define ASKBOX_PLATFORM_X11_LIBRARY_POSIX_H
 

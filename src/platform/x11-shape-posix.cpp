@@ -1,4 +1,4 @@
-// Bidirectional levels from FriBidi, glyphs from HarfBuzz on the fonts Xft chose, and rows drawn from them in display order.
+// Levels from FriBidi, glyphs from HarfBuzz on the fonts Xft chose, and rows drawn from them in display order.
 #include "platform/x11-shape-posix.h"
 
 #include "platform/x11-library-posix.h"
@@ -32,13 +32,14 @@ bool Reserve(ShapedText* Shaped, int* Room, unsigned More) {
 // The run's glyphs, shaped with the paragraph around it as context. Advances are Xft's own, so
 // that they match what Xft draws (a colour emoji font's bitmaps are scaled to the text's size by
 // Xft, not by HarfBuzz); offsets, which only marks have, are HarfBuzz's.
-bool ShapeRun(ShapedText* Shaped, int* Room, size_t ParagraphBegin, size_t ParagraphEnd, XftFont* Font, ShapedRun* Run) {
+bool ShapeRun(ShapedText* Shaped, int* Room, size_t ParagraphBegin, size_t ParagraphEnd, XftFont* Font,
+              ShapedRun* Run) {
   FT_Face Face = XftLockFace(Font);
   if (Face == nullptr) return false;
   hb_buffer_t* Buffer = hb_buffer_create();
   hb_buffer_add_utf8(Buffer, reinterpret_cast<const char*>(Shaped->Text + ParagraphBegin),
-                     static_cast<int>(ParagraphEnd - ParagraphBegin), static_cast<unsigned>(Run->Begin - ParagraphBegin),
-                     static_cast<int>(Run->End - Run->Begin));
+                     static_cast<int>(ParagraphEnd - ParagraphBegin),
+                     static_cast<unsigned>(Run->Begin - ParagraphBegin), static_cast<int>(Run->End - Run->Begin));
   hb_buffer_set_direction(Buffer, (Run->Level & 1) ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
   hb_buffer_guess_segment_properties(Buffer);
   hb_font_t* Shaper = hb_ft_font_create_referenced(Face);
@@ -121,8 +122,10 @@ int RowRuns(const ShapedText& Shaped, Span Row, ShapedRun* Runs, int* Widths) {
     if (Run.Begin < Row.Begin) Run.Begin = Row.Begin;
     if (Run.End > Row.End) Run.End = Row.End;
     int Width = Run.Tab ? NextTabStop(Shaped.Fonts, X) - X : 0;
-    for (int G = Run.First; G < Run.First + Run.Count; ++G)
-      if (Shaped.Glyphs[G].Cluster >= Run.Begin && Shaped.Glyphs[G].Cluster < Run.End) Width += Shaped.Glyphs[G].Advance;
+    for (int I = Run.First; I < Run.First + Run.Count; ++I) {
+      const ShapedGlyph& G = Shaped.Glyphs[I];
+      if (G.Cluster >= Run.Begin && G.Cluster < Run.End) Width += G.Advance;
+    }
     Runs[Count] = Run;
     Widths[Count++] = Width;
     X += Width;
