@@ -399,6 +399,9 @@ void Run(void* Context) {
   B.Frame.CaptionLength = B.CaptionLength;
   B.Frame.Width = Layout.Width;
   B.Frame.Height = Layout.Height;
+  B.Frame.Icon = B.Icon;
+  B.Frame.IconSize = Layout.IconSize;
+  B.Frame.Fonts = &B.Fonts;
   int X, Y;
   PlaceBoxWindow(B.Frame, {0, 0, 0, 0}, &X, &Y);
   XSetWindowAttributes Attributes;

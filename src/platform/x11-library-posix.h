@@ -30,6 +30,7 @@
   CALL(LIBRARY_X11, XFreeGC)                       \
   CALL(LIBRARY_X11, XFreePixmap)                   \
   CALL(LIBRARY_X11, XGetDefault)                   \
+  CALL(LIBRARY_X11, XGetImage)                     \
   CALL(LIBRARY_X11, XGetWindowAttributes)          \
   CALL(LIBRARY_X11, XGetWindowProperty)            \
   CALL(LIBRARY_X11, XIconifyWindow)                \

@@ -56,6 +56,45 @@ void SetFunctions(const BoxWindow& Box) {
   XChangeProperty(Box.Dpy, Box.Win, Motif, Motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(Hints), 5);
 }
 
+// The box's icon as the box draws it, once on black and once on white: what the white lets through
+// is each pixel's transparency, and the black one's colour, undone from that, its colour.
+bool BoxIconArgb(const BoxWindow& Box, unsigned long* Argb) {
+  Display* Dpy = Box.Dpy;
+  int Size = Box.IconSize;
+  Pixmap Both = XCreatePixmap(Dpy, RootWindow(Dpy, Box.Screen), static_cast<unsigned>(2 * Size),
+                              static_cast<unsigned>(Size), static_cast<unsigned>(DefaultDepth(Dpy, Box.Screen)));
+  XftDraw* Draw = XftDrawCreate(Dpy, Both, DefaultVisual(Dpy, Box.Screen), DefaultColormap(Dpy, Box.Screen));
+  XRenderColor Black = RenderColour(0x000000), White = RenderColour(0xFFFFFF);
+  XRenderFillRectangle(Dpy, PictOpSrc, XftDrawPicture(Draw), &Black, 0, 0, static_cast<unsigned>(Size),
+                       static_cast<unsigned>(Size));
+  XRenderFillRectangle(Dpy, PictOpSrc, XftDrawPicture(Draw), &White, Size, 0, static_cast<unsigned>(Size),
+                       static_cast<unsigned>(Size));
+  DrawIcon(Box.Fonts, Draw, Box.Icon, 0, 0, Size);
+  DrawIcon(Box.Fonts, Draw, Box.Icon, Size, 0, Size);
+  XImage* Image = XGetImage(Dpy, Both, 0, 0, static_cast<unsigned>(2 * Size), static_cast<unsigned>(Size), AllPlanes,
+                            ZPixmap);
+  // The colours are read as the usual 8-bit channels of a TrueColor display; a pixmap's image
+  // leaves its masks to the visual.
+  Visual* Vis = DefaultVisual(Dpy, Box.Screen);
+  bool Read = Image != nullptr && Vis->red_mask == 0xFF0000 && Vis->green_mask == 0xFF00 && Vis->blue_mask == 0xFF;
+  for (int Y = 0; Read && Y < Size; ++Y)
+    for (int X = 0; X < Size; ++X) {
+      unsigned long OnBlack = XGetPixel(Image, X, Y), OnWhite = XGetPixel(Image, X + Size, Y);
+      long Through = static_cast<long>((OnWhite >> 8) & 0xFF) - static_cast<long>((OnBlack >> 8) & 0xFF);
+      unsigned long Alpha = static_cast<unsigned long>(255 - (Through < 0 ? 0 : Through > 255 ? 255 : Through));
+      unsigned long Pixel = Alpha << 24;
+      for (int Shift = 0; Alpha > 0 && Shift < 24; Shift += 8) {
+        unsigned long Channel = ((OnBlack >> Shift) & 0xFF) * 255 / Alpha;
+        Pixel |= (Channel > 255 ? 255 : Channel) << Shift;
+      }
+      Argb[Y * Size + X] = Pixel;
+    }
+  if (Image != nullptr) XDestroyImage(Image);
+  XftDrawDestroy(Draw);
+  XFreePixmap(Dpy, Both);
+  return Read;
+}
+
 }  // namespace
 
 void PlaceBoxWindow(const BoxWindow& Box, const FrameExtents& Frame, int* X, int* Y) {
@@ -171,6 +210,19 @@ void ActivateBoxWindow(const BoxWindow& Box) {
 }
 
 void SetBoxWindowIcon(const BoxWindow& Box) {
+  Atom Property = X11Atom("_NET_WM_ICON");
+  if (Box.Icon != ICON_NONE && Box.Icon != ICON_USER && Box.IconSize > 0) {
+    size_t Pixels = static_cast<size_t>(Box.IconSize) * static_cast<size_t>(Box.IconSize);
+    unsigned long* Data = static_cast<unsigned long*>(malloc((2 + Pixels) * sizeof(unsigned long)));
+    bool Drawn = Data != nullptr && BoxIconArgb(Box, Data + 2);
+    if (Drawn) {
+      Data[0] = Data[1] = static_cast<unsigned long>(Box.IconSize);
+      XChangeProperty(Box.Dpy, Box.Win, Property, XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(Data), static_cast<int>(2 + Pixels));
+    }
+    free(Data);
+    if (Drawn) return;
+  }
   size_t Count = 0;
   for (int Size : ICON_SIZES) Count += 2 + static_cast<size_t>(Size) * static_cast<size_t>(Size);
   // Format 32 goes out of Xlib as longs, whatever the server's word size.
@@ -184,7 +236,7 @@ void SetBoxWindowIcon(const BoxWindow& Box) {
       Data[N++] = static_cast<unsigned long>(Size);
       for (int I = 0; I < Size * Size; ++I) Data[N++] = Pixels[I];
     }
-    XChangeProperty(Box.Dpy, Box.Win, X11Atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+    XChangeProperty(Box.Dpy, Box.Win, Property, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(Data), static_cast<int>(Count));
   }
   free(Pixels);

@@ -2,7 +2,7 @@
 #ifndef ASKBOX_PLATFORM_X11_WINDOW_POSIX_H
 #define ASKBOX_PLATFORM_X11_WINDOW_POSIX_H
 
-#include "platform/platform.h"
+#include "platform/x11-icons-posix.h"
 
 #include <X11/Xlib.h>
 #include <stddef.h>
@@ -19,6 +19,9 @@ struct BoxWindow {
   const unsigned char* Caption;  // clean UTF-8 on one line
   size_t CaptionLength;
   int Width, Height;
+  IconShape Icon;  // drawn with Fonts at IconSize for the title bar too
+  int IconSize;
+  BoxFonts* Fonts;
 };
 
 // What the window manager's frame adds on each side.
@@ -36,8 +39,8 @@ bool CentreBoxFrame(const BoxWindow& Box);
 void DescribeBoxWindow(const BoxWindow& Box, int X, int Y, Atom DeleteWindow);
 // Once it is mapped: the keys go to the box at once, and the window manager is asked to activate it.
 void ActivateBoxWindow(const BoxWindow& Box);
-// The title bar's and task bar's picture, askbox's own icon. Set after the map, as nothing
-// waits for it there.
+// The title bar's and task bar's picture: the box's icon, or askbox's own where it has none of
+// Windows' four. Set after the map, as nothing waits for it there.
 void SetBoxWindowIcon(const BoxWindow& Box);
 
 }  // namespace platform

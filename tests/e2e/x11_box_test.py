@@ -205,7 +205,7 @@ def case_properties():
     for wanted in ['_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DIALOG',
                    'WM_CLASS(STRING) = "askbox", "Askbox"',
                    '_NET_WM_NAME(UTF8_STRING) = "%s"' % caption,
-                   'WM_NAME(STRING) = "Propertiés ?"', "WM_DELETE_WINDOW", "_NET_WM_ICON(CARDINAL)"]:
+                   'WM_NAME(STRING) = "Propertiés ?"', "WM_DELETE_WINDOW", "Icon (48 x 48)"]:
         check(wanted in props, f"{wanted!r} missing from the properties")
     check("_NET_WM_STATE_ABOVE" not in props, "kept above without MB_TOPMOST")
     hints = x("xprop", "-id", wid, "WM_NORMAL_HINTS")
@@ -443,6 +443,9 @@ def icon_case(icon, shape, mark):
             counts[name] = counts.get(name, 0) + 1
     check(counts.get(shape, 0) > 300, f"too little {shape} in the icon: {counts}")
     check(counts.get(mark, 0) > 15, f"no {mark} mark in the icon: {counts}")
+    # The title bar shows the same icon at the same size, not askbox's own.
+    sizes = [line.strip() for line in x("xprop", "-id", wid, "_NET_WM_ICON").split("\t") if line.startswith("Icon (")]
+    check(sizes == ["Icon (32 x 32):"], f"window manager's icons: {sizes}")
     type_keys(wid, ["Return"])
     finish(proc)
 
