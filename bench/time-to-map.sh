@@ -26,13 +26,17 @@ for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$scratch/display")"
 runs=${RUNS:-40}
 text="The backup has finished."
+# The same in Arabic: shaped, so it also loads HarfBuzz and FriBidi.
+arabic="اكتمل النسخ الاحتياطي."
 echo "| program | median ms | fastest ms |"
 echo "|---|---:|---:|"
-for name in askbox xmessage askbox-with-icon ${other:+askbox-other askbox-other-with-icon}; do
+for name in askbox xmessage askbox-with-icon askbox-arabic ${other:+askbox-other askbox-other-with-icon askbox-other-arabic}; do
   case $name in
     askbox) command=("$program" "text=$text" caption=Backup) ;;
     askbox-with-icon) command=("$program" "text=$text" caption=Backup icon=64) ;;
+    askbox-arabic) command=("$program" "text=$arabic" caption=Backup) ;;
     askbox-other) command=("$other" "text=$text" caption=Backup) ;;
+    askbox-other-arabic) command=("$other" "text=$arabic" caption=Backup) ;;
     askbox-other-with-icon) command=("$other" "text=$text" caption=Backup icon=64) ;;
     xmessage) command=(xmessage -title Backup "$text") ;;
   esac

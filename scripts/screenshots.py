@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Makes the README's two pictures with the X tests' own tools: doc/window-box.png and doc/terminal-box.png."""
+"""Makes the README's pictures with the X tests' own tools: doc/window-box.png, doc/window-box-rtl.png and doc/terminal-box.png."""
 import os
 import sys
 import time
@@ -12,15 +12,19 @@ TEXT = "text=The backup drive is full.\nFree some space and try again, or cancel
 t.PROGRAM = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/native/askbox")
 server, wm, _ = t.start_desktop()
 try:
-    proc = t.launch(TEXT, "caption=Backup", "icon=16", "button=5")
-    box = t.find_window("Backup", proc=proc)
-    time.sleep(0.3)
-    left, top, width, height = t.geometry(box)
-    # With the window manager's title bar, which sits 23 pixels above the window in openbox.
-    t.x("import", "-window", "root", "-crop", "%dx%d+%d+%d" % (width + 2, height + 24, left - 1, top - 23),
-        "doc/window-box.png", check_rc=True)
-    t.type_keys(box, ["Escape"])
-    t.finish(proc)
+    # The second, right to left (MB_RTLREADING): "Save the changes before closing?" in Hebrew.
+    for args, caption, picture in (((TEXT, "icon=16", "button=5"), "Backup", "doc/window-box.png"),
+                                   (("text=לשמור את השינויים לפני הסגירה?", "icon=32", "button=0x100003"),
+                                    "עורך", "doc/window-box-rtl.png")):
+        proc = t.launch(*args, "caption=" + caption)
+        box = t.find_window(caption, proc=proc)
+        time.sleep(0.3)
+        left, top, width, height = t.geometry(box)
+        # With the window manager's title bar, which sits 23 pixels above the window in openbox.
+        t.x("import", "-window", "root", "-crop", "%dx%d+%d+%d" % (width + 2, height + 24, left - 1, top - 23),
+            picture, check_rc=True)
+        t.type_keys(box, ["Escape"])
+        t.finish(proc)
     term, xterm = t.in_xterm("Terminal", 'env -u DISPLAY -u WINDOWID LANG=C.UTF-8 "%s" "%s" caption=Backup '
                              "icon=16 button=5" % (t.PROGRAM, TEXT))
     time.sleep(1.0)

@@ -10,12 +10,13 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   dpkg --add-architecture i386
   apt-get update -qq -o DPkg::Lock::Timeout=600
   apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
-    clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libxft-dev libxrender-dev libfontconfig-dev >/dev/null
+    clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libxft-dev libxrender-dev libfontconfig-dev \
+    libharfbuzz-dev libfribidi-dev >/dev/null
   # The window's tests: a virtual display, a window manager, a terminal emulator and the tools
   # that type, close, read properties and the clipboard and take screenshots; setpriv, unshare and mount run askbox
   # as a user unknown to the system and with the X libraries hidden.
   apt-get install -y -qq -o DPkg::Lock::Timeout=600 xvfb xauth openbox x11-utils wmctrl xterm xdotool \
-    imagemagick fonts-dejavu-core util-linux mount xclip >/dev/null
+    imagemagick fonts-dejavu-core fonts-noto-color-emoji util-linux mount xclip >/dev/null
   apt-get install -y -qq -o DPkg::Lock::Timeout=600 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 \
     icoutils locales zip unzip >/dev/null
 fi

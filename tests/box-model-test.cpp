@@ -13,6 +13,7 @@
 #include "platform/codeset-posix.h"
 #include "platform/terminal-keys-posix.h"
 #include "platform/terminal-layout-posix.h"
+#include "platform/text-runs-posix.h"
 #include "platform/terminal-text-posix.h"
 #include "platform/x11-layout-posix.h"
 
@@ -172,6 +173,7 @@ TEST(Wrapping, BreaksAtBlanksThenBetweenCharacters) {
       {"e\xcc\x81" "e\xcc\x81", 1, {"e\xcc\x81", "e\xcc\x81"}},  // a combining mark stays on
       {"", 5, {""}},
       {"x", 0, {"x"}},  // a row always takes one glyph
+      {"e\xcc\x81x", 0, {"e\xcc\x81", "x"}},  // and what takes no room after it
   };
   for (const auto& Case : CASES) EXPECT_EQ(Wrap(Case.Text, Case.Width), Case.Expected) << Case.Text;
 }
@@ -286,6 +288,59 @@ TEST(WindowLayout, WidensLongTextAndCutsWhatTheScreenCannotHold) {
     if (!L.Cut && L.RowCount > 3) {
       EXPECT_GT(L.Width, L.RowCount * Metrics.LineHeight) << "a tower";
     }
+  }
+}
+
+// Mirroring moves the icon and the buttons and nothing else; a screen too narrow for the buttons
+// squeezes them rather than the window past its edge.
+TEST(WindowLayout, MirrorsAndKeepsToSmallScreens) {
+  static WindowLayout Plain, L;
+  const struct {
+    bool RightToLeft;
+    double Scale;
+    int ScreenWidth, LabelPixels;
+  } CASES[] = {{true, 1.0, 1280, 40}, {false, 2.0, 640, 126}, {true, 2.0, 640, 126}, {false, 2.0, 480, 126}};
+  for (const auto& Case : CASES) {
+    WindowContent Content = {};
+    Content.Text = Bytes("Two words");
+    Content.TextLength = 9;
+    Content.HasIcon = true;
+    Content.ButtonCount = 3;
+    for (int& Pixels : Content.LabelPixels) Pixels = Case.LabelPixels;
+    WindowMetrics Metrics = {Case.Scale, static_cast<int>(16 * Case.Scale), static_cast<int>(12 * Case.Scale),
+                             Case.ScreenWidth, 480};
+    LayOutWindow(Content, FixedAdvance, nullptr, Metrics, &Plain);
+    Content.RightToLeft = Case.RightToLeft;
+    LayOutWindow(Content, FixedAdvance, nullptr, Metrics, &L);
+    EXPECT_LE(L.Width, Case.ScreenWidth) << Case.ScreenWidth;
+    for (int I = 0; I < 3; ++I) EXPECT_TRUE(L.ButtonX[I] >= 0 && L.ButtonX[I] + L.ButtonWidth <= L.Width) << I;
+    EXPECT_EQ(L.Width, Plain.Width);
+    EXPECT_EQ(L.TextRight - L.TextX, Plain.TextRight - Plain.TextX);
+    if (!Case.RightToLeft) continue;
+    EXPECT_EQ(L.IconX + L.IconSize, L.Width - Plain.IconX);
+    for (int I = 0; I < 3; ++I) EXPECT_EQ(L.ButtonX[I] + L.ButtonWidth, L.Width - Plain.ButtonX[I]) << I;
+  }
+}
+
+TEST(TextRuns, ShapingOnlyWhereNeededAndRunsInDisplayOrder) {
+  const struct {
+    const char* Text;
+    bool Needs;
+  } TEXTS[] = {{"Plain", false}, {"caf\xc3\xa9 \xce\xb1\xd0\x96 \xe6\x97\xa5\xe6\x9c\xac", false},
+               {"e\xcc\x81", true}, {"\xd7\xa9", true}, {"\xf0\x9f\x98\x80", true}, {"a\xe2\x80\x8d", true}};
+  for (const auto& Case : TEXTS)
+    EXPECT_EQ(TextNeedsShaping(Bytes(Case.Text), strlen(Case.Text)), Case.Needs) << Case.Text;
+  const struct {
+    std::vector<unsigned char> Levels;
+    std::vector<int> Order;
+  } ORDERS[] = {{{0, 1, 1, 0}, {0, 2, 1, 3}},
+                {{1, 2, 2, 1}, {3, 1, 2, 0}},
+                {{0, 1, 2, 1, 0}, {0, 3, 2, 1, 4}},
+                {{2, 0}, {0, 1}}};
+  for (const auto& Case : ORDERS) {
+    std::vector<int> Order(Case.Levels.size());
+    VisualRunOrder(Case.Levels.data(), static_cast<int>(Order.size()), Order.data());
+    EXPECT_EQ(Order, Case.Order);
   }
 }
 

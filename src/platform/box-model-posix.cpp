@@ -118,7 +118,9 @@ int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance A
       }
       bool Blank = IsBlank(Text[P]);
       int Next = Advance(Context, Text + P, G, X);
-      if (X > 0 && Next > Width) {
+      // A glyph that takes no room (a combining mark, the rest of a shaped cluster) stays with the
+      // one before it.
+      if (X > 0 && Next > Width && Next > X) {
         size_t End = P;
         if (Blank && InBlank) {
           End = BlankStart;

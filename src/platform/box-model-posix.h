@@ -58,7 +58,8 @@ typedef int (*GlyphAdvance)(void* Context, const unsigned char* Text, const Glyp
 
 // Breaks the text into rows no wider than Width, at the last blank of a row where there is one
 // and between characters where there is not; blanks at a break are dropped, a line's own leading
-// blanks are kept. Stops after Limit rows, since the caller cannot show more than that anyway.
+// blanks are kept; never before a glyph that takes no room. Stops after Limit rows, since the
+// caller cannot show more than that anyway.
 int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance Advance,
              void* Context, Span* Rows, int Limit);
 

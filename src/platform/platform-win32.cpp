@@ -8,6 +8,8 @@ namespace seam {
 constexpr platform::DWORD SERVICE_NOTIFICATION = platform::MB_SERVICE_NOTIFICATION;
 constexpr platform::DWORD SERVICE_NOTIFICATION_NT3X = platform::MB_SERVICE_NOTIFICATION_NT3X;
 constexpr platform::DWORD USER_ICON = platform::MB_USERICON;
+constexpr platform::DWORD LAYOUT_AND_PLACE[] = {platform::MB_SETFOREGROUND, platform::MB_TOPMOST, platform::MB_RIGHT,
+                                                platform::MB_RTLREADING};
 constexpr platform::DWORD STD_OUTPUT = platform::STD_OUTPUT_HANDLE;
 constexpr platform::DWORD STD_INPUT = platform::STD_INPUT_HANDLE;
 constexpr platform::DWORD CHAR_DEVICE = platform::FILE_TYPE_CHAR;
@@ -35,6 +37,9 @@ static_assert(offsetof(platform::MEMORY_BASIC_INFORMATION, State) == offsetof(::
 static_assert(seam::SERVICE_NOTIFICATION == MB_SERVICE_NOTIFICATION, "service notification");
 static_assert(seam::SERVICE_NOTIFICATION_NT3X == MB_SERVICE_NOTIFICATION_NT3X, "old service notification");
 static_assert(seam::USER_ICON == MB_USERICON, "user icon");
+static_assert(seam::LAYOUT_AND_PLACE[0] == MB_SETFOREGROUND && seam::LAYOUT_AND_PLACE[1] == MB_TOPMOST &&
+                  seam::LAYOUT_AND_PLACE[2] == MB_RIGHT && seam::LAYOUT_AND_PLACE[3] == MB_RTLREADING,
+              "the style bits the Linux window honours");
 static_assert(seam::STD_OUTPUT == STD_OUTPUT_HANDLE && seam::STD_INPUT == STD_INPUT_HANDLE, "handles");
 static_assert(seam::CHAR_DEVICE == FILE_TYPE_CHAR && seam::UNKNOWN_FILE == FILE_TYPE_UNKNOWN, "file types");
 static_assert(seam::COMMITTED == MEM_COMMIT && seam::BROKEN_PIPE == ERROR_BROKEN_PIPE, "codes");

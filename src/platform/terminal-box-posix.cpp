@@ -470,6 +470,8 @@ int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool Alt
   // Before the layout, which sizes the buttons for the hint's longest label.
   StartTimeLimit(&Limit, &Box.Model);
   Box.AlternateScreen = AlternateScreen;
+  Box.RightToLeft = (Params.dwStyle & MB_RTLREADING) != 0;
+  Box.AlignRight = Box.RightToLeft != ((Params.dwStyle & MB_RIGHT) != 0);
   Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;

@@ -119,9 +119,10 @@ void DrawButtons(const TerminalBox& Box) {
   const Layout& L = BoxLayout;
   int Level = L.ButtonLevel;
   PadTo(1 + (L.Width - 2 - ButtonRowCells(Box, Level)) / 2);
-  for (int I = 0; I < Box.Model.ButtonCount; ++I) {
+  for (int Place = 0; Place < Box.Model.ButtonCount; ++Place) {
+    int I = Box.RightToLeft ? Box.Model.ButtonCount - 1 - Place : Place;
     const BoxButton& Button = Box.Model.Buttons[I];
-    if (I > 0) PadTo(Column + ButtonGap(Level));
+    if (Place > 0) PadTo(Column + ButtonGap(Level));
     int Length = static_cast<int>(strlen(Button.Label));
     int Field = Level == 0 ? ButtonField(Box) : Length;
     int Inset = Level < 2 ? 1 : 0;
@@ -142,6 +143,12 @@ void DrawButtons(const TerminalBox& Box) {
     PutGlyph("]", 1);
     if (Focused) Put("\x1b[27m");
   }
+}
+
+void DrawIcon(const TerminalIcon& Icon) {
+  Put(Icon.Colour);
+  PutGlyph(Icon.Picture, ICON_CELLS);
+  Put("\x1b[0m");
 }
 
 void DrawRow(const TerminalBox& Box, int Index) {
@@ -170,17 +177,21 @@ void DrawRow(const TerminalBox& Box, int Index) {
     DrawButtons(Box);
   } else if (Kind != ROW_BLANK) {
     BeginArea(L.Width - 1 - L.Padding);
+    int TextLeft = 1 + L.Padding + (Box.RightToLeft ? 0 : L.IconCells);
+    int TextEnd = L.Width - 1 - L.Padding - (Box.RightToLeft ? L.IconCells : 0);
     PadTo(1 + L.Padding);
-    if (Box.Icon && Kind == 0) {
-      Put(Box.Icon->Colour);
-      PutGlyph(Box.Icon->Picture, ICON_CELLS);
-      Put("\x1b[0m");
-    }
-    PadTo(1 + L.Padding + L.IconCells);
+    if (Box.Icon && Kind == 0 && !Box.RightToLeft) DrawIcon(*Box.Icon);
+    PadTo(TextLeft);
+    if (Box.AlignRight)
+      PadTo(TextEnd - (Kind == ROW_ELLIPSIS ? F.EllipsisCells : RowCells(Box.Text, L.TextRows[Kind])));
     if (Kind == ROW_ELLIPSIS) {
       PutGlyph(F.Ellipsis, F.EllipsisCells);
     } else {
       DrawTextRow(Box.Encoder, Box.Text, L.TextRows[Kind]);
+    }
+    if (Box.Icon && Kind == 0 && Box.RightToLeft) {
+      PadTo(TextEnd + ICON_GAP);
+      DrawIcon(*Box.Icon);
     }
   }
   BeginArea(L.Width - 1);

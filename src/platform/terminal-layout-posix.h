@@ -42,6 +42,10 @@ struct TerminalBox {
   // Turns the UTF-8 text's glyphs into the terminal's character set; null where the terminal
   // takes UTF-8 as it is.
   GlyphEncoder* Encoder;
+  // MB_RTLREADING: the icon on the right and the buttons in the reverse order; the terminal
+  // itself orders the characters of a row.
+  bool RightToLeft = false;
+  bool AlignRight = false;  // rows end at the text's right edge
 };
 
 // A row of the box is one of these, or else the index of the text row it shows.

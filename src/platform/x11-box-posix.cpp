@@ -9,6 +9,8 @@
 #include "platform/x11-icons-posix.h"
 #include "platform/x11-layout-posix.h"
 #include "platform/x11-library-posix.h"
+#include "platform/x11-shape-posix.h"
+#include "platform/x11-window-posix.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -57,7 +59,9 @@ struct XBox {
   unsigned char* Caption;
   size_t CaptionLength;
   int Pressed;  // the button the mouse holds down, -1 for none
+  bool PressedOver;  // and the pointer is over it, so it looks pressed
   bool FocusAsked;
+  bool FrameCentred;
   bool Listening;  // keys count only once the box has the focus
   char HeldBefore[32];  // keys already down then, whose repeats are no answer; one bit a keycode
   bool Done;
@@ -69,6 +73,9 @@ struct XBox {
   X11Clipboard Clip;
   char* Copy;  // the box as Ctrl+C copies it
   size_t CopyLength;
+  BoxWindow Frame;
+  ShapedText Shaped;
+  bool IsShaped;  // the text is drawn from Shaped
 };
 
 void OnStoppingSignal(int Number) {
@@ -148,7 +155,7 @@ void DrawButton(XBox& B, int Index) {
   int X = Layout.ButtonX[Index], Y = Layout.ButtonY, W = Layout.ButtonWidth, H = Layout.ButtonHeight;
   int Edge = Focused ? Scaled(B, 2) : Scaled(B, 1);
   Fill(B, Focused ? FOCUS_EDGE : BUTTON_EDGE, X, Y, W, H);
-  Fill(B, B.Pressed == Index ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
+  Fill(B, B.Pressed == Index && B.PressedOver ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
        W - 2 * Edge, H - 2 * Edge);
   size_t Length = strlen(Button.Label);
   int LabelWidth = TextPixels(&B.Fonts, Label(Button), Length);
@@ -169,119 +176,23 @@ void Paint(XBox& B) {
   int LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
   for (int I = 0; I < Layout.RowCount; ++I) {
     int Baseline = Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent;
-    if (Layout.Cut && I == Layout.RowCount - 1) {
-      DrawText(&B.Fonts, B.Draw, &B.Ink, Layout.TextX, Baseline,
-               reinterpret_cast<const unsigned char*>(ELLIPSIS), sizeof ELLIPSIS - 1);
+    const unsigned char* Row = reinterpret_cast<const unsigned char*>(ELLIPSIS);
+    size_t Length = sizeof ELLIPSIS - 1;
+    if (!Layout.Cut || I < Layout.RowCount - 1) {
+      Row = B.Text + Layout.Rows[I].Begin;
+      Length = Layout.Rows[I].End - Layout.Rows[I].Begin;
+    }
+    bool Shaped = B.IsShaped && Row != reinterpret_cast<const unsigned char*>(ELLIPSIS);
+    int Pixels = Shaped ? ShapedRowPixels(B.Shaped, Layout.Rows[I]) : TextPixels(&B.Fonts, Row, Length);
+    int X = Layout.AlignRight ? Layout.TextRight - Pixels : Layout.TextX;
+    if (Shaped) {
+      DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, Layout.Rows[I]);
     } else {
-      DrawText(&B.Fonts, B.Draw, &B.Ink, Layout.TextX, Baseline, B.Text + Layout.Rows[I].Begin,
-               Layout.Rows[I].End - Layout.Rows[I].Begin);
+      DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Row, Length);
     }
   }
   for (int I = 0; I < B.Model.ButtonCount; ++I) DrawButton(B, I);
   XClearWindow(B.Dpy, B.Win);
-}
-
-void SetAtoms(XBox& B, const char* Property, const char* const* Values, int Count) {
-  Atom List[4];
-  for (int I = 0; I < Count; ++I) List[I] = X11Atom(Values[I]);
-  XChangeProperty(B.Dpy, B.Win, X11Atom(Property), XA_ATOM, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(List), Count);
-}
-
-// Centred on the owner where it is on screen, else on the screen; never off its edges.
-void Placement(XBox& B, int* X, int* Y) {
-  int ScreenWidth = DisplayWidth(B.Dpy, B.Screen), ScreenHeight = DisplayHeight(B.Dpy, B.Screen);
-  *X = (ScreenWidth - Layout.Width) / 2;
-  *Y = (ScreenHeight - Layout.Height) / 2;
-  XWindowAttributes Owner;
-  Window Child;
-  int OwnerX, OwnerY;
-  ClearX11Error();
-  if (B.Owner != 0 && XGetWindowAttributes(B.Dpy, B.Owner, &Owner) && LastX11Error() == 0 &&
-      Owner.map_state == IsViewable &&
-      XTranslateCoordinates(B.Dpy, B.Owner, RootWindow(B.Dpy, B.Screen), 0, 0, &OwnerX, &OwnerY, &Child)) {
-    *X = OwnerX + (Owner.width - Layout.Width) / 2;
-    *Y = OwnerY + (Owner.height - Layout.Height) / 2;
-  }
-  if (*X + Layout.Width > ScreenWidth) *X = ScreenWidth - Layout.Width;
-  if (*Y + Layout.Height > ScreenHeight) *Y = ScreenHeight - Layout.Height;
-  if (*X < 0) *X = 0;
-  if (*Y < 0) *Y = 0;
-}
-
-void SetProperties(XBox& B, int X, int Y) {
-  XChangeProperty(B.Dpy, B.Win, X11Atom("_NET_WM_NAME"), X11Atom("UTF8_STRING"), 8, PropModeReplace,
-                  B.Caption, static_cast<int>(B.CaptionLength));
-  // WM_NAME is ISO 8859-1 for the window managers that read no other.
-  char* Latin1 = static_cast<char*>(malloc(B.CaptionLength + 1));
-  if (Latin1) {
-    size_t N = 0;
-    for (size_t P = 0; P < B.CaptionLength;) {
-      Glyph G = NextGlyph(B.Caption + P, B.CaptionLength - P);
-      Latin1[N++] = G.Code < 0x100 ? static_cast<char>(G.Code) : '?';
-      P += G.Length;
-    }
-    XChangeProperty(B.Dpy, B.Win, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(Latin1), static_cast<int>(N));
-    free(Latin1);
-  }
-  char Name[] = "askbox", Class[] = "Askbox";
-  XClassHint ClassHint = {Name, Class};
-  XSetClassHint(B.Dpy, B.Win, &ClassHint);
-  XSetWMProtocols(B.Dpy, B.Win, &B.DeleteWindow, 1);
-  const char* Dialog[] = {"_NET_WM_WINDOW_TYPE_DIALOG"};
-  SetAtoms(B, "_NET_WM_WINDOW_TYPE", Dialog, 1);
-  // Owned, it is modal to its owner and so kept above it; unowned, nothing else keeps it from
-  // opening behind the window that has the focus.
-  const char* Modal[] = {"_NET_WM_STATE_MODAL"};
-  const char* OnTop[] = {"_NET_WM_STATE_ABOVE"};
-  SetAtoms(B, "_NET_WM_STATE", B.Owner ? Modal : OnTop, 1);
-  if (B.Owner) XSetTransientForHint(B.Dpy, B.Win, B.Owner);
-
-  XSizeHints* Size = XAllocSizeHints();
-  if (Size) {
-    Size->flags = PPosition | PSize | PMinSize | PMaxSize;
-    Size->x = X;
-    Size->y = Y;
-    Size->width = Size->min_width = Size->max_width = Layout.Width;
-    Size->height = Size->min_height = Size->max_height = Layout.Height;
-    XSetWMNormalHints(B.Dpy, B.Win, Size);
-    XFree(Size);
-  }
-  XWMHints* Hints = XAllocWMHints();
-  if (Hints) {
-    Hints->flags = InputHint | StateHint;
-    Hints->input = True;
-    Hints->initial_state = NormalState;
-    XSetWMHints(B.Dpy, B.Win, Hints);
-    XFree(Hints);
-  }
-  unsigned long Pid = static_cast<unsigned long>(getpid());
-  XChangeProperty(B.Dpy, B.Win, X11Atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(&Pid), 1);
-  char Host[256];
-  if (gethostname(Host, sizeof Host) == 0) {
-    Host[sizeof Host - 1] = '\0';
-    XChangeProperty(B.Dpy, B.Win, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(Host), static_cast<int>(strlen(Host)));
-  }
-}
-
-// The keys go to the box as soon as it shows: the window manager is asked to activate it, and the
-// focus is set directly too for one that does not.
-void TakeFocus(XBox& B) {
-  XEvent Event;
-  memset(&Event, 0, sizeof Event);
-  Event.xclient.type = ClientMessage;
-  Event.xclient.window = B.Win;
-  Event.xclient.message_type = X11Atom("_NET_ACTIVE_WINDOW");
-  Event.xclient.format = 32;
-  Event.xclient.data.l[0] = 1;  // from an application
-  Event.xclient.data.l[1] = CurrentTime;
-  Event.xclient.data.l[2] = static_cast<long>(B.Owner);
-  XSendEvent(B.Dpy, RootWindow(B.Dpy, B.Screen), False, SubstructureRedirectMask | SubstructureNotifyMask,
-             &Event);
-  XSetInputFocus(B.Dpy, B.Win, RevertToParent, CurrentTime);
 }
 
 int ButtonAt(int X, int Y, int Count) {
@@ -367,7 +278,9 @@ void OnEvent(XBox& B, XEvent& Event) {
     case MapNotify:
       if (!B.FocusAsked) {
         B.FocusAsked = true;
-        TakeFocus(B);
+        ActivateBoxWindow(B.Frame);
+        SetBoxWindowIcon(B.Frame);
+        B.FrameCentred = CentreBoxFrame(B.Frame);
       }
       break;
     case FocusIn:
@@ -382,6 +295,7 @@ void OnEvent(XBox& B, XEvent& Event) {
     case ButtonPress:
       if (Event.xbutton.button == Button1) {
         B.Pressed = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+        B.PressedOver = B.Pressed >= 0;
         if (B.Pressed >= 0) B.Model.Focus = B.Pressed;
         Paint(B);
       }
@@ -393,6 +307,22 @@ void OnEvent(XBox& B, XEvent& Event) {
         B.Pressed = -1;
         Paint(B);
         if (Released == Held) Finish(B, B.Model.Buttons[Held].Id);
+      }
+      break;
+    case PropertyNotify:
+      // A request to move a window the window manager has not taken on yet is read as the client
+      // area's place, so the frame is centred only once the box is up.
+      if (B.FocusAsked && !B.FrameCentred && Event.xproperty.atom == X11Atom("_NET_FRAME_EXTENTS"))
+        B.FrameCentred = CentreBoxFrame(B.Frame);
+      break;
+    case MotionNotify:
+      // As a push button does: it shows pressed only while the pointer that holds it is over it.
+      if (B.Pressed >= 0) {
+        bool Over = ButtonAt(Event.xmotion.x, Event.xmotion.y, B.Model.ButtonCount) == B.Pressed;
+        if (Over != B.PressedOver) {
+          B.PressedOver = Over;
+          Paint(B);
+        }
       }
       break;
     case ClientMessage:
@@ -460,26 +390,51 @@ void Run(void* Context) {
   for (int I = 0; I < B.Model.ButtonCount; ++I)
     Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
   Content.CaptionPixels = TextPixels(&B.Fonts, B.Caption, B.CaptionLength);
+  Content.RightToLeft = (B.Params->dwStyle & MB_RTLREADING) != 0;
+  // Mirrored, right is where rows start, and MB_RIGHT moves them to the other side, as on Windows.
+  Content.AlignRight = Content.RightToLeft != ((B.Params->dwStyle & MB_RIGHT) != 0);
   WindowMetrics Metrics;
   Metrics.Scale = B.Scale;
   Metrics.Ascent = B.Fonts.Regular->ascent;
   Metrics.LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
   Metrics.ScreenWidth = DisplayWidth(Dpy, B.Screen);
   Metrics.ScreenHeight = DisplayHeight(Dpy, B.Screen);
-  LayOutWindow(Content, AdvancePixels, &B.Fonts, Metrics, &Layout);
+  GlyphAdvance Advance = AdvancePixels;
+  void* Measured = &B.Fonts;
+  // Only text that needs them loads HarfBuzz and FriBidi; without them it is drawn as before.
+  if (TextNeedsShaping(B.Text, B.TextLength) && LoadShapingLibraries() &&
+      ShapeText(&B.Fonts, B.Text, B.TextLength, Content.RightToLeft, &B.Shaped)) {
+    B.IsShaped = true;
+    Advance = ShapedAdvance;
+    Measured = &B.Shaped;
+  }
+  LayOutWindow(Content, Advance, Measured, Metrics, &Layout);
 
+  B.Frame.Dpy = Dpy;
+  B.Frame.Screen = B.Screen;
+  B.Frame.Owner = B.Owner;
+  B.Frame.Style = B.Params->dwStyle;
+  B.Frame.Closable = B.Model.CloseAnswer != 0;
+  B.Frame.Caption = B.Caption;
+  B.Frame.CaptionLength = B.CaptionLength;
+  B.Frame.Width = Layout.Width;
+  B.Frame.Height = Layout.Height;
+  B.Frame.Icon = B.Icon;
+  B.Frame.IconSize = Layout.IconSize;
+  B.Frame.Fonts = &B.Fonts;
   int X, Y;
-  Placement(B, &X, &Y);
+  PlaceBoxWindow(B.Frame, {0, 0, 0, 0}, &X, &Y);
   XSetWindowAttributes Attributes;
   Attributes.background_pixel = WhitePixel(Dpy, B.Screen);
   Attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                          StructureNotifyMask | FocusChangeMask | ExposureMask;
+                          StructureNotifyMask | FocusChangeMask | ExposureMask | Button1MotionMask | PropertyChangeMask;
   Window Root = RootWindow(Dpy, B.Screen);
   B.Win = XCreateWindow(Dpy, Root, X, Y, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
                         0, CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &Attributes);
+  B.Frame.Win = B.Win;
   B.Protocols = X11Atom("WM_PROTOCOLS");
   B.DeleteWindow = X11Atom("WM_DELETE_WINDOW");
-  SetProperties(B, X, Y);
+  DescribeBoxWindow(B.Frame, X, Y, B.DeleteWindow);
 
   Visual* Vis = DefaultVisual(Dpy, B.Screen);
   Colormap Map = DefaultColormap(Dpy, B.Screen);
@@ -503,6 +458,7 @@ void Run(void* Context) {
   XftDrawDestroy(B.Draw);
   XFreePixmap(Dpy, B.Back);
   XDestroyWindow(Dpy, B.Win);
+  if (B.IsShaped) FreeShapedText(&B.Shaped);
   CloseBoxFonts(&B.Fonts);
   B.FontsOpen = false;
   XSync(Dpy, False);

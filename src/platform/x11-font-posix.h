@@ -18,7 +18,7 @@ struct BoxFonts {
   XftFont* Bold;  // the marks inside the icons, at their size; the regular font where there is no bold one
   XftFont* Fallbacks[MAX_FALLBACK_FONTS];
   int FallbackCount;
-  int TabStop;  // pixels between tab stops
+  int TabStop;  // pixels between tab stops; 0 until a tab needs it
 };
 
 // Xft.dpi where the desktop sets it, else 96: the millimetres a server reports are often wrong.
@@ -28,6 +28,12 @@ double DisplayDpi(Display* Dpy);
 bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSize, BoxFonts* Fonts);
 void CloseBoxFonts(BoxFonts* Fonts);
 
+// The font that draws the character: the regular one, else one fontconfig finds for it; where
+// none has it, the regular font and the replacement character in its place.
+XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code);
+
+// Where a tab at X takes the pen.
+int NextTabStop(BoxFonts* Fonts, int X);
 // A GlyphAdvance in pixels; Context is the BoxFonts.
 int AdvancePixels(void* Context, const unsigned char* Text, const Glyph& G, int X);
 int TextPixels(BoxFonts* Fonts, const unsigned char* Text, size_t Length);

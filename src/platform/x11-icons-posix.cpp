@@ -60,6 +60,40 @@ bool InCross(double X, double Y) {
          (fabs(V) <= HalfThickness && fabs(U) <= HalfLength);
 }
 
+// The shapes of askbox's own icon, in units of its size, as res/make-icon.py has them.
+bool InRoundedRect(double X, double Y, double Left, double Top, double Right, double Bottom, double Radius) {
+  if (X < Left || X > Right || Y < Top || Y > Bottom) return false;
+  double Cx = fmin(fmax(X, Left + Radius), Right - Radius);
+  double Cy = fmin(fmax(Y, Top + Radius), Bottom - Radius);
+  return (X - Cx) * (X - Cx) + (Y - Cy) * (Y - Cy) <= Radius * Radius;
+}
+
+bool InBubble(double X, double Y, double Grow) {
+  if (InRoundedRect(X, Y, 0.04 - Grow, 0.06 - Grow, 0.96 + Grow, 0.74 + Grow, 0.18 + Grow)) return true;
+  double S1 = Side(0.20 - Grow, 0.66, 0.48 + Grow, 0.66, X, Y);
+  double S2 = Side(0.48 + Grow, 0.66, 0.12 - Grow, 0.97 + Grow, X, Y);
+  double S3 = Side(0.12 - Grow, 0.97 + Grow, 0.20 - Grow, 0.66, X, Y);
+  return (S1 >= 0 && S2 >= 0 && S3 >= 0) || (S1 <= 0 && S2 <= 0 && S3 <= 0);
+}
+
+bool InQuestionMark(double X, double Y) {
+  const double Cx = 0.50, Cy = 0.28, Outer = 0.175, Inner = 0.085;
+  double D = hypot(X - Cx, Y - Cy);
+  if (D >= Inner && D <= Outer && (Y <= Cy || X >= Cx)) return true;
+  if (fabs(X - Cx) <= (Outer - Inner) / 2 && Y >= Cy + Inner && Y <= 0.53) return true;
+  return hypot(X - Cx, Y - 0.625) <= 0.062;
+}
+
+// 0xRRGGBB at a point of askbox's icon, -1 outside it.
+long AskboxColourAt(double X, double Y, int Size) {
+  double Line = fmax(0.045, 1.0 / Size);
+  if (!InBubble(X, Y, Line)) return -1;
+  if (!InBubble(X, Y, 0.0)) return 0x143F8A;
+  if (InQuestionMark(X, Y)) return 0xFFFFFF;
+  if (hypot(X - 0.83, Y - 0.19) <= 0.075) return 0xFFB300;
+  return 0x2E7DE0;
+}
+
 void PutCoverage(Display* Dpy, Picture Target, const XRenderColor& Colour, const unsigned char* Coverage,
                  int X, int Y, int Size) {
   Window Root = DefaultRootWindow(Dpy);
@@ -88,6 +122,37 @@ void PutCoverage(Display* Dpy, Picture Target, const XRenderColor& Colour, const
   }
   XFreeGC(Dpy, Context);
   XFreePixmap(Dpy, Mask);
+}
+
+// Through a picture of its own: XRender's ARGB32 is premultiplied, the icon's pixels are not.
+void PutAskboxIcon(Display* Dpy, Picture Target, int X, int Y, int Size) {
+  size_t Count = static_cast<size_t>(Size) * static_cast<size_t>(Size);
+  uint32_t* Pixels = static_cast<uint32_t*>(malloc(Count * sizeof(uint32_t)));
+  if (Pixels == nullptr) return;
+  RenderAskboxIcon(Size, Pixels);
+  for (size_t I = 0; I < Count; ++I) {
+    uint32_t Alpha = Pixels[I] >> 24, Pixel = Alpha << 24;
+    for (int Shift = 0; Shift < 24; Shift += 8) Pixel |= (((Pixels[I] >> Shift) & 0xFF) * Alpha / 255) << Shift;
+    Pixels[I] = Pixel;
+  }
+  Window Root = DefaultRootWindow(Dpy);
+  Pixmap Image32 = XCreatePixmap(Dpy, Root, static_cast<unsigned>(Size), static_cast<unsigned>(Size), 32);
+  GC Context = XCreateGC(Dpy, Image32, 0, nullptr);
+  XImage* Image = XCreateImage(Dpy, DefaultVisual(Dpy, DefaultScreen(Dpy)), 32, ZPixmap, 0,
+                               reinterpret_cast<char*>(Pixels), static_cast<unsigned>(Size),
+                               static_cast<unsigned>(Size), 32, Size * 4);
+  if (Image != nullptr) {
+    XPutImage(Dpy, Image32, Context, Image, 0, 0, 0, 0, static_cast<unsigned>(Size), static_cast<unsigned>(Size));
+    Image->data = nullptr;
+    XDestroyImage(Image);
+    Picture Source = XRenderCreatePicture(Dpy, Image32, XRenderFindStandardFormat(Dpy, PictStandardARGB32), 0, nullptr);
+    XRenderComposite(Dpy, PictOpOver, Source, None, Target, 0, 0, 0, 0, X, Y, static_cast<unsigned>(Size),
+                     static_cast<unsigned>(Size));
+    XRenderFreePicture(Dpy, Source);
+  }
+  free(Pixels);
+  XFreeGC(Dpy, Context);
+  XFreePixmap(Dpy, Image32);
 }
 
 }  // namespace
@@ -132,8 +197,33 @@ void RasteriseIcon(IconShape Shape, bool Mark, int Size, unsigned char* Coverage
     }
 }
 
+void RenderAskboxIcon(int Size, uint32_t* Argb) {
+  for (int Row = 0; Row < Size; ++Row)
+    for (int Column = 0; Column < Size; ++Column) {
+      unsigned Sum[3] = {0, 0, 0}, Hits = 0;
+      for (int Sy = 0; Sy < SAMPLES; ++Sy)
+        for (int Sx = 0; Sx < SAMPLES; ++Sx) {
+          double X = (Column + (Sx + 0.5) / SAMPLES) / Size, Y = (Row + (Sy + 0.5) / SAMPLES) / Size;
+          long Colour = AskboxColourAt(X, Y, Size);
+          if (Colour < 0) continue;
+          for (int C = 0; C < 3; ++C) Sum[C] += (static_cast<unsigned long>(Colour) >> (16 - 8 * C)) & 0xFF;
+          ++Hits;
+        }
+      uint32_t Pixel = 0;
+      if (Hits > 0) {
+        Pixel = static_cast<uint32_t>(Hits * 255 / (SAMPLES * SAMPLES)) << 24;
+        for (int C = 0; C < 3; ++C) Pixel |= ((Sum[C] + Hits / 2) / Hits) << (16 - 8 * C);
+      }
+      Argb[Row * Size + Column] = Pixel;
+    }
+}
+
 void DrawIcon(BoxFonts* Fonts, XftDraw* Draw, IconShape Shape, int X, int Y, int Size) {
   if (Shape == ICON_NONE || Size <= 0) return;
+  if (Shape == ICON_USER) {
+    PutAskboxIcon(Fonts->Dpy, XftDrawPicture(Draw), X, Y, Size);
+    return;
+  }
   unsigned char* Coverage = static_cast<unsigned char*>(malloc(static_cast<size_t>(Size) * static_cast<size_t>(Size)));
   if (Coverage == nullptr) return;
   IconLook Look = LookOf(Shape);

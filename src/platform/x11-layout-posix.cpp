@@ -10,6 +10,7 @@ const int ICON = 32;
 const int ICON_TEXT_GAP = 12;
 const int BUTTON_MIN_WIDTH = 86;
 const int BUTTON_MIN_HEIGHT = 26;
+const int BUTTON_SQUEEZED = 24;  // the least a button keeps when a small screen cannot hold them
 const int BUTTON_PADDING = 12;
 const int BUTTON_GAP = 10;
 const int STRIP_PADDING = 12;
@@ -52,10 +53,19 @@ void LayOutWindow(const WindowContent& Content, GlyphAdvance Advance, void* Cont
     if (Content.LabelPixels[I] + 2 * Scaled(S, BUTTON_PADDING) > L.ButtonWidth)
       L.ButtonWidth = Content.LabelPixels[I] + 2 * Scaled(S, BUTTON_PADDING);
   int Gap = Scaled(S, BUTTON_GAP);
-  int ButtonsWidth = Content.ButtonCount * L.ButtonWidth + (Content.ButtonCount - 1) * Gap;
   int StripHeight = L.ButtonHeight + 2 * Scaled(S, STRIP_PADDING);
 
   int MaxWidth = Metrics.ScreenWidth - Scaled(S, FRAME_ALLOWANCE);
+  if (MaxWidth < 1) MaxWidth = Metrics.ScreenWidth;
+  // Squeezed, the buttons together still take one button's usual width, which leaves the icon's
+  // box room for text.
+  int Gaps = (Content.ButtonCount - 1) * Gap;
+  int Squeezed = (MaxWidth - 2 * Margin - Gaps) / Content.ButtonCount;
+  if (Squeezed < Scaled(S, BUTTON_SQUEEZED)) Squeezed = Scaled(S, BUTTON_SQUEEZED);
+  if (Squeezed * Content.ButtonCount + Gaps < Scaled(S, BUTTON_MIN_WIDTH))
+    Squeezed = (Scaled(S, BUTTON_MIN_WIDTH) - Gaps + Content.ButtonCount - 1) / Content.ButtonCount;
+  if (L.ButtonWidth > Squeezed) L.ButtonWidth = Squeezed;
+  int ButtonsWidth = Content.ButtonCount * L.ButtonWidth + (Content.ButtonCount - 1) * Gap;
   int MaxTextWidth = MaxWidth - TextLeft - Margin;
   if (MaxTextWidth < 1) MaxTextWidth = 1;
   int MaxTextHeight = Metrics.ScreenHeight - Scaled(S, FRAME_ALLOWANCE) - StripHeight - 2 * Margin;
@@ -85,17 +95,20 @@ void LayOutWindow(const WindowContent& Content, GlyphAdvance Advance, void* Cont
   L.Width = Width;
 
   int Body = TextHeight > L.IconSize ? TextHeight : L.IconSize;
-  L.IconX = Margin;
+  L.IconX = Content.RightToLeft ? Width - Margin - L.IconSize : Margin;
   L.IconY = Margin;
-  L.TextX = TextLeft;
+  L.TextX = Content.RightToLeft ? Margin : TextLeft;
+  L.TextRight = Content.RightToLeft ? Width - TextLeft : Width - Margin;
+  L.AlignRight = Content.AlignRight;
   // A short text sits level with the middle of the icon, as on Windows.
   L.TextY = Margin + (Body - TextHeight) / 2;
   L.StripY = 2 * Margin + Body;
   L.Height = L.StripY + StripHeight;
   L.ButtonY = L.StripY + Scaled(S, STRIP_PADDING);
-  // Buttons keep to the right, in Windows' order.
+  // Buttons keep to the right, in Windows' order; mirrored, to the left in the reverse order.
   int X = Width - Margin - ButtonsWidth;
-  for (int I = 0; I < Content.ButtonCount; ++I, X += L.ButtonWidth + Gap) L.ButtonX[I] = X;
+  for (int I = 0; I < Content.ButtonCount; ++I, X += L.ButtonWidth + Gap)
+    L.ButtonX[I] = Content.RightToLeft ? Width - X - L.ButtonWidth : X;
 }
 
 }  // namespace platform

@@ -23,12 +23,16 @@ struct WindowContent {
   int ButtonCount;
   int LabelPixels[MAX_BUTTONS];
   int CaptionPixels;  // so that the title fits the title bar where the screen allows
+  bool RightToLeft;  // MB_RTLREADING: the box mirrored, icon on the right and buttons from the left
+  bool AlignRight;  // rows end at the text's right edge rather than start at its left
 };
 
 struct WindowLayout {
   int Width, Height;
   int IconX, IconY, IconSize;
   int TextX, TextY;  // the top left of the first row
+  int TextRight;  // the right edge of the rows; each is drawn from TextX or up to this
+  bool AlignRight;
   int RowCount;
   bool Cut;  // rows past the screen were left out; the last row shown is an ellipsis
   Span Rows[MAX_WINDOW_ROWS];
@@ -39,7 +43,8 @@ struct WindowLayout {
 
 // The text is wrapped at the narrowest of a few widths that keeps it from growing taller than
 // wide, so a long message makes a wider box rather than a tower; rows that still do not fit the
-// screen are cut so that the buttons always stay on it.
+// screen are cut so that the buttons always stay on it. Buttons too wide for the screen share
+// its width, so the window is never wider than the screen as long as they get a little each.
 void LayOutWindow(const WindowContent& Content, GlyphAdvance Advance, void* Context,
                   const WindowMetrics& Metrics, WindowLayout* Out);
 

@@ -1,4 +1,4 @@
-// Every X, Xrender, fontconfig and Xft call the window makes, in one table, and loading their libraries when a window is first wanted.
+// Every X, Xrender, fontconfig, Xft, HarfBuzz and FriBidi call the window makes, and loading their libraries.
 #ifndef ASKBOX_PLATFORM_X11_LIBRARY_POSIX_H
 #define ASKBOX_PLATFORM_X11_LIBRARY_POSIX_H
 
@@ -9,9 +9,13 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrender.h>
 #include <fontconfig/fontconfig.h>
+#include <fribidi/fribidi.h>
+#include <harfbuzz/hb-ft.h>
+#include <harfbuzz/hb.h>
 
 // CALL(Library, Name) for each call, Library one of X11Library. XDestroyImage is left out: Xutil.h
-// makes it a macro that calls through the image itself.
+// makes it a macro that calls through the image itself. HarfBuzz's and FriBidi's calls come last,
+// in the optional group.
 #define ASKBOX_X11_CALLS(CALL)                     \
   CALL(LIBRARY_X11, XAllocSizeHints)               \
   CALL(LIBRARY_X11, XAllocWMHints)                 \
@@ -27,6 +31,7 @@
   CALL(LIBRARY_X11, XFreeGC)                       \
   CALL(LIBRARY_X11, XFreePixmap)                   \
   CALL(LIBRARY_X11, XGetDefault)                   \
+  CALL(LIBRARY_X11, XGetImage)                     \
   CALL(LIBRARY_X11, XGetSelectionOwner)            \
   CALL(LIBRARY_X11, XGetWindowAttributes)          \
   CALL(LIBRARY_X11, XGetWindowProperty)            \
@@ -35,6 +40,7 @@
   CALL(LIBRARY_X11, XLookupString)                 \
   CALL(LIBRARY_X11, XMapRaised)                    \
   CALL(LIBRARY_X11, XMapWindow)                    \
+  CALL(LIBRARY_X11, XMoveWindow)                   \
   CALL(LIBRARY_X11, XNextEvent)                    \
   CALL(LIBRARY_X11, XOpenDisplay)                  \
   CALL(LIBRARY_X11, XPending)                      \
@@ -74,6 +80,7 @@
   CALL(LIBRARY_FONTCONFIG, FcPatternDestroy)       \
   CALL(LIBRARY_XFT, XftCharExists)                 \
   CALL(LIBRARY_XFT, XftColorAllocValue)            \
+  CALL(LIBRARY_XFT, XftDrawGlyphFontSpec)          \
   CALL(LIBRARY_XFT, XftColorFree)                  \
   CALL(LIBRARY_XFT, XftDrawCreate)                 \
   CALL(LIBRARY_XFT, XftDrawDestroy)                \
@@ -83,13 +90,39 @@
   CALL(LIBRARY_XFT, XftFontClose)                  \
   CALL(LIBRARY_XFT, XftFontOpen)                   \
   CALL(LIBRARY_XFT, XftFontOpenPattern)            \
+  CALL(LIBRARY_XFT, XftGlyphExtents)               \
+  CALL(LIBRARY_XFT, XftLockFace)                   \
   CALL(LIBRARY_XFT, XftTextExtents32)              \
-  CALL(LIBRARY_XFT, XftTextExtentsUtf8)
+  CALL(LIBRARY_XFT, XftTextExtentsUtf8)            \
+  CALL(LIBRARY_XFT, XftUnlockFace)                 \
+  CALL(LIBRARY_HARFBUZZ, hb_buffer_add_utf8)       \
+  CALL(LIBRARY_HARFBUZZ, hb_buffer_create)         \
+  CALL(LIBRARY_HARFBUZZ, hb_buffer_destroy)        \
+  CALL(LIBRARY_HARFBUZZ, hb_buffer_get_glyph_infos) \
+  CALL(LIBRARY_HARFBUZZ, hb_buffer_get_glyph_positions) \
+  CALL(LIBRARY_HARFBUZZ, hb_buffer_guess_segment_properties) \
+  CALL(LIBRARY_HARFBUZZ, hb_buffer_set_direction)  \
+  CALL(LIBRARY_HARFBUZZ, hb_font_destroy)          \
+  CALL(LIBRARY_HARFBUZZ, hb_ft_font_create_referenced) \
+  CALL(LIBRARY_HARFBUZZ, hb_shape)                 \
+  CALL(LIBRARY_FRIBIDI, fribidi_get_bidi_types)    \
+  CALL(LIBRARY_FRIBIDI, fribidi_get_bracket_types) \
+  CALL(LIBRARY_FRIBIDI, fribidi_get_par_embedding_levels_ex)
 
 namespace platform {
 
-// In the order they are loaded: each after the ones it needs.
-enum X11Library { LIBRARY_X11, LIBRARY_XRENDER, LIBRARY_FONTCONFIG, LIBRARY_XFT, X11_LIBRARY_COUNT };
+// In the order they are loaded: each after the ones it needs. The window cannot do without the
+// first X11_LIBRARY_COUNT; the optional ones after them only shape text that needs it.
+enum X11Library {
+  LIBRARY_X11,
+  LIBRARY_XRENDER,
+  LIBRARY_FONTCONFIG,
+  LIBRARY_XFT,
+  X11_LIBRARY_COUNT,
+  LIBRARY_HARFBUZZ = X11_LIBRARY_COUNT,
+  LIBRARY_FRIBIDI,
+  ALL_LIBRARY_COUNT
+};
 
 // True where the window can be drawn at all: every library is there and has every call of the
 // table. The first call loads them; a library or a call that is missing leaves nothing loaded,
@@ -97,6 +130,10 @@ enum X11Library { LIBRARY_X11, LIBRARY_XRENDER, LIBRARY_FONTCONFIG, LIBRARY_XFT,
 // asks, so the usage text, a bad argument, a failure report and the terminal box without a display
 // never pay for them.
 bool LoadX11Libraries();
+// True where HarfBuzz and FriBidi are there too, with every call of theirs in the table, after
+// LoadX11Libraries() succeeded. The first call loads them; either missing leaves both unloaded,
+// and text is then drawn character by character, as without them.
+bool LoadShapingLibraries();
 
 #ifndef ASKBOX_LINK_X11
 // Each call's stand-in has the call's own name and type. The X front end lives in this namespace,

@@ -460,6 +460,23 @@ def icon_case(style, options, glyph):
         p.close()
 
 
+def case_mirrored_and_right():
+    """MB_RTLREADING: icon right of the text, No left of Yes, rows ending together; MB_RIGHT alone
+    ends the rows together beside an icon on the left."""
+    for style, mirrored in (("100034", True), ("80034", False)):
+        p, up, _ = shown_with_answer(style, "Right\nlonger row", "M", answer=IDYES, keys=(b"y",))
+        try:
+            lines = [line for _, line in box_rows(up)]
+            first = next(line for line in lines if "Right" in line)
+            second = next(line for line in lines if "longer row" in line)
+            buttons = next(line for line in lines if "Yes" in line)
+            check((first.index("/!\\") > first.index("Right")) == mirrored, f"icon misplaced: {first!r}")
+            check((buttons.index("No") < buttons.index("Yes")) == mirrored, f"buttons: {buttons!r}")
+            check(first.index("Right") + 5 == second.index("longer row") + 10, f"rows not right-aligned: {lines}")
+        finally:
+            p.close()
+
+
 def case_null_strings():
     _, up, _ = shown_with_answer("0", "x", "y", ["nulltext", "nullcaption"], answer=IDOK)
     check(up.line(1).startswith("┌──") and "OK" in up.text(), f"box with no text: {up.lines()[:6]}")
@@ -516,6 +533,7 @@ SCREEN_CASES = [
     ("user icon with an instance", lambda: icon_case("80", ["hinstance"], "(*)")),
     ("user icon without an instance shows none", lambda: icon_case("80", [], None)),
     ("unknown icon bits show none", lambda: icon_case("50", [], None)),
+    ("mirrored and right-aligned boxes", case_mirrored_and_right),
     ("null text and caption", case_null_strings),
     ("resize redraws at the new width", case_resize_redraws),
     ("keys come from the terminal with stdin redirected", case_keys_from_terminal_not_stdin),

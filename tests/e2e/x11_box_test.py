@@ -34,10 +34,10 @@ def check(condition, message):
         raise Failure(message)
 
 
-def start_xvfb(*extra):
+def start_xvfb(*extra, screen=SCREEN):
     """A virtual display on a free number; gives (process, ':N')."""
     read, write = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % SCREEN,
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % screen,
                              "-nolisten", "tcp", *extra], pass_fds=(write,), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     os.close(write)
@@ -304,19 +304,163 @@ def case_properties():
     for wanted in ['_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DIALOG',
                    'WM_CLASS(STRING) = "askbox", "Askbox"',
                    '_NET_WM_NAME(UTF8_STRING) = "%s"' % caption,
-                   'WM_NAME(STRING) = "Propertiés ?"', "WM_DELETE_WINDOW", "_NET_WM_STATE_ABOVE"]:
+                   'WM_NAME(STRING) = "Propertiés ?"', "WM_DELETE_WINDOW", "Icon (48 x 48)"]:
         check(wanted in props, f"{wanted!r} missing from the properties")
+    check("_NET_WM_STATE_ABOVE" not in props, "kept above without MB_TOPMOST")
     hints = x("xprop", "-id", wid, "WM_NORMAL_HINTS")
     check("minimum size" in hints and "maximum size" in hints, "size not fixed")
     check(hints.split("minimum size:")[1].split("\n")[0] == hints.split("maximum size:")[1].split("\n")[0],
           f"minimum and maximum size differ: {hints}")
     focus = x("xdotool", "getwindowfocus").strip()
     check(focus == wid, f"focus on {focus}, not on the box {wid}, without anyone activating it")
+    # The frame, title bar and all, is what is centred.
     left, top, width, height = geometry(wid)
-    centre = (left + width / 2, top + height / 2)
-    check(abs(centre[0] - SCREEN[0] / 2) < 40 and abs(centre[1] - SCREEN[1] / 2) < 40, f"not centred: {centre}")
+    sides = [int(n) for n in x("xprop", "-id", wid, "_NET_FRAME_EXTENTS").split("=")[1].split(",")]
+    centre = (left - sides[0] + (width + sides[0] + sides[1]) / 2, top - sides[2] + (height + sides[2] + sides[3]) / 2)
+    check(abs(centre[0] - SCREEN[0] / 2) <= 1 and abs(centre[1] - SCREEN[1] / 2) <= 1, f"frame not centred: {centre}")
     type_keys(wid, ["Escape"])
     check(finish(proc)[0] == IDCANCEL, "wrong answer")
+
+
+STYLE_CASES = [
+    # button=, the property (of the box, or the root's with "-root"), what it must or must not say
+    ("0x40001", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", True),
+    ("0x10001", "-root _NET_ACTIVE_WINDOW", "{wid}", True),
+    # Cancel answers Esc, so the close button is offered; never maximise or minimise
+    ("0x1", "_MOTIF_WM_HINTS", "= 0x3, 0x24, 0x1a,", True),
+    ("0x4", "_MOTIF_WM_HINTS", "= 0x3, 0x4, 0x1a,", True),
+    ("0x2", "_MOTIF_WM_HINTS", "0x24", False),
+]
+
+
+def style_case(style, prop, wanted, present):
+    caption = "Style %s" % style
+    proc = launch("text=Styled", "caption=" + caption, "button=" + style)
+    wid = find_window(caption, proc=proc)
+    time.sleep(0.3)
+    where = ["-root"] if prop.startswith("-root ") else ["-id", wid]
+    value = x("xprop", *where, prop.split()[-1])
+    wanted = wanted.format(wid=hex(int(wid)))
+    check((wanted in value) == present, f"{prop} is {value.strip()!r}")
+    type_keys(wid, ["Return"])
+    finish(proc)
+
+
+def ink_columns(rows, top, bottom):
+    """The leftmost and rightmost columns with dark pixels between the rows top and bottom."""
+    dark = [x0 for y in range(top, bottom) for x0, p in enumerate(rows[y]) if colour_name(p) == "dark"]
+    return min(dark), max(dark)
+
+
+def case_mirrored_and_right():
+    """MB_RTLREADING puts the icon on the right and Yes left of No; MB_RIGHT ends the rows at
+    the right margin."""
+    proc = launch("text=Mirrored", "caption=Mirrored", "icon=48", "button=0x100004")
+    wid = find_window("Mirrored", proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "mirrored.png"))
+    width = len(rows[0])
+    yellow = [x0 for x0 in range(width) if colour_name(rows[36][x0]) == "yellow"]
+    check(yellow and min(yellow) > width - 60, f"icon not on the right: {yellow[:3]}")
+    yes = (20 + 96 + 43, button_centre(wid, 0, 2)[1])  # mirrored: No at the left margin, Yes after it
+    x("xdotool", "mousemove", "--window", wid, str(yes[0]), str(yes[1]), "click", "1")
+    check(finish(proc)[0] == IDYES, "the left button of a mirrored Yes/No is not Yes")
+    proc = launch("text=Right\nmuch longer row", "caption=Right", "button=0x80000")
+    wid = find_window("Right", proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "right.png"))
+    first, second = ink_columns(rows, 20, 36), ink_columns(rows, 37, 52)
+    check(abs(first[1] - second[1]) <= 2 and first[0] > second[0] + 20, f"rows not right-aligned: {first} {second}")
+    type_keys(wid, ["Return"])
+    finish(proc)
+
+
+def text_ink(text, caption, **env):
+    """The runs of inked columns, as (first, last), across the one-row text of a box without an icon."""
+    proc = launch("text=" + text, "caption=" + caption, **env)
+    wid = find_window(caption, proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "ink.png"))
+    type_keys(wid, ["Return"])
+    finish(proc)
+    inked = [any(colour_name(rows[y][x0]) != "white" for y in range(14, 44)) for x0 in range(len(rows[0]))]
+    runs, start = [], None
+    for x0, ink in enumerate(inked + [False]):
+        if ink and start is None:
+            start = x0
+        elif not ink and start is not None:
+            runs.append((start, x0 - 1))
+            start = None
+    check(runs, f"no text drawn for {caption}")
+    return runs
+
+
+def width_of(runs):
+    return runs[-1][1] - runs[0][0] + 1
+
+
+def case_right_to_left_text():
+    # Vav is a thin stroke, shin a wide letter: read right to left, the first letter ends the row.
+    runs = text_ink("ושששש", "Hebrew")
+    check(runs[-1][1] - runs[-1][0] < (runs[0][1] - runs[0][0]) / 2, f"the first letter is not at the right: {runs}")
+
+
+def case_joined_arabic():
+    # The same five letters kept apart by zero-width non-joiners take their wide isolated forms.
+    joined = width_of(text_ink("ببببب", "Joined"))
+    apart = width_of(text_ink("\u200c".join("ببببب"), "Apart"))
+    check(joined < apart * 0.8, f"joined {joined} px, isolated {apart} px")
+
+
+def case_emoji_sequence():
+    family = width_of(text_ink("\U0001F468\u200d\U0001F469\u200d\U0001F467", "Family"))
+    one = width_of(text_ink("\U0001F468", "One"))
+    check(family < one * 1.5, f"a family of {family} px beside one person of {one} px")
+
+
+def case_pressed_look_follows_pointer():
+    proc = launch("text=Press", "caption=Press", "button=1")
+    wid = find_window("Press", proc=proc)
+    ok = button_centre(wid, 0, 2)
+    inset = (ok[0] - 40, ok[1] - 10)  # inside the face, clear of the label
+    shot = os.path.join(SCRATCH, "press.png")
+    x("xdotool", "mousemove", "--window", wid, str(ok[0]), str(ok[1]), "mousedown", "1")
+    looks = []
+    for target in ((5, 5), ok):
+        x("xdotool", "mousemove", "--window", wid, str(target[0]), str(target[1]))
+        time.sleep(0.2)
+        looks.append(pixels(wid, shot)[inset[1]][inset[0]])
+    x("xdotool", "mousemove", "--window", wid, "5", "5", "mouseup", "1")
+    pressed = (0xCC, 0xE4, 0xF7)
+    check(looks[0] != pressed and looks[1] == pressed, f"faces off and over the button: {looks}")
+    check(still_up(proc, 0.2), "released off the button, yet answered")
+    type_keys(wid, ["Escape"])
+    finish(proc)
+
+
+def case_small_screen_at_192_dpi():
+    """On 640 x 480 at 192 DPI the widest button set still fits, and a long text wraps to it."""
+    server, name = start_xvfb("-noreset", screen=(640, 480))
+    try:
+        env = dict(os.environ, DISPLAY=name)
+        subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER",
+                        "Xft.dpi:\t192\n"], env=env, check=True, timeout=10)
+        for text in ("Small", " ".join("word%d" % i for i in range(60))):
+            proc = subprocess.Popen([PROGRAM, "text=" + text, "caption=Small", "button=6"], env=box_env(DISPLAY=name),
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+            deadline, width = time.monotonic() + 10, None
+            while width is None and time.monotonic() < deadline:
+                tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True, text=True).stdout
+                for line in tree.splitlines():
+                    if '"Small"' in line:
+                        width = int(line.split()[-2].split("x")[0])
+                time.sleep(0.05)
+            proc.kill()
+            proc.wait()
+            check(width is not None and width <= 640, f"{len(text)} characters: a box {width} wide on 640")
+    finally:
+        server.kill()
+        server.wait()
 
 
 def text_case(text, caption, check_shape):
@@ -398,6 +542,9 @@ def icon_case(icon, shape, mark):
             counts[name] = counts.get(name, 0) + 1
     check(counts.get(shape, 0) > 300, f"too little {shape} in the icon: {counts}")
     check(counts.get(mark, 0) > 15, f"no {mark} mark in the icon: {counts}")
+    # The title bar shows the same icon at the same size, not askbox's own.
+    sizes = [line.strip() for line in x("xprop", "-id", wid, "_NET_WM_ICON").split("\t") if line.startswith("Icon (")]
+    check(sizes == ["Icon (32 x 32):"], f"window manager's icons: {sizes}")
     type_keys(wid, ["Return"])
     finish(proc)
 
@@ -754,6 +901,14 @@ def main():
               ("a long paragraph makes a wide box, not a tower", case_long_paragraph),
               ("Xft.dpi 192 doubles the box", case_high_dpi)]
     cases += [("icon %s: %s with %s" % c, lambda c=c: icon_case(*c)) for c in ICON_CASES]
+    cases += [("style %s: %s %s %r" % (c[0], c[1], "has" if c[3] else "lacks", c[2]), lambda c=c: style_case(*c))
+              for c in STYLE_CASES]
+    cases += [("mirrored and right-aligned boxes", case_mirrored_and_right),
+              ("a pressed button looks pressed only under the pointer", case_pressed_look_follows_pointer),
+              ("640 x 480 at 192 DPI: the box fits", case_small_screen_at_192_dpi),
+              ("Hebrew reads from the right", case_right_to_left_text),
+              ("a joined Arabic word is narrower than its letters apart", case_joined_arabic),
+              ("a ZWJ family is one emoji wide", case_emoji_sequence)]
     cases += [("locale bytes, malformed bytes and controls in the title", case_text_bytes),
               ("xterm: owner, title and iconified in mode 1", case_xterm_owner_title_and_hiding),
               ("xterm: mode 3 has no owner; SIGTERM ends the box", case_xterm_not_owner_and_signal),

@@ -14,6 +14,7 @@ from ptyrun import PtyProcess  # noqa: E402
 from x11_box_test import Failure, check, find_window, finish, type_keys  # noqa: E402
 
 SONAMES = ["libX11.so.6", "libXrender.so.1", "libfontconfig.so.1", "libXft.so.2"]
+SHAPING_SONAMES = ["libharfbuzz.so.0", "libfribidi.so.0"]
 IDOK = 1
 INCOMPLETE_XFT = None
 
@@ -43,22 +44,26 @@ WINDOW_CASES = [
      ["setpriv", "--reuid", "12345", "--regid", "12345", "--clear-groups"], {"HOME": None}, b"Hi", b"Nobody",
      "Nobody"),
     ("an ISO-8859-1 locale", [], {"LANG": "de_DE.ISO-8859-1"}, b"caf\xe9", b"caf\xe9 8859", "café 8859"),
+    # Shaping is optional: without HarfBuzz and FriBidi, Arabic is drawn letter by letter as before.
+    ("Arabic text without HarfBuzz and FriBidi", lambda: hidden_libraries([], SHAPING_SONAMES), {},
+     "مرحبا".encode(), b"Unshaped", "Unshaped"),
 ]
 
 
 def window_case(prefix, env, text, caption, shown):
+    prefix = prefix() if callable(prefix) else prefix
     proc = start(prefix + [desktop.PROGRAM.encode(), b"text=" + text, b"caption=" + caption], env, False)
     type_keys(find_window(shown, proc=proc), ["Return"])
     code, _ = finish(proc)
     check(code == IDOK, f"exit {code}, wanted {IDOK}")
 
 
-def hidden_libraries(argv):
-    """argv run where every X library askbox loads reads as /dev/null, in a mount namespace of its own."""
+def hidden_libraries(argv, sonames=SONAMES):
+    """argv run where every library of sonames reads as /dev/null, in a mount namespace of its own."""
     listing = subprocess.run(["ldconfig", "-p"], capture_output=True, text=True, check=True).stdout
     paths = sorted({line.split(" => ")[1] for line in listing.splitlines()
-                    if " => " in line and line.split()[0] in SONAMES})
-    check(len(paths) >= len(SONAMES), f"not every X library found to hide: {paths}")
+                    if " => " in line and line.split()[0] in sonames})
+    check(len(paths) >= len(sonames), f"not every library found to hide: {paths}")
     hide = 'while [ "$1" != -- ]; do mount --bind /dev/null "$1" || exit 97; shift; done; shift; exec "$@"'
     return ["unshare", "--mount", "--propagation", "private", "--", "sh", "-c", hide, "hide", *paths, "--", *argv]
 
@@ -104,6 +109,21 @@ def short_path_case(args, terminal):
     check(not [s for s in SONAMES if s in loads], f"loaded {[s for s in SONAMES if s in loads]}")
 
 
+def shaping_loads_case():
+    """Latin text never loads HarfBuzz or FriBidi; Hebrew text does."""
+    for text, wanted in (("Plain Latin", False), ("שלום", True)):
+        log = os.path.join(desktop.SCRATCH, "shaping")
+        proc = start([desktop.PROGRAM, "text=" + text, "caption=Loads"], {"LD_DEBUG": "files", "LD_DEBUG_OUTPUT": log},
+                     False)
+        type_keys(find_window("Loads", proc=proc), ["Return"])
+        finish(proc)
+        logs = [os.path.join(desktop.SCRATCH, n) for n in os.listdir(desktop.SCRATCH) if n.startswith("shaping.")]
+        loads = "".join(open(name).read() for name in logs)
+        for name in logs:
+            os.remove(name)
+        check(("libharfbuzz.so.0" in loads and "libfribidi.so.0" in loads) == wanted, f"{text}: loaded {wanted}")
+
+
 def main():
     global INCOMPLETE_XFT
     desktop.PROGRAM = os.path.abspath(sys.argv[1])
@@ -121,6 +141,7 @@ def main():
     cases += [("%s, %s" % (c[0], "terminal box on a terminal" if t else "MessageBox Failed without one"),
                lambda c=c, t=t: fallback_case(c[1], c[2], t)) for c in FALLBACK_CASES for t in (True, False)]
     cases += [("%s path loads no X library" % c[0], lambda c=c: short_path_case(*c[1:])) for c in SHORT_PATHS]
+    cases += [("HarfBuzz and FriBidi only for text that needs them", shaping_loads_case)]
     return desktop.run_cases(cases, server, wm, wm_log)
 
 

@@ -113,6 +113,8 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   Box.Icon = Choices % 6 == 0 ? nullptr : &ICONS[Choices % 6 - 1];
   MakeBoxModel((Style & 0x30u) << 4 | Style % 7, &Box.Model);
   Box.AlternateScreen = (Choices & 8) != 0;
+  Box.RightToLeft = (Style & 0x40) != 0;
+  Box.AlignRight = (Style & 0x80) != 0;
   Box.Lines = (Choices & 16) != 0 ? &ASCII_FRAME : &UTF8_FRAME;
   // The locale the box would have picked this frame in, whatever the environment the test runs in
   // or an earlier target left: the C locale, like UTF-8 ones, takes the text as UTF-8. A Latin-1
@@ -155,6 +157,12 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
     for (int B = 0; B < Box.Model.ButtonCount && Tight + 2 <= S.Columns; ++B)
       FUZZ_CHECK(Rows[I].find(Box.Model.Buttons[B].Label) != std::string::npos,
                  std::string("button ") + Box.Model.Buttons[B].Label + " missing from " + Printable(Rows[I]));
+    // Mirrored, the first button is the rightmost.
+    int Last = Box.Model.ButtonCount - 1;
+    if (Tight + 2 <= S.Columns && Last > 0)
+      FUZZ_CHECK((Rows[I].find(Box.Model.Buttons[0].Label) > Rows[I].find(Box.Model.Buttons[Last].Label)) ==
+                     Box.RightToLeft,
+                 "buttons in the wrong order: " + Printable(Rows[I]));
   }
   return 0;
 }

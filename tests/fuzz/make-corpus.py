@@ -193,6 +193,10 @@ def window_layout():
         ("cut", window(255, 100, 1216, 736, 1, [24, 36, 32], 0, lines)),
         ("tiny-screen", window(255, 159, 0, 0, 4 | 2, [255, 255, 255], 4999, b"x")),
         ("long-caption", window(0, 0, 7936, 7936, 0, [0, 0, 0], 4999, "日本".encode())),
+        # 640 x 480 at 192 DPI, mirrored and right-aligned, three wide labels
+        ("mirrored-small-screen", window(73, 31, 576, 416, 4 | 8 | 16 | 2, [126, 126, 126], 0, "שלום עולם".encode())),
+        # one button squeezed on a screen narrower than the icon and its margins
+        ("squeezed-buttons", bytes.fromhex("ff9f00000006ffffff138778")),
     ]
     for name_, data in layouts:
         write("window-layout", name_, data)
