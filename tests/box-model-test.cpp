@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/box-copy-posix.h"
-#include "platform/box-model-posix.h"
-#include "platform/codeset-posix.h"
-#include "platform/terminal-keys-posix.h"
-#include "platform/terminal-layout-posix.h"
-#include "platform/text-runs-posix.h"
-#include "platform/terminal-text-posix.h"
-#include "platform/x11-layout-posix.h"
+#include "platform/posix/box/copy.h"
+#include "platform/posix/box/model.h"
+#include "platform/posix/codeset.h"
+#include "platform/posix/terminal/keys.h"
+#include "platform/posix/terminal/layout.h"
+#include "platform/posix/x11/text-runs.h"
+#include "platform/posix/terminal/text.h"
+#include "platform/posix/x11/layout.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "fuzz-targets.h"
-#include "platform/terminal-text-posix.h"
+#include "platform/posix/terminal/text.h"
 #include "wrapped-rows.h"
 
 using namespace platform;

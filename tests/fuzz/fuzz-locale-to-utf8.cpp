@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz-targets.h"
-#include "platform/box-model-posix.h"
-#include "platform/codeset-posix.h"
+#include "platform/posix/box/model.h"
+#include "platform/posix/codeset.h"
 
 using namespace platform;
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "fuzz-targets.h"
-#include "platform/codeset-posix.h"
-#include "platform/terminal-draw-posix.h"
-#include "platform/terminal-text-posix.h"
+#include "platform/posix/codeset.h"
+#include "platform/posix/terminal/draw.h"
+#include "platform/posix/terminal/text.h"
 
 using namespace platform;
 

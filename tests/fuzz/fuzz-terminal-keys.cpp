@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "fuzz-targets.h"
-#include "platform/terminal-keys-posix.h"
+#include "platform/posix/terminal/keys.h"
 
 using namespace platform;
 

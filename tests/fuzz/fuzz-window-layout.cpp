@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "fuzz-targets.h"
-#include "platform/x11-layout-posix.h"
-#include "platform/text-runs-posix.h"
+#include "platform/posix/x11/layout.h"
+#include "platform/posix/x11/text-runs.h"
 #include "wrapped-rows.h"
 
 using namespace platform;

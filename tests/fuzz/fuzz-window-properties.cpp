@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz-targets.h"
-#include "platform/x11-properties-posix.h"
+#include "platform/posix/x11/properties.h"
 
 using namespace platform;
 

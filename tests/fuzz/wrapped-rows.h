@@ -2,7 +2,7 @@
 #ifndef ASKBOX_TESTS_FUZZ_WRAPPED_ROWS_H
 #define ASKBOX_TESTS_FUZZ_WRAPPED_ROWS_H
 
-#include "platform/box-model-posix.h"
+#include "platform/posix/box/model.h"
 
 // Rows in order, inside the text and between glyphs, with nothing but blanks and line ends left
 // out between them (and after the last where Whole); a row wider than Width holds only one glyph

@@ -1,0 +1,151 @@
+// The message box both POSIX front ends show: button sets, Esc and close answers, glyphs, wrapping.
+#include "platform/posix/box/model.h"
+
+namespace platform {
+namespace {
+
+// Windows' order and labels; Cancel has no accelerator there, Esc is its key.
+const BoxButton BUTTON_SETS[7][MAX_BUTTONS] = {
+    {{"OK", IDOK, false}},
+    {{"OK", IDOK, false}, {"Cancel", IDCANCEL, false}},
+    {{"Abort", IDABORT, true}, {"Retry", IDRETRY, true}, {"Ignore", IDIGNORE, true}},
+    {{"Yes", IDYES, true}, {"No", IDNO, true}, {"Cancel", IDCANCEL, false}},
+    {{"Yes", IDYES, true}, {"No", IDNO, true}},
+    {{"Retry", IDRETRY, true}, {"Cancel", IDCANCEL, false}},
+    {{"Cancel", IDCANCEL, false}, {"Try Again", IDTRYAGAIN, true}, {"Continue", IDCONTINUE, true}}};
+const int BUTTON_COUNTS[7] = {1, 2, 3, 3, 2, 2, 3};
+
+bool IsBlank(unsigned char C) { return C == ' ' || C == '\t'; }
+
+}  // namespace
+
+bool MakeBoxModel(DWORD Style, BoxModel* Model) {
+  DWORD Type = Style & MB_TYPEMASK;
+  if (Type > MB_CANCELTRYCONTINUE) return false;
+  Model->Buttons = BUTTON_SETS[Type];
+  Model->ButtonCount = BUTTON_COUNTS[Type];
+  int DefaultButton = static_cast<int>((Style & MB_DEFMASK) >> 8);
+  // As on Windows, a default beyond the last button falls back to the first.
+  Model->Focus = DefaultButton < Model->ButtonCount ? DefaultButton : 0;
+  // Windows closes a box from the keyboard or the title bar only where that has a meaning:
+  // Cancel where there is one, OK where it is the only button.
+  Model->CloseAnswer = Type == MB_OK ? IDOK : 0;
+  Model->TimeLimit = 0;
+  for (int I = 0; I < Model->ButtonCount; ++I)
+    if (Model->Buttons[I].Id == IDCANCEL) Model->CloseAnswer = IDCANCEL;
+  return true;
+}
+
+int AcceleratorAnswer(const BoxModel& Model, unsigned Letter) {
+  unsigned Upper = Letter >= 'a' && Letter <= 'z' ? Letter - 'a' + 'A' : Letter;
+  for (int I = 0; I < Model.ButtonCount; ++I) {
+    const BoxButton& Button = Model.Buttons[I];
+    if (Button.Accelerator && static_cast<unsigned char>(Button.Label[0]) == Upper) return Button.Id;
+  }
+  return 0;
+}
+
+void MoveFocus(BoxModel* Model, int Delta) {
+  int Count = Model->ButtonCount;
+  Model->Focus = ((Model->Focus + Delta) % Count + Count) % Count;
+}
+
+Glyph NextGlyph(const unsigned char* Text, size_t Available) {
+  unsigned Lead = Text[0];
+  if (Lead < 0x80) {
+    if (Lead == '\n') return {1, '\n', GLYPH_LINE_END};
+    if (Lead == '\r' && Available > 1 && Text[1] == '\n') return {2, '\n', GLYPH_LINE_END};
+    if (Lead == '\t') return {1, '\t', GLYPH_TAB};
+    if (Lead < 0x20 || Lead == 0x7F) return {1, REPLACEMENT_CHARACTER, GLYPH_SUBSTITUTE};
+    return {1, Lead, GLYPH_SHOWN};
+  }
+  const Glyph BAD = {1, REPLACEMENT_CHARACTER, GLYPH_SUBSTITUTE};
+  size_t Follow;
+  uint32_t Code;
+  // The second byte's range also rules out overlong forms and surrogates.
+  unsigned Low = 0x80, High = 0xBF;
+  if (Lead >= 0xC2 && Lead <= 0xDF) {
+    Follow = 1;
+    Code = Lead & 0x1F;
+  } else if (Lead >= 0xE0 && Lead <= 0xEF) {
+    Follow = 2;
+    Code = Lead & 0x0F;
+    if (Lead == 0xE0) Low = 0xA0;
+    if (Lead == 0xED) High = 0x9F;
+  } else if (Lead >= 0xF0 && Lead <= 0xF4) {
+    Follow = 3;
+    Code = Lead & 0x07;
+    if (Lead == 0xF0) Low = 0x90;
+    if (Lead == 0xF4) High = 0x8F;
+  } else {
+    return BAD;
+  }
+  if (Available <= Follow) return BAD;
+  for (size_t I = 1; I <= Follow; ++I) {
+    unsigned Next = Text[I];
+    if (Next < Low || Next > High) return BAD;
+    Low = 0x80;
+    High = 0xBF;
+    Code = (Code << 6) | (Next & 0x3F);
+  }
+  if (Code < 0xA0) return {Follow + 1, REPLACEMENT_CHARACTER, GLYPH_SUBSTITUTE};
+  return {Follow + 1, Code, GLYPH_SHOWN};
+}
+
+int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance Advance,
+             void* Context, Span* Rows, int Limit) {
+  int Count = 0;
+  size_t Pos = 0;
+  bool Continuation = false;
+  while (Count < Limit) {
+    if (Continuation)
+      while (Pos < Length && IsBlank(Text[Pos])) ++Pos;
+    size_t P = Pos;
+    size_t BlankStart = Pos, WordBreak = Pos;
+    bool HaveBreak = false, InBlank = false, Content = false;
+    int X = 0;
+    for (;;) {
+      Glyph G = {0, '\n', GLYPH_LINE_END};
+      if (P < Length) G = NextGlyph(Text + P, Length - P);
+      if (G.Kind == GLYPH_LINE_END) {
+        size_t End = P;
+        while (End > Pos && IsBlank(Text[End - 1])) --End;
+        Rows[Count++] = {Pos, End};
+        if (P >= Length) return Count;
+        Pos = P + G.Length;
+        Continuation = false;
+        break;
+      }
+      bool Blank = IsBlank(Text[P]);
+      int Next = Advance(Context, Text + P, G, X);
+      // A glyph that takes no room (a combining mark, the rest of a shaped cluster) stays with the
+      // one before it.
+      if (X > 0 && Next > Width && Next > X) {
+        size_t End = P;
+        if (Blank && InBlank) {
+          End = BlankStart;
+        } else if (!Blank && HaveBreak) {
+          End = WordBreak;
+        }
+        Rows[Count++] = {Pos, End};
+        Pos = End;
+        Continuation = true;
+        break;
+      }
+      if (Blank && !InBlank) {
+        BlankStart = P;
+        if (Content) {
+          WordBreak = P;
+          HaveBreak = true;
+        }
+      }
+      if (!Blank && Next > X) Content = true;
+      InBlank = Blank;
+      X = Next;
+      P += G.Length;
+    }
+  }
+  return Count;
+}
+
+}  // namespace platform

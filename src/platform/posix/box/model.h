@@ -1,0 +1,68 @@
+// The message box both POSIX front ends show: its buttons, its answers, and its text cut into glyphs and rows.
+#ifndef ASKBOX_PLATFORM_POSIX_BOX_MODEL_H
+#define ASKBOX_PLATFORM_POSIX_BOX_MODEL_H
+
+#include "platform/platform.h"
+
+#include <stddef.h>
+#include <stdint.h>
+
+namespace platform {
+
+struct BoxButton {
+  const char* Label;
+  int Id;
+  bool Accelerator;  // the first letter is underlined and presses the button
+};
+
+const int MAX_BUTTONS = 3;
+
+struct BoxModel {
+  const BoxButton* Buttons;
+  int ButtonCount;
+  int Focus;
+  int CloseAnswer;  // what Esc and the window's close request give; 0 where they do nothing
+  unsigned TimeLimit;  // seconds the box waits for an answer before taking its default; 0: for ever
+};
+
+// False for a button type Windows does not know (MB_TYPEMASK beyond MB_CANCELTRYCONTINUE).
+bool MakeBoxModel(DWORD Style, BoxModel* Model);
+// The answer of the button whose accelerator is Letter (either case), 0 for none.
+int AcceleratorAnswer(const BoxModel& Model, unsigned Letter);
+// Steps the focus by Delta buttons, wrapping around at either end.
+void MoveFocus(BoxModel* Model, int Delta);
+
+enum GlyphKind { GLYPH_SHOWN, GLYPH_SUBSTITUTE, GLYPH_TAB, GLYPH_LINE_END };
+
+struct Glyph {
+  size_t Length;  // bytes it takes in the text
+  uint32_t Code;  // the character, for a shown glyph
+  GlyphKind Kind;
+};
+
+const uint32_t REPLACEMENT_CHARACTER = 0xFFFD;
+
+// One glyph of UTF-8 text. Malformed UTF-8 costs exactly one byte, so whatever follows it is read
+// afresh; C0 and C1 controls other than tab and line end become substitutes, because a raw one
+// could move a terminal's cursor or retitle it, and an X font has nothing to draw for it.
+Glyph NextGlyph(const unsigned char* Text, size_t Available);
+
+struct Span {
+  size_t Begin;
+  size_t End;
+};
+
+// Where a glyph leaves the pen: X is where it starts, measured from the start of its row, so a
+// front end can give tabs their stops. Cells for the terminal, pixels for the window.
+typedef int (*GlyphAdvance)(void* Context, const unsigned char* Text, const Glyph& G, int X);
+
+// Breaks the text into rows no wider than Width, at the last blank of a row where there is one
+// and between characters where there is not; blanks at a break are dropped, a line's own leading
+// blanks are kept; never before a glyph that takes no room. Stops after Limit rows, since the
+// caller cannot show more than that anyway.
+int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance Advance,
+             void* Context, Span* Rows, int Limit);
+
+}  // namespace platform
+
+#endif

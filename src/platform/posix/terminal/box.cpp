@@ -1,0 +1,493 @@
+// The terminal box's session: raw mode, the key loop, resizes, and the terminal restored on every way out.
+#include "platform/posix/terminal/box.h"
+
+#include "platform/posix/box/copy.h"
+#include "platform/posix/codeset.h"
+#include "platform/posix/locale.h"
+#include "platform/posix/terminal/draw.h"
+#include "platform/posix/terminal/keys.h"
+#include "platform/posix/time-limit.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// What the signal handlers need is static, built ahead of time with the signals blocked, so that
+// a handler can put the terminal back at any instant with nothing but write() and tcsetattr().
+termios SavedModes;
+char Restore[64 + MAX_ROWS * 12];
+size_t RestoreLength;
+int Wake[2] = {-1, -1};
+volatile sig_atomic_t Resized;
+volatile sig_atomic_t Continued;
+volatile sig_atomic_t StoppedHere;  // the terminal was handed back before the stop
+TimeLimit Limit;
+// The box as text for Ctrl+C, where the terminal takes a clipboard through OSC 52; else null.
+char* CopyText;
+size_t CopyLength;
+
+const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT};
+const int HANDLED_COUNT = sizeof HANDLED / sizeof HANDLED[0];
+struct sigaction Previous[HANDLED_COUNT];
+bool Installed[HANDLED_COUNT];
+
+void Append(size_t* Length, const char* Bytes, size_t Count) {
+  memcpy(Restore + *Length, Bytes, Count);
+  *Length += Count;
+}
+
+void Append(size_t* Length, const char* Bytes) { Append(Length, Bytes, strlen(Bytes)); }
+
+// The leading CAN aborts any escape sequence a signal may have cut in half. Inline, exactly the
+// cells the box covered are erased, and the cursor (with its attributes) goes back where it was.
+void BuildRestore(const TerminalBox& Box) {
+  size_t N = 0;
+  Append(&N, "\x18\x1b[0m");
+  if (Box.AlternateScreen) {
+    Append(&N, "\x1b[?1049l");
+  } else {
+    Append(&N, "\x1b" "8\n\r");
+    for (int I = 0; I < BoxLayout.Height; ++I) {
+      if (I > 0) Append(&N, "\x1b[B");
+      char Erase[16];
+      Append(&N, Erase, FormatCsi(Erase, static_cast<unsigned>(BoxLayout.Width), 'X'));
+    }
+    Append(&N, "\x1b" "8");
+  }
+  Append(&N, "\x1b[?25h");
+  RestoreLength = N;
+}
+
+void RestoreTerminal() {
+  WriteAll(Tty, Restore, RestoreLength);
+  while (tcsetattr(Tty, TCSADRAIN, &SavedModes) != 0 && errno == EINTR) {
+  }
+}
+
+void OnFatalSignal(int SignalNumber) {
+  int Saved = errno;
+  WriteAll(Tty, Restore, RestoreLength);
+  tcsetattr(Tty, TCSANOW, &SavedModes);
+  // Still blocked while this handler runs; delivered with the default action once it returns,
+  // so the caller sees the process die of this very signal.
+  signal(SignalNumber, SIG_DFL);
+  raise(SignalNumber);
+  errno = Saved;
+}
+
+void WakeLoop() {
+  if (Wake[1] >= 0) {
+    char Byte = 0;
+    ssize_t Ignored = write(Wake[1], &Byte, 1);
+    (void)Ignored;
+  }
+}
+
+void OnResize(int) {
+  int Saved = errno;
+  Resized = 1;
+  WakeLoop();
+  errno = Saved;
+}
+
+// A job stopped from outside hands the terminal back as it found it, as a full-screen program
+// does, and stops for real: with the default action, which this handler stands in for.
+void OnStop(int SignalNumber) {
+  int Saved = errno;
+  WriteAll(Tty, Restore, RestoreLength);
+  tcsetattr(Tty, TCSANOW, &SavedModes);
+  struct sigaction Stop, Handler;
+  memset(&Stop, 0, sizeof Stop);
+  Stop.sa_handler = SIG_DFL;
+  sigaction(SignalNumber, &Stop, &Handler);
+  sigset_t Only;
+  sigemptyset(&Only);
+  sigaddset(&Only, SignalNumber);
+  StoppedHere = 1;
+  raise(SignalNumber);
+  sigprocmask(SIG_UNBLOCK, &Only, nullptr);
+  // Stopped until continued; then the handler is put back and the loop takes the terminal again.
+  sigprocmask(SIG_BLOCK, &Only, nullptr);
+  sigaction(SignalNumber, &Handler, nullptr);
+  errno = Saved;
+}
+
+// Continued, also after a stop that could not be caught: the terminal may have been taken over
+// meanwhile, so the loop sets it up and draws the box afresh.
+void OnContinue(int) {
+  int Saved = errno;
+  Continued = 1;
+  WakeLoop();
+  errno = Saved;
+}
+
+void BlockedSet(sigset_t* Set) {
+  sigemptyset(Set);
+  for (int I = 0; I < HANDLED_COUNT; ++I) sigaddset(Set, HANDLED[I]);
+}
+
+// A signal the caller ignores (nohup, a background job) stays ignored. SA_RESTART is left out so
+// that a resize interrupts poll().
+void InstallHandlers() {
+  struct sigaction Action;
+  memset(&Action, 0, sizeof Action);
+  BlockedSet(&Action.sa_mask);
+  for (int I = 0; I < HANDLED_COUNT; ++I) {
+    Installed[I] = false;
+    if (sigaction(HANDLED[I], nullptr, &Previous[I]) != 0) continue;
+    bool Ignored = !(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN;
+    if (HANDLED[I] != SIGWINCH && HANDLED[I] != SIGCONT && Ignored) continue;
+    switch (HANDLED[I]) {
+      case SIGWINCH:
+        Action.sa_handler = OnResize;
+        break;
+      case SIGTSTP:
+        Action.sa_handler = OnStop;
+        break;
+      case SIGCONT:
+        Action.sa_handler = OnContinue;
+        break;
+      default:
+        Action.sa_handler = OnFatalSignal;
+    }
+    Installed[I] = sigaction(HANDLED[I], &Action, nullptr) == 0;
+  }
+}
+
+void RestoreHandlers() {
+  for (int I = 0; I < HANDLED_COUNT; ++I) {
+    if (Installed[I]) sigaction(HANDLED[I], &Previous[I], nullptr);
+    Installed[I] = false;
+  }
+}
+
+void OpenWakePipe() {
+  if (pipe(Wake) != 0) {
+    Wake[0] = Wake[1] = -1;
+    return;
+  }
+  for (int I = 0; I < 2; ++I) {
+    fcntl(Wake[I], F_SETFD, FD_CLOEXEC);
+    fcntl(Wake[I], F_SETFL, fcntl(Wake[I], F_GETFL) | O_NONBLOCK);
+  }
+}
+
+void DrainWakePipe() {
+  char Sink[32];
+  while (Wake[0] >= 0 && read(Wake[0], Sink, sizeof Sink) > 0) {
+  }
+}
+
+void CloseWakePipe() {
+  for (int I = 0; I < 2; ++I) {
+    if (Wake[I] >= 0) close(Wake[I]);
+    Wake[I] = -1;
+  }
+}
+
+// Echo, line editing and signal keys go, so that every key reaches the box; output processing
+// goes too, so that a line feed is a plain line feed (see Place).
+bool EnterRawMode() {
+  termios Raw = SavedModes;
+  Raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  Raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT);
+  Raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  Raw.c_cc[VMIN] = 1;
+  Raw.c_cc[VTIME] = 0;
+  // TCSAFLUSH drops keys typed before the box was shown: they were not meant as its answer.
+  int Result;
+  while ((Result = tcsetattr(Tty, TCSAFLUSH, &Raw)) != 0 && errno == EINTR) {
+  }
+  return Result == 0;
+}
+
+void LayOut(const TerminalBox& Box) {
+  int Rows = 24, Columns = 80;
+  winsize Size;
+  if (ioctl(Tty, TIOCGWINSZ, &Size) == 0 && Size.ws_row > 0 && Size.ws_col > 0) {
+    Rows = Size.ws_row;
+    Columns = Size.ws_col;
+  }
+  ComputeLayout(Box, Rows, Columns, &BoxLayout);
+}
+
+const int KEEP_GOING = -2;
+const int INTERRUPTED = -1;
+const int ESCAPE_WAIT_MS = 50;
+
+// Terminals of the xterm family take OSC 52 as a request to set the clipboard; others may print it.
+bool TakesClipboard(const char* Term) {
+  static const char* const FAMILY[] = {"xterm", "rxvt", "screen", "tmux", "alacritty", "foot", "wezterm", "kitty"};
+  if (Term == nullptr) return false;
+  for (const char* Name : FAMILY)
+    if (strncmp(Term, Name, strlen(Name)) == 0) return true;
+  return false;
+}
+
+void CopyToClipboard() {
+  char* Encoded = static_cast<char*>(malloc(4 * ((CopyLength + 2) / 3) + 1));
+  if (Encoded == nullptr) return;
+  size_t Length = Base64(reinterpret_cast<const unsigned char*>(CopyText), CopyLength, Encoded);
+  Put("\x1b]52;c;");
+  Put(Encoded, Length);
+  Put("\x07");
+  Flush();
+  free(Encoded);
+}
+
+int HandleKey(TerminalBox& Box, Key K) {
+  switch (K.Action) {
+    case KEY_NEXT:
+    case KEY_PREVIOUS:
+      if (Box.Model.ButtonCount > 1) {
+        MoveFocus(&Box.Model, K.Action == KEY_NEXT ? 1 : -1);
+        Draw(Box);
+      }
+      return KEEP_GOING;
+    case KEY_PRESS:
+      return Box.Model.Buttons[Box.Model.Focus].Id;
+    case KEY_ESCAPE:
+      return Box.Model.CloseAnswer != 0 ? Box.Model.CloseAnswer : KEEP_GOING;
+    case KEY_INTERRUPT:
+      // Ctrl+C copies the box, as on Windows, where the terminal can take it; elsewhere it keeps
+      // its usual meaning.
+      if (CopyText == nullptr) return INTERRUPTED;
+      CopyToClipboard();
+      return KEEP_GOING;
+    case KEY_LETTER: {
+      int Answer = AcceleratorAnswer(Box.Model, K.Letter);
+      return Answer != 0 ? Answer : KEEP_GOING;
+    }
+    default:
+      return KEEP_GOING;
+  }
+}
+
+// The screen to draw on and the box drawn on it; Again where the box is on the screen already.
+// The handled signals wait meanwhile, so the restore sequence always matches the terminal.
+void Show(TerminalBox& Box, bool Again) {
+  sigset_t Handled, Before;
+  BlockedSet(&Handled);
+  sigprocmask(SIG_BLOCK, &Handled, &Before);
+  if (!Again) {
+    if (Box.AlternateScreen) Put("\x1b[?1049h");
+    Put("\x1b[?25l");
+  }
+  LayOut(Box);
+  Place(Box, Again);
+  Draw(Box);
+  BuildRestore(Box);
+  sigprocmask(SIG_SETMASK, &Before, nullptr);
+}
+
+// After a stop the shell has had the terminal: raw mode again, and the box drawn anew where it
+// handed the terminal back, or over itself where the stop could not be caught.
+bool TakeBack(TerminalBox& Box, size_t* Have) {
+  bool Fresh = StoppedHere != 0;
+  StoppedHere = 0;
+  *Have = 0;
+  if (!EnterRawMode()) return false;
+  Show(Box, !Fresh);
+  return true;
+}
+
+// A hang-up or end of input is taken as the user closing the box's window: on Windows that is
+// only possible where Esc would answer, and gives the same answer (Cancel, or OK when OK is the
+// only button). Without such an answer there is no button to report, so it is 0, a failure.
+int RunLoop(TerminalBox& Box) {
+  unsigned char Input[64];
+  size_t Have = 0;
+  for (;;) {
+    if (Continued) {
+      Continued = 0;
+      Resized = 0;
+      DrainWakePipe();
+      if (!TakeBack(Box, &Have)) return Box.Model.CloseAnswer;
+    }
+    if (Resized) {
+      Resized = 0;
+      DrainWakePipe();
+      Show(Box, true);
+    }
+    if (TimeLimitOver(Limit)) return Limit.DefaultId;
+    if (TickTimeLimit(&Limit)) Draw(Box);
+    while (Have > 0) {
+      Key K = DecodeKey(Input, Have, Have == sizeof Input);
+      if (K.Action == KEY_NEED_MORE) break;
+      memmove(Input, Input + K.Used, Have - K.Used);
+      Have -= K.Used;
+      int Answer = HandleKey(Box, K);
+      if (Answer != KEEP_GOING) return Answer;
+    }
+    pollfd Fds[2] = {{Tty, POLLIN, 0}, {Wake[0], POLLIN, 0}};
+    int Ready = poll(Fds, Wake[0] >= 0 ? 2 : 1, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
+    if (Ready < 0) {
+      if (errno == EINTR || errno == EAGAIN) continue;
+      return Box.Model.CloseAnswer;
+    }
+    if (Ready == 0) {
+      if (Have == 0) continue;  // the time limit's turn, at the top of the loop
+      Key K = DecodeKey(Input, Have, true);
+      memmove(Input, Input + K.Used, Have - K.Used);
+      Have -= K.Used;
+      int Answer = HandleKey(Box, K);
+      if (Answer != KEEP_GOING) return Answer;
+      continue;
+    }
+    if (Wake[0] >= 0 && Fds[1].revents) DrainWakePipe();
+    if (Fds[0].revents) {
+      ssize_t Got = read(Tty, Input + Have, sizeof Input - Have);
+      if (Got > 0) {
+        Have += static_cast<size_t>(Got);
+      } else if (Got == 0 || (errno != EINTR && errno != EAGAIN)) {
+        return Box.Model.CloseAnswer;
+      }
+    }
+  }
+}
+
+// Icons are ASCII on purpose: the pictographs a UTF-8 terminal could show have no agreed width,
+// and one cell of disagreement breaks the right-hand border.
+const TerminalIcon ERROR_ICON = {"(X)", "\x1b[1;31m"};
+const TerminalIcon QUESTION_ICON = {"(?)", "\x1b[1;34m"};
+const TerminalIcon WARNING_ICON = {"/!\\", "\x1b[1;33m"};
+const TerminalIcon INFORMATION_ICON = {"(i)", "\x1b[1;34m"};
+const TerminalIcon USER_ICON = {"(*)", "\x1b[1;35m"};
+
+const TerminalIcon* IconFor(const MSGBOXPARAMSA& Params) {
+  switch (Params.dwStyle & MB_ICONMASK) {
+    case MB_ICONHAND:
+      return &ERROR_ICON;
+    case MB_ICONQUESTION:
+      return &QUESTION_ICON;
+    case MB_ICONEXCLAMATION:
+      return &WARNING_ICON;
+    case MB_ICONASTERISK:
+      return &INFORMATION_ICON;
+    case MB_USERICON:
+      return Params.hInstance ? &USER_ICON : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+// The box lays its text out in UTF-8; in a locale of another character set the text comes in that
+// set and goes back out in it, glyph by glyph.
+unsigned char* TextInUtf8(const char* Text, size_t* Length) {
+  size_t InLength = strlen(Text);
+  char* Utf8 = static_cast<char*>(malloc(Utf8Room(InLength)));
+  if (Utf8 != nullptr) *Length = LocaleToUtf8(Text, InLength, Utf8, Utf8Room(InLength));
+  return reinterpret_cast<unsigned char*>(Utf8);
+}
+
+int RunTerminalBox(TerminalBox& Box) {
+  Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (Tty < 0) return 0;
+  if (tcgetattr(Tty, &SavedModes) != 0) {
+    close(Tty);
+    Tty = -1;
+    return 0;
+  }
+  DiscardOutput();
+  RestoreLength = 0;
+  Resized = 0;
+  OpenWakePipe();
+
+  // Signals wait until the terminal is in a state the prepared restore sequence matches.
+  sigset_t Handled, CallerMask;
+  BlockedSet(&Handled);
+  sigprocmask(SIG_BLOCK, &Handled, &CallerMask);
+  InstallHandlers();
+  int Answer = 0;
+  Continued = 0;
+  StoppedHere = 0;
+  if (EnterRawMode()) {
+    Show(Box, false);
+    sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
+    Answer = RunLoop(Box);
+    sigprocmask(SIG_BLOCK, &Handled, nullptr);
+    RestoreTerminal();
+  }
+  RestoreHandlers();
+  CloseWakePipe();
+  close(Tty);
+  Tty = -1;
+  sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
+
+  if (Answer == INTERRUPTED) {
+    // Ctrl-C arrives as a byte while signal keys are off; it ends the program as the key would.
+    signal(SIGINT, SIG_DFL);
+    sigset_t Interrupt;
+    sigemptyset(&Interrupt);
+    sigaddset(&Interrupt, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &Interrupt, nullptr);
+    raise(SIGINT);
+    return 0;
+  }
+  return Answer;
+}
+
+// The copy is made of the text as drawn, in UTF-8, with the buttons' own labels.
+int RunCopyable(TerminalBox& Box, const BoxModel& Plain) {
+  CopyText = nullptr;
+  if (TakesClipboard(getenv("TERM")))
+    CopyText = BoxCopyText(Box.Caption, Box.CaptionLength, Box.Text, Box.TextLength, Plain, &CopyLength);
+  int Answer = RunTerminalBox(Box);
+  free(CopyText);
+  CopyText = nullptr;
+  return Answer;
+}
+
+}  // namespace
+
+
+bool HasControllingTerminal() {
+  int Fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (Fd < 0) return false;
+  close(Fd);
+  return true;
+}
+
+int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen) {
+  TerminalBox Box;
+  const char* Text = Params.lpszText ? Params.lpszText : "";
+  const char* Caption = Params.lpszCaption ? Params.lpszCaption : "";
+  Box.Text = reinterpret_cast<const unsigned char*>(Text);
+  Box.TextLength = strlen(Text);
+  Box.Caption = reinterpret_cast<const unsigned char*>(Caption);
+  Box.CaptionLength = strlen(Caption);
+  Box.Icon = IconFor(Params);
+  Box.Model = Model;
+  // Before the layout, which sizes the buttons for the hint's longest label.
+  StartTimeLimit(&Limit, &Box.Model);
+  Box.AlternateScreen = AlternateScreen;
+  Box.RightToLeft = (Params.dwStyle & MB_RTLREADING) != 0;
+  Box.AlignRight = Box.RightToLeft != ((Params.dwStyle & MB_RIGHT) != 0);
+  Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
+  GlyphEncoder Encoder;
+  Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
+  if (Box.Encoder == nullptr) return RunCopyable(Box, Model);
+  unsigned char* ConvertedText = TextInUtf8(Text, &Box.TextLength);
+  unsigned char* ConvertedCaption = TextInUtf8(Caption, &Box.CaptionLength);
+  int Answer = 0;
+  if (ConvertedText != nullptr && ConvertedCaption != nullptr) {
+    Box.Text = ConvertedText;
+    Box.Caption = ConvertedCaption;
+    Answer = RunCopyable(Box, Model);
+  }
+  free(ConvertedText);
+  free(ConvertedCaption);
+  CloseGlyphEncoder(&Encoder);
+  return Answer;
+}
+
+}  // namespace platform

@@ -1,0 +1,290 @@
+// Drawing the terminal box: frame, caption, icon, text rows and buttons, cropped to the screen.
+#include "platform/posix/terminal/draw.h"
+
+#include "platform/posix/codeset.h"
+#include "platform/decimal.h"
+#include "platform/posix/terminal/text.h"
+
+#include <errno.h>
+#include <poll.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace platform {
+
+int Tty = -1;
+Layout BoxLayout;
+
+namespace {
+
+char Out[4096];
+size_t OutLength;
+
+// Cells of the box row being drawn; anything past the limit is dropped rather than wrapped,
+// so a screen too small for the box crops it instead of scrambling the rows below.
+int Column;
+int Limit;
+bool Clipped;
+
+void BeginArea(int NewLimit) {
+  Limit = NewLimit;
+  Clipped = false;
+}
+
+void PutGlyph(const char* Bytes, size_t Length, int Cells) {
+  if (Clipped || Column + Cells > Limit) {
+    Clipped = true;
+    return;
+  }
+  Put(Bytes, Length);
+  Column += Cells;
+}
+
+void PutGlyph(const char* Bytes, int Cells) { PutGlyph(Bytes, strlen(Bytes), Cells); }
+
+void PadTo(int Target) {
+  while (Column < Target && Column < Limit) {
+    Put(" ", 1);
+    ++Column;
+  }
+}
+
+// Zero-based row and column.
+void PutCursorTo(int Row, int Col) {
+  char Buffer[32];
+  size_t N = FormatCsi(Buffer, static_cast<unsigned>(Row + 1), ';');
+  N += static_cast<size_t>(FormatDecimal(Buffer + N, Col + 1));
+  Buffer[N++] = 'H';
+  Put(Buffer, N);
+}
+
+// A shown glyph in the terminal's own character set. One the set lacks is a '?' padded to the
+// cells it was given; a single byte in 0x80-0x9F would be a C1 control to an 8-bit terminal, and
+// text is never a command to the terminal.
+void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, int Cells) {
+  const char* Utf8 = reinterpret_cast<const char*>(Bytes);
+  if (Encoder == nullptr) {
+    PutGlyph(Utf8, Length, Cells);
+    return;
+  }
+  char Encoded[16];
+  size_t N = EncodeGlyph(*Encoder, Utf8, Length, Encoded, sizeof Encoded);
+  unsigned char First = static_cast<unsigned char>(Encoded[0]);
+  if (N > 0 && !(N == 1 && First >= 0x80 && First <= 0x9F)) {
+    PutGlyph(Encoded, N, Cells);
+  } else if (Cells > 0) {
+    PutGlyph("?", 1, 1);
+    for (int I = 1; I < Cells; ++I) PutGlyph(" ", 1, 1);
+  }
+}
+
+// Tabs go out as blanks and substitutes as '?'.
+void DrawTextRow(GlyphEncoder* Encoder, const unsigned char* Text, Span Row) {
+  int Cells = 0;
+  for (size_t P = Row.Begin; P < Row.End;) {
+    Glyph G = NextGlyph(Text + P, Row.End - P);
+    int Next = AdvanceCells(nullptr, Text + P, G, Cells);
+    if (G.Kind == GLYPH_TAB) {
+      for (int I = Cells; I < Next; ++I) PutGlyph(" ", 1, 1);
+    } else if (G.Kind == GLYPH_SHOWN) {
+      PutShown(Encoder, Text + P, G.Length, Next - Cells);
+    } else {
+      PutGlyph("?", 1, 1);
+    }
+    Cells = Next;
+    P += G.Length;
+  }
+}
+
+void DrawCaption(const TerminalBox& Box, int Room) {
+  bool Fits = BoxLayout.CaptionCells <= Room;
+  int Budget = Fits ? Room : Room - Box.Lines->EllipsisCells;
+  int Used = 0;
+  for (size_t P = 0; P < Box.CaptionLength;) {
+    Glyph G = NextGlyph(Box.Caption + P, Box.CaptionLength - P);
+    int Cells = G.Kind == GLYPH_SHOWN ? CodeCells(G.Code) : 1;
+    if (Used + Cells > Budget) break;
+    if (G.Kind == GLYPH_SHOWN) {
+      PutShown(Box.Encoder, Box.Caption + P, G.Length, Cells);
+    } else {
+      PutGlyph(G.Kind == GLYPH_TAB ? " " : "?", 1, 1);
+    }
+    Used += Cells;
+    P += G.Length;
+  }
+  if (!Fits) PutGlyph(Box.Lines->Ellipsis, Box.Lines->EllipsisCells);
+}
+
+void DrawButtons(const TerminalBox& Box) {
+  const Layout& L = BoxLayout;
+  int Level = L.ButtonLevel;
+  PadTo(1 + (L.Width - 2 - ButtonRowCells(Box, Level)) / 2);
+  for (int Place = 0; Place < Box.Model.ButtonCount; ++Place) {
+    int I = Box.RightToLeft ? Box.Model.ButtonCount - 1 - Place : Place;
+    const BoxButton& Button = Box.Model.Buttons[I];
+    if (Place > 0) PadTo(Column + ButtonGap(Level));
+    int Length = static_cast<int>(strlen(Button.Label));
+    int Field = Level == 0 ? ButtonField(Box) : Length;
+    int Inset = Level < 2 ? 1 : 0;
+    int Before = (Field - Length) / 2;
+    bool Focused = I == Box.Model.Focus;
+    if (Focused) Put("\x1b[7m");
+    PutGlyph("[", 1);
+    for (int K = 0; K < Inset + Before; ++K) PutGlyph(" ", 1);
+    if (Button.Accelerator) {
+      Put("\x1b[4m");
+      PutGlyph(Button.Label, 1, 1);
+      Put("\x1b[24m");
+      PutGlyph(Button.Label + 1, static_cast<size_t>(Length - 1), Length - 1);
+    } else {
+      PutGlyph(Button.Label, static_cast<size_t>(Length), Length);
+    }
+    for (int K = 0; K < Field - Length - Before + Inset; ++K) PutGlyph(" ", 1);
+    PutGlyph("]", 1);
+    if (Focused) Put("\x1b[27m");
+  }
+}
+
+void DrawIcon(const TerminalIcon& Icon) {
+  Put(Icon.Colour);
+  PutGlyph(Icon.Picture, ICON_CELLS);
+  Put("\x1b[0m");
+}
+
+void DrawRow(const TerminalBox& Box, int Index) {
+  const Layout& L = BoxLayout;
+  const Frame& F = *Box.Lines;
+  int Kind = L.Kinds[Index];
+  Column = 0;
+  BeginArea(L.Width);
+  if (Kind == ROW_TOP || Kind == ROW_BOTTOM) {
+    PutGlyph(Kind == ROW_TOP ? F.TopLeft : F.BottomLeft, 1);
+    if (Kind == ROW_TOP && L.CaptionCells > 0 && L.Width - 2 >= 4 + 1) {
+      PutGlyph(F.Horizontal, 1);
+      PutGlyph(" ", 1);
+      Put("\x1b[1m");
+      DrawCaption(Box, L.Width - 2 - 4);
+      Put("\x1b[22m");
+      PutGlyph(" ", 1);
+    }
+    for (int C = Column; C < L.Width - 1; ++C) PutGlyph(F.Horizontal, 1);
+    PutGlyph(Kind == ROW_TOP ? F.TopRight : F.BottomRight, 1);
+    return;
+  }
+  PutGlyph(F.Vertical, 1);
+  if (Kind == ROW_BUTTONS) {
+    BeginArea(L.Width - 1);
+    DrawButtons(Box);
+  } else if (Kind != ROW_BLANK) {
+    BeginArea(L.Width - 1 - L.Padding);
+    int TextLeft = 1 + L.Padding + (Box.RightToLeft ? 0 : L.IconCells);
+    int TextEnd = L.Width - 1 - L.Padding - (Box.RightToLeft ? L.IconCells : 0);
+    PadTo(1 + L.Padding);
+    if (Box.Icon && Kind == 0 && !Box.RightToLeft) DrawIcon(*Box.Icon);
+    PadTo(TextLeft);
+    if (Box.AlignRight)
+      PadTo(TextEnd - (Kind == ROW_ELLIPSIS ? F.EllipsisCells : RowCells(Box.Text, L.TextRows[Kind])));
+    if (Kind == ROW_ELLIPSIS) {
+      PutGlyph(F.Ellipsis, F.EllipsisCells);
+    } else {
+      DrawTextRow(Box.Encoder, Box.Text, L.TextRows[Kind]);
+    }
+    if (Box.Icon && Kind == 0 && Box.RightToLeft) {
+      PadTo(TextEnd + ICON_GAP);
+      DrawIcon(*Box.Icon);
+    }
+  }
+  BeginArea(L.Width - 1);
+  PadTo(L.Width - 1);
+  BeginArea(L.Width);
+  PutGlyph(F.Vertical, 1);
+}
+
+// Inline, the cursor position is kept by the terminal (DECSC) rather than asked for with a
+// position report: it needs no reply, so it also works where none would ever come.
+void MoveToRow(const TerminalBox& Box, int Index) {
+  if (Box.AlternateScreen) {
+    PutCursorTo(BoxLayout.Top + Index, BoxLayout.Left);
+    return;
+  }
+  Put(Index == 0 ? "\x1b" "8\n\r" : "\r\n");
+}
+
+}  // namespace
+
+void WriteAll(int Fd, const char* Data, size_t Length) {
+  while (Length > 0) {
+    ssize_t N = write(Fd, Data, Length);
+    if (N > 0) {
+      Data += N;
+      Length -= static_cast<size_t>(N);
+      continue;
+    }
+    if (N < 0 && errno == EINTR) continue;
+    if (N < 0 && errno == EAGAIN) {
+      pollfd Wait = {Fd, POLLOUT, 0};
+      if (poll(&Wait, 1, 1000) > 0) continue;
+    }
+    return;  // the terminal is gone; there is nobody left to show these bytes to
+  }
+}
+
+void Flush() {
+  WriteAll(Tty, Out, OutLength);
+  OutLength = 0;
+}
+
+void DiscardOutput() { OutLength = 0; }
+
+void Put(const char* Bytes, size_t Length) {
+  while (Length > 0) {
+    if (OutLength == sizeof Out) Flush();
+    size_t Room = sizeof Out - OutLength;
+    size_t Chunk = Length < Room ? Length : Room;
+    memcpy(Out + OutLength, Bytes, Chunk);
+    OutLength += Chunk;
+    Bytes += Chunk;
+    Length -= Chunk;
+  }
+}
+
+void Put(const char* Bytes) { Put(Bytes, strlen(Bytes)); }
+
+size_t FormatCsi(char* Buffer, unsigned Number, char Final) {
+  Buffer[0] = '\x1b';
+  Buffer[1] = '[';
+  size_t N = 2 + static_cast<size_t>(FormatDecimal(Buffer + 2, Number));
+  Buffer[N++] = Final;
+  return N;
+}
+
+// Inline, the hidden cursor is parked back on the caller's spot after every draw: a terminal that
+// reflows its lines on a resize moves the real cursor along with that line, but not the saved one.
+void Draw(const TerminalBox& Box) {
+  for (int I = 0; I < BoxLayout.Height; ++I) {
+    MoveToRow(Box, I);
+    DrawRow(Box, I);
+  }
+  if (!Box.AlternateScreen) Put("\x1b" "8");
+  Flush();
+}
+
+// Inline, the box goes on the lines below the cursor. Line feeds (without output processing they
+// keep the column) scroll the screen if the room is not there yet; the same number of lines up
+// is then the cursor's own spot again, whatever the scrolling did, and that is what gets saved.
+void Place(const TerminalBox& Box, bool Again) {
+  if (Box.AlternateScreen) {
+    Put("\x1b[H\x1b[2J");
+    return;
+  }
+  // After a resize the parked cursor is where the terminal took the caller's line, and whatever
+  // the reflow made of the old box lies after it. A terminal that pushed that line into its
+  // scrollback leaves the cursor at the top, and then the whole screen is old box.
+  if (Again) Put("\x1b" "7\x1b[J");
+  for (int I = 0; I < BoxLayout.Height; ++I) Put("\n", 1);
+  char Up[16];
+  Put(Up, FormatCsi(Up, static_cast<unsigned>(BoxLayout.Height), 'A'));
+  Put("\x1b" "7");
+}
+
+}  // namespace platform

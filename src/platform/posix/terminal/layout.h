@@ -1,0 +1,75 @@
+// Where the terminal box's rows, text and buttons go on a screen of a given size.
+#ifndef ASKBOX_PLATFORM_POSIX_TERMINAL_LAYOUT_H
+#define ASKBOX_PLATFORM_POSIX_TERMINAL_LAYOUT_H
+
+#include "platform/posix/box/model.h"
+
+namespace platform {
+
+struct GlyphEncoder;
+
+struct Frame {
+  const char* TopLeft;
+  const char* TopRight;
+  const char* BottomLeft;
+  const char* BottomRight;
+  const char* Horizontal;
+  const char* Vertical;
+  const char* Ellipsis;
+  int EllipsisCells;
+};
+
+extern const Frame UTF8_FRAME;
+extern const Frame ASCII_FRAME;
+
+struct TerminalIcon {
+  const char* Picture;
+  const char* Colour;  // the SGR sequence it is drawn in
+};
+
+const int ICON_CELLS = 3;
+const int ICON_GAP = 2;
+
+struct TerminalBox {
+  const unsigned char* Text;
+  size_t TextLength;
+  const unsigned char* Caption;
+  size_t CaptionLength;
+  const TerminalIcon* Icon;  // none when null
+  BoxModel Model;
+  bool AlternateScreen;  // the console is hidden: the box takes the whole alternate screen
+  const Frame* Lines;
+  // Turns the UTF-8 text's glyphs into the terminal's character set; null where the terminal
+  // takes UTF-8 as it is.
+  GlyphEncoder* Encoder;
+  // MB_RTLREADING: the icon on the right and the buttons in the reverse order; the terminal
+  // itself orders the characters of a row.
+  bool RightToLeft = false;
+  bool AlignRight = false;  // rows end at the text's right edge
+};
+
+// A row of the box is one of these, or else the index of the text row it shows.
+enum RowKind { ROW_TOP = -1, ROW_BLANK = -2, ROW_ELLIPSIS = -3, ROW_BUTTONS = -4, ROW_BOTTOM = -5 };
+
+const int MAX_ROWS = 512;
+
+struct Layout {
+  int Top, Left, Width, Height;
+  int Padding, IconCells, ButtonLevel, CaptionCells;
+  short Kinds[MAX_ROWS];
+  Span TextRows[MAX_ROWS + 1];
+};
+
+// Space is given up in order as the screen shrinks: the blank rows around the text, then the
+// text's tail (an ellipsis row says so), then the padding; the buttons always stay.
+void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Layout* Out);
+
+// Level 0: equal buttons "[ label ]", 1: each as wide as its label, 2: "[label]" packed tight.
+int ButtonField(const TerminalBox& Box);
+int ButtonCells(const TerminalBox& Box, int Index, int Level);
+int ButtonGap(int Level);
+int ButtonRowCells(const TerminalBox& Box, int Level);
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,514 @@
+// The message box window: its properties for the window manager, its drawing, and its event loop.
+#include "platform/posix/x11/box.h"
+
+#include "platform/posix/box/copy.h"
+#include "platform/posix/codeset.h"
+#include "platform/posix/time-limit.h"
+#include "platform/posix/x11/clipboard.h"
+#include "platform/posix/x11/display.h"
+#include "platform/posix/x11/icons.h"
+#include "platform/posix/x11/layout.h"
+#include "platform/posix/x11/library.h"
+#include "platform/posix/x11/shape.h"
+#include "platform/posix/x11/window.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+const double TEXT_POINTS = 10.0;
+const double MARK_SHARE = 0.72;  // of the icon's height, for the letter drawn inside it
+const unsigned WHITE = 0xFFFFFF, STRIP = 0xF0F0F0, TEXT_COLOUR = 0x000000;
+const unsigned BUTTON_FACE = 0xE1E1E1, BUTTON_EDGE = 0xADADAD;
+const unsigned FOCUS_FACE = 0xE5F1FB, FOCUS_EDGE = 0x0078D7, PRESSED_FACE = 0xCCE4F7;
+const char ELLIPSIS[] = "\xe2\x80\xa6";
+
+const int STOPPING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+const int STOPPING_COUNT = sizeof STOPPING_SIGNALS / sizeof STOPPING_SIGNALS[0];
+
+WindowLayout Layout;
+int SignalPipe[2] = {-1, -1};
+
+struct XBox {
+  const MSGBOXPARAMSA* Params;
+  BoxModel Model;
+  Window Owner;
+  Display* Dpy;
+  int Screen;
+  Window Win;
+  Pixmap Back;
+  XftDraw* Draw;
+  BoxFonts Fonts;
+  bool FontsOpen;
+  XftColor Ink;
+  double Scale;
+  IconShape Icon;
+  unsigned char* Text;
+  size_t TextLength;
+  unsigned char* Caption;
+  size_t CaptionLength;
+  int Pressed;  // the button the mouse holds down, -1 for none
+  bool PressedOver;  // and the pointer is over it, so it looks pressed
+  bool FocusAsked;
+  bool FrameCentred;
+  bool Focused;
+  bool Listening;  // keys count only once the box has the focus
+  char HeldBefore[32];  // keys already down then, whose repeats are no answer; one bit a keycode
+  bool Done;
+  int Answer;
+  int Signal;
+  bool Unavailable;
+  Atom Protocols, DeleteWindow;
+  TimeLimit Limit;
+  X11Clipboard Clip;
+  char* Copy;  // the box as Ctrl+C copies it
+  size_t CopyLength;
+  BoxWindow Frame;
+  ShapedText Shaped;
+  bool IsShaped;  // the text is drawn from Shaped
+};
+
+void OnStoppingSignal(int Number) {
+  int Saved = errno;
+  unsigned char Byte = static_cast<unsigned char>(Number);
+  ssize_t Ignored = write(SignalPipe[1], &Byte, 1);
+  (void)Ignored;
+  errno = Saved;
+}
+
+// The box is left through its loop, so the console comes back before the signal takes the
+// program; a signal the caller ignores stays ignored.
+void CatchSignals(struct sigaction* Previous, bool* Caught) {
+  struct sigaction Action;
+  memset(&Action, 0, sizeof Action);
+  Action.sa_handler = OnStoppingSignal;
+  for (int I = 0; I < STOPPING_COUNT; ++I) {
+    Caught[I] = false;
+    if (sigaction(STOPPING_SIGNALS[I], nullptr, &Previous[I]) != 0) continue;
+    if (!(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN) continue;
+    Caught[I] = sigaction(STOPPING_SIGNALS[I], &Action, nullptr) == 0;
+  }
+}
+
+void ReleaseSignals(const struct sigaction* Previous, const bool* Caught) {
+  for (int I = 0; I < STOPPING_COUNT; ++I)
+    if (Caught[I]) sigaction(STOPPING_SIGNALS[I], &Previous[I], nullptr);
+}
+
+// Clean UTF-8 from the locale's bytes: substitutes become U+FFFD, so no control byte reaches the
+// server; in one line (the caption) tabs and line ends become blanks.
+unsigned char* CleanText(const char* In, bool OneLine, size_t* Length) {
+  size_t InLength = strlen(In);
+  char* Utf8 = static_cast<char*>(malloc(Utf8Room(InLength)));
+  if (Utf8 == nullptr) return nullptr;
+  size_t Utf8Length = LocaleToUtf8(In, InLength, Utf8, Utf8Room(InLength));
+  unsigned char* Out = static_cast<unsigned char*>(malloc(3 * Utf8Length + 1));
+  size_t N = 0;
+  const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(Utf8);
+  for (size_t P = 0; Out != nullptr && P < Utf8Length;) {
+    Glyph G = NextGlyph(Bytes + P, Utf8Length - P);
+    if (G.Kind == GLYPH_SHOWN) {
+      memcpy(Out + N, Bytes + P, G.Length);
+      N += G.Length;
+    } else if (G.Kind == GLYPH_SUBSTITUTE) {
+      memcpy(Out + N, "\xef\xbf\xbd", 3);
+      N += 3;
+    } else {
+      Out[N++] = OneLine ? ' ' : (G.Kind == GLYPH_TAB ? '\t' : '\n');
+    }
+    P += G.Length;
+  }
+  free(Utf8);
+  if (Out) Out[N] = '\0';
+  *Length = N;
+  return Out;
+}
+
+void Fill(XBox& B, unsigned Colour, int X, int Y, int Width, int Height) {
+  XRenderColor C = RenderColour(Colour);
+  XRenderFillRectangle(B.Dpy, PictOpSrc, XftDrawPicture(B.Draw), &C, X, Y, static_cast<unsigned>(Width),
+                       static_cast<unsigned>(Height));
+}
+
+int Scaled(const XBox& B, double Pixels) {
+  int Value = static_cast<int>(Pixels * B.Scale + 0.5);
+  return Value > 0 ? Value : 1;
+}
+
+const unsigned char* Label(const BoxButton& Button) {
+  return reinterpret_cast<const unsigned char*>(Button.Label);
+}
+
+void DrawButton(XBox& B, int Index) {
+  const BoxButton& Button = B.Model.Buttons[Index];
+  bool Focused = Index == B.Model.Focus;
+  int X = Layout.ButtonX[Index], Y = Layout.ButtonY, W = Layout.ButtonWidth, H = Layout.ButtonHeight;
+  int Edge = Focused ? Scaled(B, 2) : Scaled(B, 1);
+  Fill(B, Focused ? FOCUS_EDGE : BUTTON_EDGE, X, Y, W, H);
+  Fill(B, B.Pressed == Index && B.PressedOver ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
+       W - 2 * Edge, H - 2 * Edge);
+  size_t Length = strlen(Button.Label);
+  int LabelWidth = TextPixels(&B.Fonts, Label(Button), Length);
+  int PenX = X + (W - LabelWidth) / 2;
+  int Baseline = Y + (H - B.Fonts.Regular->ascent - B.Fonts.Regular->descent) / 2 + B.Fonts.Regular->ascent;
+  DrawText(&B.Fonts, B.Draw, &B.Ink, PenX, Baseline, Label(Button), Length);
+  if (Button.Accelerator) {
+    int LetterWidth = TextPixels(&B.Fonts, Label(Button), 1);
+    int Thickness = Scaled(B, 1);
+    Fill(B, TEXT_COLOUR, PenX, Baseline + Scaled(B, 2), LetterWidth, Thickness);
+  }
+}
+
+void Paint(XBox& B) {
+  Fill(B, WHITE, 0, 0, Layout.Width, Layout.StripY);
+  Fill(B, STRIP, 0, Layout.StripY, Layout.Width, Layout.Height - Layout.StripY);
+  DrawIcon(&B.Fonts, B.Draw, B.Icon, Layout.IconX, Layout.IconY, Layout.IconSize);
+  int LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
+  for (int I = 0; I < Layout.RowCount; ++I) {
+    int Baseline = Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent;
+    const unsigned char* Row = reinterpret_cast<const unsigned char*>(ELLIPSIS);
+    size_t Length = sizeof ELLIPSIS - 1;
+    if (!Layout.Cut || I < Layout.RowCount - 1) {
+      Row = B.Text + Layout.Rows[I].Begin;
+      Length = Layout.Rows[I].End - Layout.Rows[I].Begin;
+    }
+    bool Shaped = B.IsShaped && Row != reinterpret_cast<const unsigned char*>(ELLIPSIS);
+    int Pixels = Shaped ? ShapedRowPixels(B.Shaped, Layout.Rows[I]) : TextPixels(&B.Fonts, Row, Length);
+    int X = Layout.AlignRight ? Layout.TextRight - Pixels : Layout.TextX;
+    if (Shaped) {
+      DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, Layout.Rows[I]);
+    } else {
+      DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Row, Length);
+    }
+  }
+  for (int I = 0; I < B.Model.ButtonCount; ++I) DrawButton(B, I);
+  XClearWindow(B.Dpy, B.Win);
+}
+
+int ButtonAt(int X, int Y, int Count) {
+  if (Y < Layout.ButtonY || Y >= Layout.ButtonY + Layout.ButtonHeight) return -1;
+  for (int I = 0; I < Count; ++I)
+    if (X >= Layout.ButtonX[I] && X < Layout.ButtonX[I] + Layout.ButtonWidth) return I;
+  return -1;
+}
+
+void Finish(XBox& B, int Answer) {
+  if (Answer == 0) return;
+  B.Answer = Answer;
+  B.Done = true;
+}
+
+// A key typed or held before the box appeared was meant for what had the focus then: keys count
+// from the moment the box has it, and a key down at that moment counts only once let go. The
+// server says which keys were down in the KeymapNotify that follows the FocusIn, in the order of
+// events; asking for the keymap now would also count keys pressed since, still in the queue.
+void StartListening(XBox& B, const XKeymapEvent& Keymap) {
+  if (B.Listening || !B.Focused) return;
+  B.Listening = true;
+  // Auto-repeat would otherwise send a release before every repeated press, ending the hold.
+  XkbSetDetectableAutoRepeat(B.Dpy, True, nullptr);
+  memcpy(B.HeldBefore, Keymap.key_vector, sizeof B.HeldBefore);
+}
+
+bool HeldFromBefore(XBox& B, unsigned Keycode, bool Release) {
+  if (Keycode >= 8 * sizeof B.HeldBefore) return false;
+  char Bit = static_cast<char>(1 << (Keycode % 8));
+  bool Held = (B.HeldBefore[Keycode / 8] & Bit) != 0;
+  if (Held && Release) B.HeldBefore[Keycode / 8] &= static_cast<char>(~Bit);
+  return Held;
+}
+
+void OnKey(XBox& B, XKeyEvent& Key) {
+  if (!B.Listening || HeldFromBefore(B, Key.keycode, false)) return;
+  char Bytes[8];
+  KeySym Symbol = NoSymbol;
+  int Count = XLookupString(&Key, Bytes, sizeof Bytes, &Symbol, nullptr);
+  bool Shift = (Key.state & ShiftMask) != 0;
+  // Ctrl+C copies the box, as on Windows, and leaves it up.
+  if ((Key.state & ControlMask) && (Symbol == XK_c || Symbol == XK_C)) {
+    if (B.Copy != nullptr) TakeX11Clipboard(&B.Clip, Key.time);
+    return;
+  }
+  int Move = 0;
+  switch (Symbol) {
+    case XK_Return:
+    case XK_KP_Enter:
+    case XK_space:
+    case XK_KP_Space:
+      Finish(B, B.Model.Buttons[B.Model.Focus].Id);
+      return;
+    case XK_Escape:
+      Finish(B, B.Model.CloseAnswer);
+      return;
+    case XK_Tab:
+      Move = Shift ? -1 : 1;
+      break;
+    case XK_ISO_Left_Tab:
+    case XK_Left:
+    case XK_Up:
+    case XK_KP_Left:
+    case XK_KP_Up:
+      Move = -1;
+      break;
+    case XK_Right:
+    case XK_Down:
+    case XK_KP_Right:
+    case XK_KP_Down:
+      Move = 1;
+      break;
+    default:
+      if (Count == 1 && !(Key.state & ControlMask))
+        Finish(B, AcceleratorAnswer(B.Model, static_cast<unsigned char>(Bytes[0])));
+      return;
+  }
+  MoveFocus(&B.Model, Move);
+  Paint(B);
+}
+
+void OnEvent(XBox& B, XEvent& Event) {
+  switch (Event.type) {
+    case MapNotify:
+      if (!B.FocusAsked) {
+        B.FocusAsked = true;
+        ActivateBoxWindow(B.Frame);
+        SetBoxWindowIcon(B.Frame);
+        B.FrameCentred = CentreBoxFrame(B.Frame);
+      }
+      break;
+    case FocusIn:
+      if (Event.xfocus.detail != NotifyPointer) B.Focused = true;
+      break;
+    case KeymapNotify:
+      StartListening(B, Event.xkeymap);
+      break;
+    case KeyPress:
+      OnKey(B, Event.xkey);
+      break;
+    case KeyRelease:
+      if (B.Listening) HeldFromBefore(B, Event.xkey.keycode, true);
+      break;
+    case ButtonPress:
+      if (Event.xbutton.button == Button1) {
+        B.Pressed = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+        B.PressedOver = B.Pressed >= 0;
+        if (B.Pressed >= 0) B.Model.Focus = B.Pressed;
+        Paint(B);
+      }
+      break;
+    case ButtonRelease:
+      if (Event.xbutton.button == Button1 && B.Pressed >= 0) {
+        int Released = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+        int Held = B.Pressed;
+        B.Pressed = -1;
+        Paint(B);
+        if (Released == Held) Finish(B, B.Model.Buttons[Held].Id);
+      }
+      break;
+    case PropertyNotify:
+      // A request to move a window the window manager has not taken on yet is read as the client
+      // area's place, so the frame is centred only once the box is up.
+      if (B.FocusAsked && !B.FrameCentred && Event.xproperty.atom == X11Atom("_NET_FRAME_EXTENTS"))
+        B.FrameCentred = CentreBoxFrame(B.Frame);
+      break;
+    case MotionNotify:
+      // As a push button does: it shows pressed only while the pointer that holds it is over it.
+      if (B.Pressed >= 0) {
+        bool Over = ButtonAt(Event.xmotion.x, Event.xmotion.y, B.Model.ButtonCount) == B.Pressed;
+        if (Over != B.PressedOver) {
+          B.PressedOver = Over;
+          Paint(B);
+        }
+      }
+      break;
+    case ClientMessage:
+      if (Event.xclient.message_type == B.Protocols &&
+          static_cast<Atom>(Event.xclient.data.l[0]) == B.DeleteWindow)
+        Finish(B, B.Model.CloseAnswer);
+      break;
+    default:
+      OnX11ClipboardEvent(&B.Clip, Event);
+      break;
+  }
+}
+
+void Loop(XBox& B) {
+  while (!B.Done) {
+    while (!B.Done && XPending(B.Dpy) > 0) {
+      XEvent Event;
+      XNextEvent(B.Dpy, &Event);
+      OnEvent(B, Event);
+    }
+    if (B.Done) break;
+    pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {SignalPipe[0], POLLIN, 0}};
+    int Ready = poll(Fds, 2, TimeLimitWait(B.Limit, -1));
+    if (Ready < 0 && errno != EINTR) break;
+    unsigned char Number;
+    if (Ready > 0 && Fds[1].revents && read(SignalPipe[0], &Number, 1) == 1) {
+      B.Signal = Number;
+      B.Done = true;
+    } else if (TimeLimitOver(B.Limit)) {
+      Finish(B, B.Limit.DefaultId);
+    } else if (TickTimeLimit(&B.Limit)) {
+      Paint(B);
+    }
+    // A connection that broke shows up here as readable; XPending then meets its end.
+  }
+}
+
+void Run(void* Context) {
+  XBox& B = *static_cast<XBox*>(Context);
+  Display* Dpy = B.Dpy;
+  int EventBase, ErrorBase;
+  if (!XRenderQueryExtension(Dpy, &EventBase, &ErrorBase)) {
+    B.Unavailable = true;
+    return;
+  }
+  B.Screen = DefaultScreen(Dpy);
+  double Dpi = DisplayDpi(Dpy);
+  B.Scale = Dpi / 96.0;
+  B.Icon = IconShapeFor(*B.Params);
+  WindowContent Content;
+  memset(&Content, 0, sizeof Content);
+  Content.HasIcon = B.Icon != ICON_NONE;
+  double IconPixels = static_cast<int>(32 * B.Scale + 0.5);
+  if (!OpenBoxFonts(Dpy, B.Screen, TEXT_POINTS * Dpi / 72.0, Content.HasIcon ? IconPixels * MARK_SHARE : 0,
+                    &B.Fonts)) {
+    B.Unavailable = true;
+    return;
+  }
+  B.FontsOpen = true;
+  Content.Text = B.Text;
+  Content.TextLength = B.TextLength;
+  // The default button's label then carries the most digits it will, so the buttons fit it.
+  StartTimeLimit(&B.Limit, &B.Model);
+  Content.ButtonCount = B.Model.ButtonCount;
+  for (int I = 0; I < B.Model.ButtonCount; ++I)
+    Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
+  Content.CaptionPixels = TextPixels(&B.Fonts, B.Caption, B.CaptionLength);
+  Content.RightToLeft = (B.Params->dwStyle & MB_RTLREADING) != 0;
+  // Mirrored, right is where rows start, and MB_RIGHT moves them to the other side, as on Windows.
+  Content.AlignRight = Content.RightToLeft != ((B.Params->dwStyle & MB_RIGHT) != 0);
+  WindowMetrics Metrics;
+  Metrics.Scale = B.Scale;
+  Metrics.Ascent = B.Fonts.Regular->ascent;
+  Metrics.LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
+  Metrics.ScreenWidth = DisplayWidth(Dpy, B.Screen);
+  Metrics.ScreenHeight = DisplayHeight(Dpy, B.Screen);
+  GlyphAdvance Advance = AdvancePixels;
+  void* Measured = &B.Fonts;
+  // Only text that needs them loads HarfBuzz and FriBidi; without them it is drawn as before.
+  if (TextNeedsShaping(B.Text, B.TextLength) && LoadShapingLibraries() &&
+      ShapeText(&B.Fonts, B.Text, B.TextLength, Content.RightToLeft, &B.Shaped)) {
+    B.IsShaped = true;
+    Advance = ShapedAdvance;
+    Measured = &B.Shaped;
+  }
+  LayOutWindow(Content, Advance, Measured, Metrics, &Layout);
+
+  B.Frame.Dpy = Dpy;
+  B.Frame.Screen = B.Screen;
+  B.Frame.Owner = B.Owner;
+  B.Frame.Style = B.Params->dwStyle;
+  B.Frame.Closable = B.Model.CloseAnswer != 0;
+  B.Frame.Caption = B.Caption;
+  B.Frame.CaptionLength = B.CaptionLength;
+  B.Frame.Width = Layout.Width;
+  B.Frame.Height = Layout.Height;
+  B.Frame.Icon = B.Icon;
+  B.Frame.IconSize = Layout.IconSize;
+  B.Frame.Fonts = &B.Fonts;
+  int X, Y;
+  PlaceBoxWindow(B.Frame, {0, 0, 0, 0}, &X, &Y);
+  XSetWindowAttributes Attributes;
+  Attributes.background_pixel = WhitePixel(Dpy, B.Screen);
+  // No exposures: the window's background pixmap holds the drawing, and the server repaints it.
+  Attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
+                          FocusChangeMask | KeymapStateMask | Button1MotionMask | PropertyChangeMask;
+  Window Root = RootWindow(Dpy, B.Screen);
+  B.Win = XCreateWindow(Dpy, Root, X, Y, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
+                        0, CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &Attributes);
+  B.Frame.Win = B.Win;
+  B.Protocols = X11Atom("WM_PROTOCOLS");
+  B.DeleteWindow = X11Atom("WM_DELETE_WINDOW");
+  DescribeBoxWindow(B.Frame, X, Y, B.DeleteWindow);
+
+  Visual* Vis = DefaultVisual(Dpy, B.Screen);
+  Colormap Map = DefaultColormap(Dpy, B.Screen);
+  B.Back = XCreatePixmap(Dpy, B.Win, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
+                         static_cast<unsigned>(DefaultDepth(Dpy, B.Screen)));
+  B.Draw = XftDrawCreate(Dpy, B.Back, Vis, Map);
+  XRenderColor Black = RenderColour(TEXT_COLOUR);
+  XftColorAllocValue(Dpy, Vis, Map, &Black, &B.Ink);
+  XSetWindowBackgroundPixmap(Dpy, B.Win, B.Back);
+  Paint(B);
+  XMapRaised(Dpy, B.Win);
+  B.Clip.Dpy = Dpy;
+  B.Clip.Owner = B.Win;
+  B.Clip.Text = B.Copy;
+  B.Clip.Length = B.CopyLength;
+  Loop(B);
+  // Only an answer hands the copy on: with the display gone or a signal pending there is no time.
+  if (B.Answer != 0 && B.Signal == 0) HandOverX11Clipboard(&B.Clip);
+
+  XftColorFree(Dpy, Vis, Map, &B.Ink);
+  XftDrawDestroy(B.Draw);
+  XFreePixmap(Dpy, B.Back);
+  XDestroyWindow(Dpy, B.Win);
+  if (B.IsShaped) FreeShapedText(&B.Shaped);
+  CloseBoxFonts(&B.Fonts);
+  B.FontsOpen = false;
+  XSync(Dpy, False);
+}
+
+}  // namespace
+
+int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner, int* Signal) {
+  *Signal = 0;
+  Display* Dpy = X11Display();
+  if (Dpy == nullptr) return X11_BOX_UNAVAILABLE;
+  XBox B;
+  memset(&B, 0, sizeof B);
+  B.Params = &Params;
+  B.Model = Model;
+  B.Owner = Owner;
+  B.Dpy = Dpy;
+  B.Pressed = -1;
+  B.Text = CleanText(Params.lpszText ? Params.lpszText : "", false, &B.TextLength);
+  B.Caption = CleanText(Params.lpszCaption ? Params.lpszCaption : "", true, &B.CaptionLength);
+  if (B.Text == nullptr || B.Caption == nullptr || pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    free(B.Text);
+    free(B.Caption);
+    return X11_BOX_UNAVAILABLE;
+  }
+  B.Copy = BoxCopyText(B.Caption, B.CaptionLength, B.Text, B.TextLength, Model, &B.CopyLength);
+  struct sigaction Previous[STOPPING_COUNT];
+  bool Caught[STOPPING_COUNT];
+  CatchSignals(Previous, Caught);
+  bool Kept = X11Guarded(Run, &B);
+  ReleaseSignals(Previous, Caught);
+  close(SignalPipe[0]);
+  close(SignalPipe[1]);
+  SignalPipe[0] = SignalPipe[1] = -1;
+  free(B.Text);
+  free(B.Caption);
+  free(B.Copy);
+  if (Kept && B.Unavailable) {
+    if (B.FontsOpen) CloseBoxFonts(&B.Fonts);
+    return X11_BOX_UNAVAILABLE;
+  }
+  *Signal = B.Signal;
+  return Kept ? B.Answer : 0;
+}
+
+}  // namespace platform

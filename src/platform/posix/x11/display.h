@@ -1,0 +1,37 @@
+// The X display: one connection on first use, errors that never end the process, the terminal's own window.
+#ifndef ASKBOX_PLATFORM_POSIX_X11_DISPLAY_H
+#define ASKBOX_PLATFORM_POSIX_X11_DISPLAY_H
+
+#include "platform/platform.h"
+
+#include <X11/Xlib.h>
+
+namespace platform {
+
+// Connects on first use; null where DISPLAY is unset, the server cannot be reached or refuses,
+// and from the moment the connection breaks.
+Display* X11Display();
+
+// Runs Body with the display; false, and the display given up for good, if the connection broke
+// on the way. Every use of the display goes through here: a broken connection comes back as a
+// failure instead of Xlib ending the process.
+bool X11Guarded(void (*Body)(void* Context), void* Context);
+
+// The code of the last X error since ClearX11Error, 0 for none. X errors are expected here
+// (a window named by a stale variable may be gone) and are only ever recorded.
+void ClearX11Error();
+int LastX11Error();
+
+// The terminal emulator's top-level window, from WINDOWID; 0 where it names none that is alive
+// and belongs to this session.
+Window X11ConsoleWindow();
+// Its title in the locale's character set (_NET_WM_NAME, else WM_NAME); 0 when it has none.
+DWORD X11WindowTitle(Window Target, LPSTR Title, DWORD Size);
+// Iconifies or maps again a top-level window; false where the display is gone.
+bool X11Iconify(Window Target);
+bool X11MapAgain(Window Target);
+Atom X11Atom(const char* Name);
+
+}  // namespace platform
+
+#endif

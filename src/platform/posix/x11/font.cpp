@@ -1,0 +1,205 @@
+// Opening the window's fonts cheaply, and measuring and drawing text glyph by glyph with fallbacks.
+#include "platform/posix/x11/font.h"
+
+#include "platform/posix/x11/library.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+const double DEFAULT_DPI = 96.0;
+
+// Where distributions put DejaVu Sans, the sans-serif of a stock Debian, Ubuntu and Fedora desktop.
+const char* const REGULAR_FILES[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                                     "/usr/share/fonts/dejavu-sans-fonts/DejaVuSans.ttf",
+                                     "/usr/share/fonts/TTF/DejaVuSans.ttf"};
+const char* const BOLD_FILES[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+                                  "/usr/share/fonts/dejavu-sans-fonts/DejaVuSans-Bold.ttf",
+                                  "/usr/share/fonts/TTF/DejaVuSans-Bold.ttf"};
+
+bool Exists(const char* Path) {
+  struct stat Info;
+  return stat(Path, &Info) == 0;
+}
+
+// Whether Directory followed by Rest names a file; a path too long to build counts as one, so
+// that a doubt never passes for the stock configuration.
+bool ExistsUnder(const char* Directory, const char* Rest) {
+  char Path[1024];
+  size_t Length = strlen(Directory);
+  size_t RestLength = strlen(Rest);
+  if (Length + RestLength + 1 > sizeof Path) return true;
+  memcpy(Path, Directory, Length);
+  memcpy(Path + Length, Rest, RestLength + 1);
+  return Exists(Path);
+}
+
+// Reading fontconfig's configuration is most of what a whole box costs, so a known font file is
+// opened directly. That is only right while nobody chose another sans-serif: a setting of the
+// user's own, or the variables that point fontconfig elsewhere, send every lookup through it.
+bool FontChoiceIsStock() {
+  if (getenv("FONTCONFIG_FILE") || getenv("FONTCONFIG_PATH")) return false;
+  const char* Home = getenv("HOME");
+  const char* Config = getenv("XDG_CONFIG_HOME");
+  if (Config && *Config && ExistsUnder(Config, "/fontconfig")) return false;
+  if (Home && *Home &&
+      (ExistsUnder(Home, "/.config/fontconfig") || ExistsUnder(Home, "/.fonts.conf")))
+    return false;
+  return !Exists("/etc/fonts/local.conf");
+}
+
+XftFont* OpenFile(Display* Dpy, const char* Path, double PixelSize) {
+  FcPattern* Pattern = FcPatternCreate();
+  if (Pattern == nullptr) return nullptr;
+  FcPatternAddString(Pattern, FC_FILE, reinterpret_cast<const FcChar8*>(Path));
+  FcPatternAddInteger(Pattern, FC_INDEX, 0);
+  FcPatternAddDouble(Pattern, FC_PIXEL_SIZE, PixelSize);
+  FcPatternAddBool(Pattern, FC_ANTIALIAS, FcTrue);
+  FcPatternAddBool(Pattern, FC_HINTING, FcTrue);
+  FcPatternAddInteger(Pattern, FC_HINT_STYLE, FC_HINT_SLIGHT);
+  XftFont* Font = XftFontOpenPattern(Dpy, Pattern);
+  if (Font == nullptr) FcPatternDestroy(Pattern);
+  return Font;
+}
+
+XftFont* OpenKnown(Display* Dpy, const char* const* Files, size_t Count, double PixelSize) {
+  for (size_t I = 0; I < Count; ++I)
+    if (Exists(Files[I])) {
+      XftFont* Font = OpenFile(Dpy, Files[I], PixelSize);
+      if (Font) return Font;
+    }
+  return nullptr;
+}
+
+// fontconfig's own matching: whatever the desktop set up as sans-serif, and any font at all after
+// that, so that a box always has text.
+XftFont* OpenMatched(Display* Dpy, int Screen, int Weight, double PixelSize) {
+  XftFont* Font = XftFontOpen(Dpy, Screen, FC_FAMILY, FcTypeString, "sans-serif", FC_WEIGHT,
+                              FcTypeInteger, Weight, FC_PIXEL_SIZE, FcTypeDouble, PixelSize, nullptr);
+  if (Font == nullptr) Font = XftFontOpen(Dpy, Screen, FC_PIXEL_SIZE, FcTypeDouble, PixelSize, nullptr);
+  return Font;
+}
+
+XftFont* OpenFallback(BoxFonts* Fonts, uint32_t Code) {
+  if (Fonts->FallbackCount == MAX_FALLBACK_FONTS) return nullptr;
+  FcCharSet* Wanted = FcCharSetCreate();
+  if (Wanted == nullptr) return nullptr;
+  FcCharSetAddChar(Wanted, Code);
+  XftFont* Font = XftFontOpen(Fonts->Dpy, Fonts->Screen, FC_FAMILY, FcTypeString, "sans-serif",
+                              FC_CHARSET, FcTypeCharSet, Wanted, FC_PIXEL_SIZE, FcTypeDouble,
+                              Fonts->PixelSize, nullptr);
+  FcCharSetDestroy(Wanted);
+  if (Font == nullptr) return nullptr;
+  if (!XftCharExists(Fonts->Dpy, Font, Code)) {
+    XftFontClose(Fonts->Dpy, Font);
+    return nullptr;
+  }
+  Fonts->Fallbacks[Fonts->FallbackCount++] = Font;
+  return Font;
+}
+
+int CodePixels(BoxFonts* Fonts, uint32_t Code) {
+  XftFont* Font = FontFor(Fonts, &Code);
+  FcChar32 Wide = Code;
+  XGlyphInfo Extents;
+  XftTextExtents32(Fonts->Dpy, Font, &Wide, 1, &Extents);
+  return Extents.xOff;
+}
+
+}  // namespace
+
+XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code) {
+  if (XftCharExists(Fonts->Dpy, Fonts->Regular, *Code)) return Fonts->Regular;
+  for (int I = 0; I < Fonts->FallbackCount; ++I)
+    if (XftCharExists(Fonts->Dpy, Fonts->Fallbacks[I], *Code)) return Fonts->Fallbacks[I];
+  XftFont* Font = OpenFallback(Fonts, *Code);
+  if (Font) return Font;
+  *Code = REPLACEMENT_CHARACTER;
+  return Fonts->Regular;
+}
+
+double DisplayDpi(Display* Dpy) {
+  const char* Value = XGetDefault(Dpy, "Xft", "dpi");
+  double Dpi = Value ? strtod(Value, nullptr) : 0.0;
+  return Dpi >= 48.0 && Dpi <= 960.0 ? Dpi : DEFAULT_DPI;
+}
+
+bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSize, BoxFonts* Fonts) {
+  memset(Fonts, 0, sizeof *Fonts);
+  Fonts->Dpy = Dpy;
+  Fonts->Screen = Screen;
+  Fonts->PixelSize = PixelSize;
+  bool Stock = FontChoiceIsStock();
+  const size_t COUNT = sizeof REGULAR_FILES / sizeof REGULAR_FILES[0];
+  if (Stock) Fonts->Regular = OpenKnown(Dpy, REGULAR_FILES, COUNT, PixelSize);
+  if (!Fonts->Regular) Fonts->Regular = OpenMatched(Dpy, Screen, FC_WEIGHT_REGULAR, PixelSize);
+  if (!Fonts->Regular) return false;
+  if (MarkPixelSize > 0 && Stock) Fonts->Bold = OpenKnown(Dpy, BOLD_FILES, COUNT, MarkPixelSize);
+  if (MarkPixelSize > 0 && !Fonts->Bold) Fonts->Bold = OpenMatched(Dpy, Screen, FC_WEIGHT_BOLD, MarkPixelSize);
+  if (!Fonts->Bold) Fonts->Bold = Fonts->Regular;
+  return true;
+}
+
+void CloseBoxFonts(BoxFonts* Fonts) {
+  for (int I = 0; I < Fonts->FallbackCount; ++I) XftFontClose(Fonts->Dpy, Fonts->Fallbacks[I]);
+  if (Fonts->Bold && Fonts->Bold != Fonts->Regular) XftFontClose(Fonts->Dpy, Fonts->Bold);
+  if (Fonts->Regular) XftFontClose(Fonts->Dpy, Fonts->Regular);
+  memset(Fonts, 0, sizeof *Fonts);
+}
+
+// Windows sets tab stops every eight average character widths, the average taken over the Latin
+// letters as its dialogs measure it, not the width of a blank. Measured at the first tab: loading
+// 52 glyphs costs a text without tabs a tenth of its time to show.
+int NextTabStop(BoxFonts* Fonts, int X) {
+  if (Fonts->TabStop == 0) {
+    static const FcChar8 LETTERS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    XGlyphInfo Extents;
+    XftTextExtentsUtf8(Fonts->Dpy, Fonts->Regular, LETTERS, 52, &Extents);
+    Fonts->TabStop = 8 * ((Extents.xOff / 26 + 1) / 2);
+    if (Fonts->TabStop <= 0) Fonts->TabStop = 1;
+  }
+  return (X / Fonts->TabStop + 1) * Fonts->TabStop;
+}
+
+int AdvancePixels(void* Context, const unsigned char*, const Glyph& G, int X) {
+  BoxFonts* Fonts = static_cast<BoxFonts*>(Context);
+  if (G.Kind == GLYPH_TAB) return NextTabStop(Fonts, X);
+  return X + CodePixels(Fonts, G.Code);
+}
+
+int TextPixels(BoxFonts* Fonts, const unsigned char* Text, size_t Length) {
+  int X = 0;
+  for (size_t P = 0; P < Length;) {
+    Glyph G = NextGlyph(Text + P, Length - P);
+    X = AdvancePixels(Fonts, Text + P, G, X);
+    P += G.Length;
+  }
+  return X;
+}
+
+int DrawText(BoxFonts* Fonts, XftDraw* Draw, const XftColor* Colour, int X, int Y,
+             const unsigned char* Text, size_t Length) {
+  int Start = X;
+  for (size_t P = 0; P < Length;) {
+    Glyph G = NextGlyph(Text + P, Length - P);
+    if (G.Kind == GLYPH_TAB) {
+      X = Start + AdvancePixels(Fonts, Text + P, G, X - Start);
+    } else if (G.Kind == GLYPH_SHOWN) {
+      uint32_t Code = G.Code;
+      XftFont* Font = FontFor(Fonts, &Code);
+      FcChar32 Wide = Code;
+      XGlyphInfo Extents;
+      XftTextExtents32(Fonts->Dpy, Font, &Wide, 1, &Extents);
+      XftDrawString32(Draw, Colour, Font, X, Y, &Wide, 1);
+      X += Extents.xOff;
+    }
+    P += G.Length;
+  }
+  return X;
+}
+
+}  // namespace platform

@@ -1,0 +1,250 @@
+// The icons' shapes in the colours people know them by, rasterised with anti-aliasing and put on with XRender.
+#include "platform/posix/x11/icons.h"
+
+#include "platform/posix/x11/library.h"
+
+#include <math.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace platform {
+namespace {
+
+const int SAMPLES = 4;
+
+struct IconLook {
+  XRenderColor Shape;
+  XRenderColor Mark;
+  const char* Letter;  // drawn in the bold font; the error's cross is geometry
+  double MarkCentre;   // of the letter, as a fraction of the height: a triangle's sits low
+};
+
+IconLook LookOf(IconShape Shape) {
+  switch (Shape) {
+    case ICON_ERROR:
+      return {RenderColour(0xD83B2D), RenderColour(0xFFFFFF), nullptr, 0.5};
+    case ICON_QUESTION:
+      return {RenderColour(0x1F6BC7), RenderColour(0xFFFFFF), "?", 0.5};
+    case ICON_WARNING:
+      return {RenderColour(0xFFC928), RenderColour(0x202020), "!", 0.62};
+    case ICON_INFORMATION:
+      return {RenderColour(0x1F6BC7), RenderColour(0xFFFFFF), "i", 0.5};
+    default:
+      return {RenderColour(0x7A5BA6), RenderColour(0xFFFFFF), "*", 0.56};
+  }
+}
+
+// Signed side of P against the edge A->B.
+double Side(double Ax, double Ay, double Bx, double By, double Px, double Py) {
+  return (Bx - Ax) * (Py - Ay) - (By - Ay) * (Px - Ax);
+}
+
+// Both in units of the icon's size, the origin at its top left.
+bool InShape(IconShape Shape, double X, double Y) {
+  if (Shape == ICON_WARNING) {
+    // A triangle on its base, its corners a little inside the square.
+    const double TopX = 0.5, TopY = 0.04, LeftX = 0.02, RightX = 0.98, BaseY = 0.94;
+    return Side(TopX, TopY, RightX, BaseY, X, Y) >= 0 && Side(RightX, BaseY, LeftX, BaseY, X, Y) >= 0 &&
+           Side(LeftX, BaseY, TopX, TopY, X, Y) >= 0;
+  }
+  double Dx = X - 0.5, Dy = Y - 0.5;
+  return Dx * Dx + Dy * Dy <= 0.48 * 0.48;
+}
+
+// The error's cross: two bars at right angles, turned by 45 degrees.
+bool InCross(double X, double Y) {
+  const double HalfThickness = 0.06, HalfLength = 0.24;
+  double U = (X - 0.5 + Y - 0.5) * M_SQRT1_2;
+  double V = (X - 0.5 - (Y - 0.5)) * M_SQRT1_2;
+  return (fabs(U) <= HalfThickness && fabs(V) <= HalfLength) ||
+         (fabs(V) <= HalfThickness && fabs(U) <= HalfLength);
+}
+
+// The shapes of askbox's own icon, in units of its size, as res/make-icon.py has them.
+bool InRoundedRect(double X, double Y, double Left, double Top, double Right, double Bottom, double Radius) {
+  if (X < Left || X > Right || Y < Top || Y > Bottom) return false;
+  double Cx = fmin(fmax(X, Left + Radius), Right - Radius);
+  double Cy = fmin(fmax(Y, Top + Radius), Bottom - Radius);
+  return (X - Cx) * (X - Cx) + (Y - Cy) * (Y - Cy) <= Radius * Radius;
+}
+
+bool InBubble(double X, double Y, double Grow) {
+  if (InRoundedRect(X, Y, 0.04 - Grow, 0.06 - Grow, 0.96 + Grow, 0.74 + Grow, 0.18 + Grow)) return true;
+  double S1 = Side(0.20 - Grow, 0.66, 0.48 + Grow, 0.66, X, Y);
+  double S2 = Side(0.48 + Grow, 0.66, 0.12 - Grow, 0.97 + Grow, X, Y);
+  double S3 = Side(0.12 - Grow, 0.97 + Grow, 0.20 - Grow, 0.66, X, Y);
+  return (S1 >= 0 && S2 >= 0 && S3 >= 0) || (S1 <= 0 && S2 <= 0 && S3 <= 0);
+}
+
+bool InQuestionMark(double X, double Y) {
+  const double Cx = 0.50, Cy = 0.28, Outer = 0.175, Inner = 0.085;
+  double D = hypot(X - Cx, Y - Cy);
+  if (D >= Inner && D <= Outer && (Y <= Cy || X >= Cx)) return true;
+  if (fabs(X - Cx) <= (Outer - Inner) / 2 && Y >= Cy + Inner && Y <= 0.53) return true;
+  return hypot(X - Cx, Y - 0.625) <= 0.062;
+}
+
+// 0xRRGGBB at a point of askbox's icon, -1 outside it.
+long AskboxColourAt(double X, double Y, int Size) {
+  double Line = fmax(0.045, 1.0 / Size);
+  if (!InBubble(X, Y, Line)) return -1;
+  if (!InBubble(X, Y, 0.0)) return 0x143F8A;
+  if (InQuestionMark(X, Y)) return 0xFFFFFF;
+  if (hypot(X - 0.83, Y - 0.19) <= 0.075) return 0xFFB300;
+  return 0x2E7DE0;
+}
+
+void PutCoverage(Display* Dpy, Picture Target, const XRenderColor& Colour, const unsigned char* Coverage,
+                 int X, int Y, int Size) {
+  Window Root = DefaultRootWindow(Dpy);
+  Pixmap Mask = XCreatePixmap(Dpy, Root, static_cast<unsigned>(Size), static_cast<unsigned>(Size), 8);
+  GC Context = XCreateGC(Dpy, Mask, 0, nullptr);
+  int Stride = (Size + 3) & ~3;
+  char* Rows = static_cast<char*>(calloc(static_cast<size_t>(Stride) * static_cast<size_t>(Size), 1));
+  if (Rows != nullptr) {
+    for (int Row = 0; Row < Size; ++Row)
+      memcpy(Rows + Row * Stride, Coverage + Row * Size, static_cast<size_t>(Size));
+    XImage* Image = XCreateImage(Dpy, DefaultVisual(Dpy, DefaultScreen(Dpy)), 8, ZPixmap, 0, Rows,
+                                 static_cast<unsigned>(Size), static_cast<unsigned>(Size), 32, Stride);
+    if (Image != nullptr) {
+      XPutImage(Dpy, Mask, Context, Image, 0, 0, 0, 0, static_cast<unsigned>(Size), static_cast<unsigned>(Size));
+      Image->data = nullptr;
+      XDestroyImage(Image);
+    }
+    free(Rows);
+    Picture MaskPicture =
+        XRenderCreatePicture(Dpy, Mask, XRenderFindStandardFormat(Dpy, PictStandardA8), 0, nullptr);
+    Picture Fill = XRenderCreateSolidFill(Dpy, &Colour);
+    XRenderComposite(Dpy, PictOpOver, Fill, MaskPicture, Target, 0, 0, 0, 0, X, Y,
+                     static_cast<unsigned>(Size), static_cast<unsigned>(Size));
+    XRenderFreePicture(Dpy, Fill);
+    XRenderFreePicture(Dpy, MaskPicture);
+  }
+  XFreeGC(Dpy, Context);
+  XFreePixmap(Dpy, Mask);
+}
+
+// Through a picture of its own: XRender's ARGB32 is premultiplied, the icon's pixels are not.
+void PutAskboxIcon(Display* Dpy, Picture Target, int X, int Y, int Size) {
+  size_t Count = static_cast<size_t>(Size) * static_cast<size_t>(Size);
+  uint32_t* Pixels = static_cast<uint32_t*>(malloc(Count * sizeof(uint32_t)));
+  if (Pixels == nullptr) return;
+  RenderAskboxIcon(Size, Pixels);
+  for (size_t I = 0; I < Count; ++I) {
+    uint32_t Alpha = Pixels[I] >> 24, Pixel = Alpha << 24;
+    for (int Shift = 0; Shift < 24; Shift += 8) Pixel |= (((Pixels[I] >> Shift) & 0xFF) * Alpha / 255) << Shift;
+    Pixels[I] = Pixel;
+  }
+  Window Root = DefaultRootWindow(Dpy);
+  Pixmap Image32 = XCreatePixmap(Dpy, Root, static_cast<unsigned>(Size), static_cast<unsigned>(Size), 32);
+  GC Context = XCreateGC(Dpy, Image32, 0, nullptr);
+  XImage* Image = XCreateImage(Dpy, DefaultVisual(Dpy, DefaultScreen(Dpy)), 32, ZPixmap, 0,
+                               reinterpret_cast<char*>(Pixels), static_cast<unsigned>(Size),
+                               static_cast<unsigned>(Size), 32, Size * 4);
+  if (Image != nullptr) {
+    XPutImage(Dpy, Image32, Context, Image, 0, 0, 0, 0, static_cast<unsigned>(Size), static_cast<unsigned>(Size));
+    Image->data = nullptr;
+    XDestroyImage(Image);
+    Picture Source = XRenderCreatePicture(Dpy, Image32, XRenderFindStandardFormat(Dpy, PictStandardARGB32), 0, nullptr);
+    XRenderComposite(Dpy, PictOpOver, Source, None, Target, 0, 0, 0, 0, X, Y, static_cast<unsigned>(Size),
+                     static_cast<unsigned>(Size));
+    XRenderFreePicture(Dpy, Source);
+  }
+  free(Pixels);
+  XFreeGC(Dpy, Context);
+  XFreePixmap(Dpy, Image32);
+}
+
+}  // namespace
+
+XRenderColor RenderColour(unsigned Rgb) {
+  XRenderColor Colour;
+  Colour.red = static_cast<unsigned short>(((Rgb >> 16) & 0xFF) * 0x101);
+  Colour.green = static_cast<unsigned short>(((Rgb >> 8) & 0xFF) * 0x101);
+  Colour.blue = static_cast<unsigned short>((Rgb & 0xFF) * 0x101);
+  Colour.alpha = 0xFFFF;
+  return Colour;
+}
+
+IconShape IconShapeFor(const MSGBOXPARAMSA& Params) {
+  switch (Params.dwStyle & MB_ICONMASK) {
+    case MB_ICONHAND:
+      return ICON_ERROR;
+    case MB_ICONQUESTION:
+      return ICON_QUESTION;
+    case MB_ICONEXCLAMATION:
+      return ICON_WARNING;
+    case MB_ICONASTERISK:
+      return ICON_INFORMATION;
+    case MB_USERICON:
+      return Params.hInstance ? ICON_USER : ICON_NONE;
+    default:
+      return ICON_NONE;
+  }
+}
+
+void RasteriseIcon(IconShape Shape, bool Mark, int Size, unsigned char* Coverage) {
+  for (int Row = 0; Row < Size; ++Row)
+    for (int Column = 0; Column < Size; ++Column) {
+      int Inside = 0;
+      for (int Sy = 0; Sy < SAMPLES; ++Sy)
+        for (int Sx = 0; Sx < SAMPLES; ++Sx) {
+          double X = (Column + (Sx + 0.5) / SAMPLES) / Size;
+          double Y = (Row + (Sy + 0.5) / SAMPLES) / Size;
+          Inside += Mark ? (Shape == ICON_ERROR && InCross(X, Y)) : InShape(Shape, X, Y);
+        }
+      Coverage[Row * Size + Column] = static_cast<unsigned char>(Inside * 255 / (SAMPLES * SAMPLES));
+    }
+}
+
+void RenderAskboxIcon(int Size, uint32_t* Argb) {
+  for (int Row = 0; Row < Size; ++Row)
+    for (int Column = 0; Column < Size; ++Column) {
+      unsigned Sum[3] = {0, 0, 0}, Hits = 0;
+      for (int Sy = 0; Sy < SAMPLES; ++Sy)
+        for (int Sx = 0; Sx < SAMPLES; ++Sx) {
+          double X = (Column + (Sx + 0.5) / SAMPLES) / Size, Y = (Row + (Sy + 0.5) / SAMPLES) / Size;
+          long Colour = AskboxColourAt(X, Y, Size);
+          if (Colour < 0) continue;
+          for (int C = 0; C < 3; ++C) Sum[C] += (static_cast<unsigned long>(Colour) >> (16 - 8 * C)) & 0xFF;
+          ++Hits;
+        }
+      uint32_t Pixel = 0;
+      if (Hits > 0) {
+        Pixel = static_cast<uint32_t>(Hits * 255 / (SAMPLES * SAMPLES)) << 24;
+        for (int C = 0; C < 3; ++C) Pixel |= ((Sum[C] + Hits / 2) / Hits) << (16 - 8 * C);
+      }
+      Argb[Row * Size + Column] = Pixel;
+    }
+}
+
+void DrawIcon(BoxFonts* Fonts, XftDraw* Draw, IconShape Shape, int X, int Y, int Size) {
+  if (Shape == ICON_NONE || Size <= 0) return;
+  if (Shape == ICON_USER) {
+    PutAskboxIcon(Fonts->Dpy, XftDrawPicture(Draw), X, Y, Size);
+    return;
+  }
+  unsigned char* Coverage = static_cast<unsigned char*>(malloc(static_cast<size_t>(Size) * static_cast<size_t>(Size)));
+  if (Coverage == nullptr) return;
+  IconLook Look = LookOf(Shape);
+  Picture Target = XftDrawPicture(Draw);
+  RasteriseIcon(Shape, false, Size, Coverage);
+  PutCoverage(Fonts->Dpy, Target, Look.Shape, Coverage, X, Y, Size);
+  if (Look.Letter == nullptr) {
+    RasteriseIcon(Shape, true, Size, Coverage);
+    PutCoverage(Fonts->Dpy, Target, Look.Mark, Coverage, X, Y, Size);
+  } else {
+    const FcChar8* Letter = reinterpret_cast<const FcChar8*>(Look.Letter);
+    XGlyphInfo Extents;
+    XftTextExtentsUtf8(Fonts->Dpy, Fonts->Bold, Letter, 1, &Extents);
+    XftColor Colour;
+    Colour.pixel = 0;
+    Colour.color = Look.Mark;
+    int PenX = X + (Size - Extents.width) / 2 + Extents.x;
+    int PenY = Y + static_cast<int>(Size * Look.MarkCentre) - Extents.height / 2 + Extents.y;
+    XftDrawStringUtf8(Draw, &Colour, Fonts->Bold, PenX, PenY, Letter, 1);
+  }
+  free(Coverage);
+}
+
+}  // namespace platform

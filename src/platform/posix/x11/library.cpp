@@ -1,0 +1,82 @@
+// Loading the X, Xrender, fontconfig and Xft libraries, and HarfBuzz and FriBidi for text that needs them.
+#include "platform/posix/x11/library.h"
+
+#ifndef ASKBOX_LINK_X11
+#include <dlfcn.h>
+#endif
+
+namespace platform {
+
+#ifdef ASKBOX_LINK_X11
+
+// Linked in: the calls are the libraries' own, there before main.
+bool LoadX11Libraries() { return true; }
+bool LoadShapingLibraries() { return true; }
+
+#else
+
+#define ASKBOX_X11_DEFINE(Library, Name) decltype(&::Name) Name;
+ASKBOX_X11_CALLS(ASKBOX_X11_DEFINE)
+#undef ASKBOX_X11_DEFINE
+
+namespace {
+
+// The names the runtime packages install; the bare .so names come only with the development
+// packages, which a machine that shows windows need not have.
+const char* const SONAMES[ALL_LIBRARY_COUNT] = {"libX11.so.6", "libXrender.so.1", "libfontconfig.so.1",
+                                                "libXft.so.2", "libharfbuzz.so.0", "libfribidi.so.0"};
+
+enum LoadState { NOT_TRIED, LOADED, MISSING };
+LoadState State = NOT_TRIED, ShapingState = NOT_TRIED;
+
+template <typename Call>
+bool Take(void* Library, const char* Name, Call* Slot) {
+  void* Address = dlsym(Library, Name);
+  *Slot = reinterpret_cast<Call>(Address);
+  return Address != nullptr;
+}
+
+// Libraries First to Last - 1, and every call of the table from them.
+bool Load(int First, int Last) {
+  void* Libraries[ALL_LIBRARY_COUNT] = {};
+  bool Complete = true;
+  // Bound lazily, as a linked program's calls are, and kept local: nothing of theirs can stand in
+  // for a call of the program or of a library loaded later.
+  for (int I = First; I < Last && Complete; ++I) {
+    Libraries[I] = dlopen(SONAMES[I], RTLD_LAZY | RTLD_LOCAL);
+    Complete = Libraries[I] != nullptr;
+  }
+  // Each call is looked up in the library that should have it, so that one lacking a call (an old
+  // version, or another file of the same name found first) is found out here rather than at the call.
+#define ASKBOX_X11_TAKE(Library, Name) \
+  if (Library >= First && Library < Last) Complete = Complete && Take(Libraries[Library], #Name, &Name);
+  ASKBOX_X11_CALLS(ASKBOX_X11_TAKE)
+#undef ASKBOX_X11_TAKE
+  if (!Complete) {
+    // A call taken before the one that was missing must not look usable.
+#define ASKBOX_X11_DROP(Library, Name) \
+  if (Library >= First && Library < Last) Name = nullptr;
+    ASKBOX_X11_CALLS(ASKBOX_X11_DROP)
+#undef ASKBOX_X11_DROP
+    for (int I = Last - 1; I >= First; --I)
+      if (Libraries[I] != nullptr) dlclose(Libraries[I]);
+  }
+  return Complete;
+}
+
+}  // namespace
+
+bool LoadX11Libraries() {
+  if (State == NOT_TRIED) State = Load(0, X11_LIBRARY_COUNT) ? LOADED : MISSING;
+  return State == LOADED;
+}
+
+bool LoadShapingLibraries() {
+  if (State != LOADED) return false;
+  if (ShapingState == NOT_TRIED) ShapingState = Load(X11_LIBRARY_COUNT, ALL_LIBRARY_COUNT) ? LOADED : MISSING;
+  return ShapingState == LOADED;
+}
+
+#endif
+
+}  // namespace platform
