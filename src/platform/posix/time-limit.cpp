@@ -9,12 +9,6 @@ namespace {
 
 const int64_t SECOND_MS = 1000;
 
-int64_t NowMs() {
-  timespec Now;
-  clock_gettime(CLOCK_MONOTONIC, &Now);
-  return static_cast<int64_t>(Now.tv_sec) * SECOND_MS + Now.tv_nsec / 1000000;
-}
-
 int64_t LeftMs(const TimeLimit& Limit) {
   int64_t Left = Limit.DeadlineMs - NowMs();
   return Left > 0 ? Left : 0;
@@ -31,6 +25,12 @@ void Relabel(TimeLimit* Limit, unsigned Seconds) {
 }
 
 }  // namespace
+
+int64_t NowMs() {
+  timespec Now;
+  clock_gettime(CLOCK_MONOTONIC, &Now);
+  return static_cast<int64_t>(Now.tv_sec) * SECOND_MS + Now.tv_nsec / 1000000;
+}
 
 void StartTimeLimit(TimeLimit* Limit, BoxModel* Model) {
   Limit->Active = Model->TimeLimit > 0;

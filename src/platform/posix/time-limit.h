@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// Milliseconds on CLOCK_MONOTONIC, for waits that a clock set meanwhile must not move.
+int64_t NowMs();
+
 struct TimeLimit {
   bool Active;
   int64_t DeadlineMs;  // on CLOCK_MONOTONIC, so that a clock set meanwhile moves nothing

@@ -2,6 +2,7 @@
 #include "platform/posix/x11/clipboard.h"
 
 #include "platform/posix/box/model.h"
+#include "platform/posix/time-limit.h"
 #include "platform/posix/x11/display.h"
 #include "platform/posix/x11/library.h"
 
@@ -9,18 +10,11 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 
 namespace platform {
 namespace {
 
 const int HAND_OVER_MS = 1000;
-
-long NowMs() {
-  timespec Now;
-  clock_gettime(CLOCK_MONOTONIC, &Now);
-  return static_cast<long>(Now.tv_sec) * 1000 + Now.tv_nsec / 1000000;
-}
 
 // STRING is ISO 8859-1: characters beyond it become '?'.
 char* Latin1(const char* Utf8, size_t Length, size_t* OutLength) {
@@ -118,7 +112,7 @@ void HandOverX11Clipboard(X11Clipboard* Clip) {
   XChangeProperty(Clip->Dpy, Clip->Owner, Property, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(Kept), 3);
   XConvertSelection(Clip->Dpy, Manager, X11Atom("SAVE_TARGETS"), Property, Clip->Owner, Clip->Since);
-  long Deadline = NowMs() + HAND_OVER_MS;
+  int64_t Deadline = NowMs() + HAND_OVER_MS;
   for (;;) {
     while (XPending(Clip->Dpy) > 0) {
       XEvent Event;
@@ -126,7 +120,7 @@ void HandOverX11Clipboard(X11Clipboard* Clip) {
       if (Event.type == SelectionNotify && Event.xselection.selection == Manager) return;
       OnX11ClipboardEvent(Clip, Event);
     }
-    long Left = Deadline - NowMs();
+    int64_t Left = Deadline - NowMs();
     if (Left <= 0) return;
     pollfd Connection = {ConnectionNumber(Clip->Dpy), POLLIN, 0};
     if (poll(&Connection, 1, static_cast<int>(Left)) == 0) return;
