@@ -1,13 +1,10 @@
-// The console-window calls and the message box for POSIX: an X window where a display answers, else the terminal.
-#include "platform/platform.h"
+// The console-window calls for POSIX: the terminal emulator's X window where WINDOWID names one, else the terminal.
+#include "platform/posix/console.h"
 
-#include "platform/posix/box/model.h"
 #include "platform/posix/process.h"
 #include "platform/posix/terminal/box.h"
-#include "platform/posix/x11/box.h"
 #include "platform/posix/x11/display.h"
 
-#include <signal.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -19,8 +16,6 @@ HWND const TERMINAL_CONSOLE = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7E
 
 // Whether the console, the terminal's X window or the terminal itself, is hidden by SW_HIDE.
 bool ConsoleHidden;
-
-UINT BoxTimeout;
 
 // A Windows console shows the command that runs in it; the closest here is the command line of
 // the process that started this one.
@@ -69,29 +64,16 @@ BOOL ShowWindow(HWND Window, int Command) {
   return WasVisible;
 }
 
-void SetMessageBoxTimeout(UINT Seconds) { BoxTimeout = Seconds; }
-
-int MessageBoxIndirectA(const MSGBOXPARAMSA* Params) {
-  BoxModel Model;
-  if (!Params || !MakeBoxModel(Params->dwStyle, &Model)) return 0;
-  Model.TimeLimit = BoxTimeout;
+bool ShowHiddenConsole() {
   Window Console = X11ConsoleWindow();
-  Window Owner = Console != 0 && Params->hwndOwner == HandleOf(Console) ? Console : 0;
-  int Signal = 0;
-  int Answer = ShowX11Box(*Params, Model, Owner, &Signal);
-  if (Signal != 0) {
-    // The program ends of the signal, as it would have without the box, but not before the
-    // console window it hid is back.
-    if (ConsoleHidden && Console) X11MapAgain(Console);
-    signal(Signal, SIG_DFL);
-    raise(Signal);
-    return 0;
-  }
-  if (Answer != X11_BOX_UNAVAILABLE) return Answer;
-  // The box falls back to the terminal, which must then be on the screen to show it; the hidden
-  // console's meaning is kept by the alternate screen.
-  if (ConsoleHidden && Console) X11MapAgain(Console);
-  return ShowTerminalBox(*Params, Model, ConsoleHidden);
+  return ConsoleHidden && Console != 0 && X11MapAgain(Console);
+}
+
+bool ConsoleIsHidden() { return ConsoleHidden; }
+
+Window X11Owner(HWND Owner) {
+  Window Console = X11ConsoleWindow();
+  return Console != 0 && Owner == HandleOf(Console) ? Console : 0;
 }
 
 }  // namespace platform

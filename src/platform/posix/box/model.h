@@ -32,6 +32,17 @@ int AcceleratorAnswer(const BoxModel& Model, unsigned Letter);
 // Steps the focus by Delta buttons, wrapping around at either end.
 void MoveFocus(BoxModel* Model, int Delta);
 
+// How a front end's box ended: answered (with 0 where the box closed with no answer to give, or
+// the display went away), not shown because this front end cannot show one here, or stopped by
+// a signal that is to end the program once the desktop and the terminal are as they were.
+enum BoxEnding { BOX_ANSWERED, BOX_NOT_HERE, BOX_SIGNALLED };
+
+struct BoxOutcome {
+  BoxEnding Ending;
+  int Answer;  // the pressed button's identifier, for BOX_ANSWERED
+  int Signal;  // for BOX_SIGNALLED
+};
+
 enum GlyphKind { GLYPH_SHOWN, GLYPH_SUBSTITUTE, GLYPH_TAB, GLYPH_LINE_END };
 
 struct Glyph {

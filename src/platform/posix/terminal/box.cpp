@@ -222,6 +222,7 @@ void LayOut(const TerminalBox& Box) {
 
 const int KEEP_GOING = -2;
 const int INTERRUPTED = -1;
+const int NO_TERMINAL = -3;
 const int ESCAPE_WAIT_MS = 50;
 
 // Terminals of the xterm family take OSC 52 as a request to set the clipboard; others may print it.
@@ -391,11 +392,11 @@ unsigned char* TextInUtf8(const char* Text, size_t* Length) {
 
 int RunTerminalBox(TerminalBox& Box) {
   Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (Tty < 0) return 0;
+  if (Tty < 0) return NO_TERMINAL;
   if (tcgetattr(Tty, &SavedModes) != 0) {
     close(Tty);
     Tty = -1;
-    return 0;
+    return NO_TERMINAL;
   }
   DiscardOutput();
   RestoreLength = 0;
@@ -423,16 +424,6 @@ int RunTerminalBox(TerminalBox& Box) {
   Tty = -1;
   sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
 
-  if (Answer == INTERRUPTED) {
-    // Ctrl-C arrives as a byte while signal keys are off; it ends the program as the key would.
-    signal(SIGINT, SIG_DFL);
-    sigset_t Interrupt;
-    sigemptyset(&Interrupt);
-    sigaddset(&Interrupt, SIGINT);
-    sigprocmask(SIG_UNBLOCK, &Interrupt, nullptr);
-    raise(SIGINT);
-    return 0;
-  }
   return Answer;
 }
 
@@ -447,8 +438,15 @@ int RunCopyable(TerminalBox& Box, const BoxModel& Plain) {
   return Answer;
 }
 
-}  // namespace
+// Ctrl-C arrives as a byte while signal keys are off; where it does not copy, it ends the
+// program as the key would.
+BoxOutcome OutcomeOf(int Answer) {
+  if (Answer == INTERRUPTED) return {BOX_SIGNALLED, 0, SIGINT};
+  if (Answer == NO_TERMINAL) return {BOX_NOT_HERE, 0, 0};
+  return {BOX_ANSWERED, Answer, 0};
+}
 
+}  // namespace
 
 bool HasControllingTerminal() {
   int Fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -457,7 +455,7 @@ bool HasControllingTerminal() {
   return true;
 }
 
-int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen) {
+BoxOutcome ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen) {
   TerminalBox Box;
   const char* Text = Params.lpszText ? Params.lpszText : "";
   const char* Caption = Params.lpszCaption ? Params.lpszCaption : "";
@@ -475,7 +473,7 @@ int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool Alt
   Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
-  if (Box.Encoder == nullptr) return RunCopyable(Box, Model);
+  if (Box.Encoder == nullptr) return OutcomeOf(RunCopyable(Box, Model));
   unsigned char* ConvertedText = TextInUtf8(Text, &Box.TextLength);
   unsigned char* ConvertedCaption = TextInUtf8(Caption, &Box.CaptionLength);
   int Answer = 0;
@@ -487,7 +485,7 @@ int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool Alt
   free(ConvertedText);
   free(ConvertedCaption);
   CloseGlyphEncoder(&Encoder);
-  return Answer;
+  return OutcomeOf(Answer);
 }
 
 }  // namespace platform

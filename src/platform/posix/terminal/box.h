@@ -7,9 +7,10 @@
 namespace platform {
 
 bool HasControllingTerminal();
-// The pressed button's identifier; 0 without a terminal or where the box was closed with no
-// answer to give. AlternateScreen stands for a hidden console: the box takes the whole screen.
-int ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen);
+// The box on the controlling terminal; not here without one, an answer of 0 where the box was
+// closed with no answer to give, and SIGINT for a Ctrl-C that does not copy. AlternateScreen
+// stands for a hidden console: the box takes the whole screen.
+BoxOutcome ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen);
 
 }  // namespace platform
 

@@ -473,10 +473,10 @@ void Run(void* Context) {
 
 }  // namespace
 
-int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner, int* Signal) {
-  *Signal = 0;
+BoxOutcome ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner) {
+  const BoxOutcome NotHere = {BOX_NOT_HERE, 0, 0};
   Display* Dpy = X11Display();
-  if (Dpy == nullptr) return X11_BOX_UNAVAILABLE;
+  if (Dpy == nullptr) return NotHere;
   XBox B;
   memset(&B, 0, sizeof B);
   B.Params = &Params;
@@ -489,7 +489,7 @@ int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner,
   if (B.Text == nullptr || B.Caption == nullptr || pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     free(B.Text);
     free(B.Caption);
-    return X11_BOX_UNAVAILABLE;
+    return NotHere;
   }
   B.Copy = BoxCopyText(B.Caption, B.CaptionLength, B.Text, B.TextLength, Model, &B.CopyLength);
   struct sigaction Previous[STOPPING_COUNT];
@@ -505,10 +505,10 @@ int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner,
   free(B.Copy);
   if (Kept && B.Unavailable) {
     if (B.FontsOpen) CloseBoxFonts(&B.Fonts);
-    return X11_BOX_UNAVAILABLE;
+    return NotHere;
   }
-  *Signal = B.Signal;
-  return Kept ? B.Answer : 0;
+  if (B.Signal != 0) return {BOX_SIGNALLED, 0, B.Signal};
+  return {BOX_ANSWERED, Kept ? B.Answer : 0, 0};
 }
 
 }  // namespace platform

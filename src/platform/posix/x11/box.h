@@ -8,14 +8,10 @@
 
 namespace platform {
 
-// The box could not be started here (no RENDER extension, no font): another front end may try.
-const int X11_BOX_UNAVAILABLE = -1;
-
-// The pressed button's identifier; 0 when the display went away while the box was up, or where
-// the window was closed with no answer to give. Owner is the window the box belongs to, 0 for
-// none. A signal that ends the program while the box is up is left pending in Signal (else 0)
-// for the caller to deliver once it has put the desktop back.
-int ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner, int* Signal);
+// The box as a window; not here where no display answers or it cannot draw one (no RENDER
+// extension, no font), and an answer of 0 when the display went away while the box was up. Owner
+// is the window the box belongs to, 0 for none.
+BoxOutcome ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner);
 
 }  // namespace platform
 
