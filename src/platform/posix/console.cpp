@@ -28,7 +28,7 @@ DWORD ParentCommandLine(LPSTR Title, DWORD Size) {
   return Filled;
 }
 
-HWND HandleOf(Window Target) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(Target)); }
+HWND WindowHandle(Window Target) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(Target)); }
 
 }  // namespace
 
@@ -43,7 +43,7 @@ DWORD GetConsoleTitleA(LPSTR Title, DWORD Size) {
 // the box then draws on, where there is one.
 HWND GetConsoleWindow() {
   Window Console = X11ConsoleWindow();
-  if (Console) return HandleOf(Console);
+  if (Console) return WindowHandle(Console);
   return HasControllingTerminal() ? TERMINAL_CONSOLE : nullptr;
 }
 
@@ -53,7 +53,7 @@ BOOL ShowWindow(HWND Window, int Command) {
   if (!Window) return 0;
   BOOL WasVisible = ConsoleHidden ? 0 : 1;
   ::Window Console = X11ConsoleWindow();
-  bool IsX = Console != 0 && Window == HandleOf(Console);
+  bool IsX = Console != 0 && Window == WindowHandle(Console);
   if (Command == SW_HIDE && !ConsoleHidden) {
     if (IsX) X11Iconify(Console);
     ConsoleHidden = true;
@@ -73,7 +73,7 @@ bool ConsoleIsHidden() { return ConsoleHidden; }
 
 Window X11Owner(HWND Owner) {
   Window Console = X11ConsoleWindow();
-  return Console != 0 && Owner == HandleOf(Console) ? Console : 0;
+  return Console != 0 && Owner == WindowHandle(Console) ? Console : 0;
 }
 
 }  // namespace platform

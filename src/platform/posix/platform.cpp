@@ -136,7 +136,7 @@ DWORD Win32CodeOf(int ErrnoValue) {
 }
 
 int DescriptorOf(HANDLE File) { return static_cast<int>(reinterpret_cast<intptr_t>(File)) - 1; }
-HANDLE HandleOf(int Fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(Fd + 1)); }
+HANDLE FileHandle(int Fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(Fd + 1)); }
 
 struct RegionSearch {
   uintptr_t Address;
@@ -296,7 +296,7 @@ BOOL GetVersionExA(OSVERSIONINFOA* Info) {
 HANDLE GetStdHandle(DWORD Which) {
   int Fd = Which == STD_INPUT_HANDLE ? 0 : Which == STD_OUTPUT_HANDLE ? 1 : Which == static_cast<DWORD>(-12) ? 2 : -1;
   if (Fd < 0 || ClosedAtStart[Fd]) return INVALID_HANDLE_VALUE;
-  return HandleOf(Fd);
+  return FileHandle(Fd);
 }
 
 DWORD GetFileType(HANDLE File) {

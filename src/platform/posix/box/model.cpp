@@ -15,7 +15,7 @@ const BoxButton BUTTON_SETS[7][MAX_BUTTONS] = {
     {{"Cancel", IDCANCEL, false}, {"Try Again", IDTRYAGAIN, true}, {"Continue", IDCONTINUE, true}}};
 const int BUTTON_COUNTS[7] = {1, 2, 3, 3, 2, 2, 3};
 
-bool IsBlank(unsigned char C) { return C == ' ' || C == '\t'; }
+bool IsSpaceOrTab(unsigned char C) { return C == ' ' || C == '\t'; }
 
 }  // namespace
 
@@ -99,7 +99,7 @@ int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance A
   bool Continuation = false;
   while (Count < Limit) {
     if (Continuation)
-      while (Pos < Length && IsBlank(Text[Pos])) ++Pos;
+      while (Pos < Length && IsSpaceOrTab(Text[Pos])) ++Pos;
     size_t P = Pos;
     size_t BlankStart = Pos, WordBreak = Pos;
     bool HaveBreak = false, InBlank = false, Content = false;
@@ -109,14 +109,14 @@ int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance A
       if (P < Length) G = NextGlyph(Text + P, Length - P);
       if (G.Kind == GLYPH_LINE_END) {
         size_t End = P;
-        while (End > Pos && IsBlank(Text[End - 1])) --End;
+        while (End > Pos && IsSpaceOrTab(Text[End - 1])) --End;
         Rows[Count++] = {Pos, End};
         if (P >= Length) return Count;
         Pos = P + G.Length;
         Continuation = false;
         break;
       }
-      bool Blank = IsBlank(Text[P]);
+      bool Blank = IsSpaceOrTab(Text[P]);
       int Next = Advance(Context, Text + P, G, X);
       // A glyph that takes no room (a combining mark, the rest of a shaped cluster) stays with the
       // one before it.

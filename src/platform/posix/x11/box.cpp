@@ -141,7 +141,8 @@ void Fill(XBox& B, unsigned Colour, int X, int Y, int Width, int Height) {
                        static_cast<unsigned>(Height));
 }
 
-int Scaled(const XBox& B, double Pixels) {
+// A line or an edge at the display's scale: never thinner than one pixel.
+int LinePixels(const XBox& B, double Pixels) {
   int Value = static_cast<int>(Pixels * B.Scale + 0.5);
   return Value > 0 ? Value : 1;
 }
@@ -154,7 +155,7 @@ void DrawButton(XBox& B, int Index) {
   const BoxButton& Button = B.Model.Buttons[Index];
   bool Focused = Index == B.Model.Focus;
   int X = Layout.ButtonX[Index], Y = Layout.ButtonY, W = Layout.ButtonWidth, H = Layout.ButtonHeight;
-  int Edge = Focused ? Scaled(B, 2) : Scaled(B, 1);
+  int Edge = Focused ? LinePixels(B, 2) : LinePixels(B, 1);
   Fill(B, Focused ? FOCUS_EDGE : BUTTON_EDGE, X, Y, W, H);
   Fill(B, B.Pressed == Index && B.PressedOver ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
        W - 2 * Edge, H - 2 * Edge);
@@ -165,8 +166,8 @@ void DrawButton(XBox& B, int Index) {
   DrawText(&B.Fonts, B.Draw, &B.Ink, PenX, Baseline, Label(Button), Length);
   if (Button.Accelerator) {
     int LetterWidth = TextPixels(&B.Fonts, Label(Button), 1);
-    int Thickness = Scaled(B, 1);
-    Fill(B, TEXT_COLOUR, PenX, Baseline + Scaled(B, 2), LetterWidth, Thickness);
+    int Thickness = LinePixels(B, 1);
+    Fill(B, TEXT_COLOUR, PenX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
   }
 }
 
