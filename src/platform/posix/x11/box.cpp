@@ -367,15 +367,10 @@ void Loop(XBox& B) {
   }
 }
 
-void Run(void* Context) {
-  XBox& B = *static_cast<XBox*>(Context);
+// Fonts at the display's DPI, the text shaped where it needs it, and where everything goes; false
+// where no font can be opened.
+bool LayOut(XBox& B) {
   Display* Dpy = B.Dpy;
-  int EventBase, ErrorBase;
-  if (!XRenderQueryExtension(Dpy, &EventBase, &ErrorBase)) {
-    B.Unavailable = true;
-    return;
-  }
-  B.Screen = DefaultScreen(Dpy);
   double Dpi = DisplayDpi(Dpy);
   B.Scale = Dpi / 96.0;
   B.Icon = IconShapeFor(*B.Params);
@@ -384,10 +379,8 @@ void Run(void* Context) {
   Content.HasIcon = B.Icon != ICON_NONE;
   double IconPixels = static_cast<int>(32 * B.Scale + 0.5);
   if (!OpenBoxFonts(Dpy, B.Screen, TEXT_POINTS * Dpi / 72.0, Content.HasIcon ? IconPixels * MARK_SHARE : 0,
-                    &B.Fonts)) {
-    B.Unavailable = true;
-    return;
-  }
+                    &B.Fonts))
+    return false;
   B.FontsOpen = true;
   Content.Text = B.Text;
   Content.TextLength = B.TextLength;
@@ -416,7 +409,12 @@ void Run(void* Context) {
     Measured = &B.Shaped;
   }
   LayOutWindow(Content, Advance, Measured, Metrics, &Layout);
+  return true;
+}
 
+// The window, described to the window manager, with the box drawn on its background.
+void CreateBoxWindow(XBox& B) {
+  Display* Dpy = B.Dpy;
   B.Frame.Dpy = Dpy;
   B.Frame.Screen = B.Screen;
   B.Frame.Owner = B.Owner;
@@ -444,25 +442,18 @@ void Run(void* Context) {
   B.DeleteWindow = X11Atom("WM_DELETE_WINDOW");
   DescribeBoxWindow(B.Frame, X, Y, B.DeleteWindow);
 
-  Visual* Vis = DefaultVisual(Dpy, B.Screen);
-  Colormap Map = DefaultColormap(Dpy, B.Screen);
   B.Back = XCreatePixmap(Dpy, B.Win, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
                          static_cast<unsigned>(DefaultDepth(Dpy, B.Screen)));
-  B.Draw = XftDrawCreate(Dpy, B.Back, Vis, Map);
+  B.Draw = XftDrawCreate(Dpy, B.Back, DefaultVisual(Dpy, B.Screen), DefaultColormap(Dpy, B.Screen));
   XRenderColor Black = RenderColour(TEXT_COLOUR);
-  XftColorAllocValue(Dpy, Vis, Map, &Black, &B.Ink);
+  XftColorAllocValue(Dpy, DefaultVisual(Dpy, B.Screen), DefaultColormap(Dpy, B.Screen), &Black, &B.Ink);
   XSetWindowBackgroundPixmap(Dpy, B.Win, B.Back);
   Paint(B);
-  XMapRaised(Dpy, B.Win);
-  B.Clip.Dpy = Dpy;
-  B.Clip.Owner = B.Win;
-  B.Clip.Text = B.Copy;
-  B.Clip.Length = B.CopyLength;
-  Loop(B);
-  // Only an answer hands the copy on: with the display gone or a signal pending there is no time.
-  if (B.Answer != 0 && B.Signal == 0) HandOverX11Clipboard(&B.Clip);
+}
 
-  XftColorFree(Dpy, Vis, Map, &B.Ink);
+void DestroyBoxWindow(XBox& B) {
+  Display* Dpy = B.Dpy;
+  XftColorFree(Dpy, DefaultVisual(Dpy, B.Screen), DefaultColormap(Dpy, B.Screen), &B.Ink);
   XftDrawDestroy(B.Draw);
   XFreePixmap(Dpy, B.Back);
   XDestroyWindow(Dpy, B.Win);
@@ -470,6 +461,26 @@ void Run(void* Context) {
   CloseBoxFonts(&B.Fonts);
   B.FontsOpen = false;
   XSync(Dpy, False);
+}
+
+void Run(void* Context) {
+  XBox& B = *static_cast<XBox*>(Context);
+  int EventBase, ErrorBase;
+  B.Screen = DefaultScreen(B.Dpy);
+  if (!XRenderQueryExtension(B.Dpy, &EventBase, &ErrorBase) || !LayOut(B)) {
+    B.Unavailable = true;
+    return;
+  }
+  CreateBoxWindow(B);
+  XMapRaised(B.Dpy, B.Win);
+  B.Clip.Dpy = B.Dpy;
+  B.Clip.Owner = B.Win;
+  B.Clip.Text = B.Copy;
+  B.Clip.Length = B.CopyLength;
+  Loop(B);
+  // Only an answer hands the copy on: with the display gone or a signal pending there is no time.
+  if (B.Answer != 0 && B.Signal == 0) HandOverX11Clipboard(&B.Clip);
+  DestroyBoxWindow(B);
 }
 
 }  // namespace
