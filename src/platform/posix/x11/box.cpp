@@ -277,6 +277,29 @@ void OnKey(XBox& B, XKeyEvent& Key) {
   Paint(B);
 }
 
+// A press and release on the same button presses it; as a push button does, it shows pressed
+// only while the pointer that holds it is over it.
+void OnPointer(XBox& B, const XEvent& Event) {
+  if (Event.type == ButtonPress && Event.xbutton.button == Button1) {
+    B.Pressed = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+    B.PressedOver = B.Pressed >= 0;
+    if (B.Pressed >= 0) B.Model.Focus = B.Pressed;
+    Paint(B);
+  } else if (Event.type == ButtonRelease && Event.xbutton.button == Button1 && B.Pressed >= 0) {
+    int Released = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+    int Held = B.Pressed;
+    B.Pressed = -1;
+    Paint(B);
+    if (Released == Held) Finish(B, B.Model.Buttons[Held].Id);
+  } else if (Event.type == MotionNotify && B.Pressed >= 0) {
+    bool Over = ButtonAt(Event.xmotion.x, Event.xmotion.y, B.Model.ButtonCount) == B.Pressed;
+    if (Over != B.PressedOver) {
+      B.PressedOver = Over;
+      Paint(B);
+    }
+  }
+}
+
 void OnEvent(XBox& B, XEvent& Event) {
   switch (Event.type) {
     case MapNotify:
@@ -300,37 +323,15 @@ void OnEvent(XBox& B, XEvent& Event) {
       if (B.Listening) HeldFromBefore(B, Event.xkey.keycode, true);
       break;
     case ButtonPress:
-      if (Event.xbutton.button == Button1) {
-        B.Pressed = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
-        B.PressedOver = B.Pressed >= 0;
-        if (B.Pressed >= 0) B.Model.Focus = B.Pressed;
-        Paint(B);
-      }
-      break;
     case ButtonRelease:
-      if (Event.xbutton.button == Button1 && B.Pressed >= 0) {
-        int Released = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
-        int Held = B.Pressed;
-        B.Pressed = -1;
-        Paint(B);
-        if (Released == Held) Finish(B, B.Model.Buttons[Held].Id);
-      }
+    case MotionNotify:
+      OnPointer(B, Event);
       break;
     case PropertyNotify:
       // A request to move a window the window manager has not taken on yet is read as the client
       // area's place, so the frame is centred only once the box is up.
       if (B.FocusAsked && !B.FrameCentred && Event.xproperty.atom == X11Atom("_NET_FRAME_EXTENTS"))
         B.FrameCentred = CentreBoxFrame(B.Frame);
-      break;
-    case MotionNotify:
-      // As a push button does: it shows pressed only while the pointer that holds it is over it.
-      if (B.Pressed >= 0) {
-        bool Over = ButtonAt(Event.xmotion.x, Event.xmotion.y, B.Model.ButtonCount) == B.Pressed;
-        if (Over != B.PressedOver) {
-          B.PressedOver = Over;
-          Paint(B);
-        }
-      }
       break;
     case ClientMessage:
       if (Event.xclient.message_type == B.Protocols &&
