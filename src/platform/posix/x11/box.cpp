@@ -3,6 +3,7 @@
 
 #include "platform/posix/box/copy.h"
 #include "platform/posix/codeset.h"
+#include "platform/posix/stop-signals.h"
 #include "platform/posix/time-limit.h"
 #include "platform/posix/x11/clipboard.h"
 #include "platform/posix/x11/display.h"
@@ -34,11 +35,8 @@ const unsigned BUTTON_FACE = 0xE1E1E1, BUTTON_EDGE = 0xADADAD;
 const unsigned FOCUS_FACE = 0xE5F1FB, FOCUS_EDGE = 0x0078D7, PRESSED_FACE = 0xCCE4F7;
 const char ELLIPSIS[] = "\xe2\x80\xa6";
 
-const int STOPPING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-const int STOPPING_COUNT = sizeof STOPPING_SIGNALS / sizeof STOPPING_SIGNALS[0];
 
 WindowLayout Layout;
-int SignalPipe[2] = {-1, -1};
 
 struct XBox {
   const MSGBOXPARAMSA* Params;
@@ -68,6 +66,7 @@ struct XBox {
   bool Done;
   int Answer;
   int Signal;
+  StopSignals Signals;
   bool Unavailable;
   Atom Protocols, DeleteWindow;
   TimeLimit Limit;
@@ -78,33 +77,6 @@ struct XBox {
   ShapedText Shaped;
   bool IsShaped;  // the text is drawn from Shaped
 };
-
-void OnStoppingSignal(int Number) {
-  int Saved = errno;
-  unsigned char Byte = static_cast<unsigned char>(Number);
-  ssize_t Ignored = write(SignalPipe[1], &Byte, 1);
-  (void)Ignored;
-  errno = Saved;
-}
-
-// The box is left through its loop, so the console comes back before the signal takes the
-// program; a signal the caller ignores stays ignored.
-void CatchSignals(struct sigaction* Previous, bool* Caught) {
-  struct sigaction Action;
-  memset(&Action, 0, sizeof Action);
-  Action.sa_handler = OnStoppingSignal;
-  for (int I = 0; I < STOPPING_COUNT; ++I) {
-    Caught[I] = false;
-    if (sigaction(STOPPING_SIGNALS[I], nullptr, &Previous[I]) != 0) continue;
-    if (!(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN) continue;
-    Caught[I] = sigaction(STOPPING_SIGNALS[I], &Action, nullptr) == 0;
-  }
-}
-
-void ReleaseSignals(const struct sigaction* Previous, const bool* Caught) {
-  for (int I = 0; I < STOPPING_COUNT; ++I)
-    if (Caught[I]) sigaction(STOPPING_SIGNALS[I], &Previous[I], nullptr);
-}
 
 // Clean UTF-8 from the locale's bytes: substitutes become U+FFFD, so no control byte reaches the
 // server; in one line (the caption) tabs and line ends become blanks.
@@ -352,12 +324,10 @@ void Loop(XBox& B) {
       OnEvent(B, Event);
     }
     if (B.Done) break;
-    pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {SignalPipe[0], POLLIN, 0}};
+    pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {StopSignalFd(B.Signals), POLLIN, 0}};
     int Ready = poll(Fds, 2, TimeLimitWait(B.Limit, -1));
     if (Ready < 0 && errno != EINTR) break;
-    unsigned char Number;
-    if (Ready > 0 && Fds[1].revents && read(SignalPipe[0], &Number, 1) == 1) {
-      B.Signal = Number;
+    if (Ready > 0 && Fds[1].revents && (B.Signal = CaughtStopSignal(&B.Signals)) != 0) {
       B.Done = true;
     } else if (TimeLimitOver(B.Limit)) {
       Finish(B, B.Limit.DefaultId);
@@ -499,20 +469,15 @@ BoxOutcome ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window
   B.Pressed = -1;
   B.Text = CleanText(Params.lpszText ? Params.lpszText : "", false, &B.TextLength);
   B.Caption = CleanText(Params.lpszCaption ? Params.lpszCaption : "", true, &B.CaptionLength);
-  if (B.Text == nullptr || B.Caption == nullptr || pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+  // The box is left through its loop, so the console comes back before a signal takes the program.
+  if (B.Text == nullptr || B.Caption == nullptr || !CatchStopSignals(&B.Signals)) {
     free(B.Text);
     free(B.Caption);
     return NotHere;
   }
   B.Copy = BoxCopyText(B.Caption, B.CaptionLength, B.Text, B.TextLength, Model, &B.CopyLength);
-  struct sigaction Previous[STOPPING_COUNT];
-  bool Caught[STOPPING_COUNT];
-  CatchSignals(Previous, Caught);
   bool Kept = X11Guarded(Run, &B);
-  ReleaseSignals(Previous, Caught);
-  close(SignalPipe[0]);
-  close(SignalPipe[1]);
-  SignalPipe[0] = SignalPipe[1] = -1;
+  ReleaseStopSignals(&B.Signals);
   free(B.Text);
   free(B.Caption);
   free(B.Copy);

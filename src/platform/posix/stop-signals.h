@@ -1,0 +1,30 @@
+// The signals that end the program, caught into a pipe while a box is up, so the box is left through its loop.
+#ifndef ASKBOX_PLATFORM_POSIX_STOP_SIGNALS_H
+#define ASKBOX_PLATFORM_POSIX_STOP_SIGNALS_H
+
+#include <signal.h>
+
+namespace platform {
+
+const int STOP_SIGNAL_COUNT = 4;  // SIGINT, SIGTERM, SIGHUP, SIGQUIT
+
+// While caught, each of these signals writes its number to a pipe instead of ending the program;
+// a signal the caller ignores (nohup, a background job) stays ignored.
+struct StopSignals {
+  int Pipe[2];
+  struct sigaction Previous[STOP_SIGNAL_COUNT];
+  bool Caught[STOP_SIGNAL_COUNT];
+};
+
+// False, with nothing caught, where no pipe can be had.
+bool CatchStopSignals(StopSignals* Signals);
+// The descriptor to poll for a caught signal.
+inline int StopSignalFd(const StopSignals& Signals) { return Signals.Pipe[0]; }
+// The signal caught since, 0 for none.
+int CaughtStopSignal(StopSignals* Signals);
+// The caller's handlers back, and the pipe closed.
+void ReleaseStopSignals(StopSignals* Signals);
+
+}  // namespace platform
+
+#endif
