@@ -4,6 +4,8 @@
 #include "platform/posix/x11/library.h"
 
 #include <math.h>
+
+#include <algorithm>
 #include <stdlib.h>
 #include <string.h>
 
@@ -63,8 +65,8 @@ bool InCross(double X, double Y) {
 // The shapes of askbox's own icon, in units of its size, as res/make-icon.py has them.
 bool InRoundedRect(double X, double Y, double Left, double Top, double Right, double Bottom, double Radius) {
   if (X < Left || X > Right || Y < Top || Y > Bottom) return false;
-  double Cx = fmin(fmax(X, Left + Radius), Right - Radius);
-  double Cy = fmin(fmax(Y, Top + Radius), Bottom - Radius);
+  double Cx = std::clamp(X, Left + Radius, Right - Radius);
+  double Cy = std::clamp(Y, Top + Radius, Bottom - Radius);
   return (X - Cx) * (X - Cx) + (Y - Cy) * (Y - Cy) <= Radius * Radius;
 }
 
@@ -76,21 +78,25 @@ bool InBubble(double X, double Y, double Grow) {
   return (S1 >= 0 && S2 >= 0 && S3 >= 0) || (S1 <= 0 && S2 <= 0 && S3 <= 0);
 }
 
+// Distances compared squared: the program links no maths library for a square root.
+bool Within(double X, double Y, double Cx, double Cy, double Radius) {
+  return (X - Cx) * (X - Cx) + (Y - Cy) * (Y - Cy) <= Radius * Radius;
+}
+
 bool InQuestionMark(double X, double Y) {
   const double Cx = 0.50, Cy = 0.28, Outer = 0.175, Inner = 0.085;
-  double D = hypot(X - Cx, Y - Cy);
-  if (D >= Inner && D <= Outer && (Y <= Cy || X >= Cx)) return true;
+  if (Within(X, Y, Cx, Cy, Outer) && !Within(X, Y, Cx, Cy, Inner) && (Y <= Cy || X >= Cx)) return true;
   if (fabs(X - Cx) <= (Outer - Inner) / 2 && Y >= Cy + Inner && Y <= 0.53) return true;
-  return hypot(X - Cx, Y - 0.625) <= 0.062;
+  return Within(X, Y, Cx, 0.625, 0.062);
 }
 
 // 0xRRGGBB at a point of askbox's icon, -1 outside it.
 long AskboxColourAt(double X, double Y, int Size) {
-  double Line = fmax(0.045, 1.0 / Size);
+  double Line = std::max(0.045, 1.0 / Size);
   if (!InBubble(X, Y, Line)) return -1;
   if (!InBubble(X, Y, 0.0)) return 0x143F8A;
   if (InQuestionMark(X, Y)) return 0xFFFFFF;
-  if (hypot(X - 0.83, Y - 0.19) <= 0.075) return 0xFFB300;
+  if (Within(X, Y, 0.83, 0.19, 0.075)) return 0xFFB300;
   return 0x2E7DE0;
 }
 
