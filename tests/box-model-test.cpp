@@ -153,7 +153,7 @@ std::vector<std::string> Wrap(const char* Text, int Width) {
   return Out;
 }
 
-TEST(Wrapping, BreaksAtBlanksThenBetweenCharacters) {
+TEST(Wrapping, BreaksAtOpportunitiesThenBetweenCharacters) {
   typedef std::vector<std::string> Rows;
   const struct {
     const char* Text;
@@ -174,6 +174,15 @@ TEST(Wrapping, BreaksAtBlanksThenBetweenCharacters) {
       {"", 5, {""}},
       {"x", 0, {"x"}},  // a row always takes one glyph
       {"e\xcc\x81x", 0, {"e\xcc\x81", "x"}},  // and what takes no room after it
+      // Line-break opportunities other than blanks: between ideographs, but never before a full
+      // stop; after a hyphen; never inside an emoji sequence, even where it takes room.
+      {"\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5\xe3\x80\x82", 6, {"\xe6\x97\xa5\xe6\x97\xa5", "\xe6\x97\xa5\xe3\x80\x82"}},
+      {"abc \xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5", 7, {"abc \xe6\x97\xa5", "\xe6\x97\xa5\xe6\x97\xa5"}},
+      {"well-known", 7, {"well-", "known"}},
+      {"1-2345678", 4, {"1-23", "4567", "8"}},
+      {"a\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9", 3, {"a", "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9"}},
+      {"\xf0\x9f\x87\xab\xf0\x9f\x87\xb7\xf0\x9f\x87\xab\xf0\x9f\x87\xb7", 1,
+       {"\xf0\x9f\x87\xab\xf0\x9f\x87\xb7", "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7"}},
   };
   for (const auto& Case : CASES) EXPECT_EQ(Wrap(Case.Text, Case.Width), Case.Expected) << Case.Text;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fuzz-targets.h"
+#include "platform/posix/box/line-breaks.h"
 
 using platform::Glyph;
 using platform::NextGlyph;
@@ -36,11 +37,16 @@ void CheckWrappedRows(const unsigned char* Text, size_t Length, const Span* Rows
     FUZZ_CHECK(Row.Begin >= Previous && Row.Begin <= Row.End && Row.End <= Length, "out of order: " + Where());
     FUZZ_CHECK(Between[Row.Begin] && Between[Row.End], "splits a glyph: " + Where());
     FUZZ_CHECK(OnlyBreaks(Text, Previous, Row.Begin), "drops text before " + Where());
+    // A row wider than Width holds one glyph that takes room, or one emoji sequence or flag.
     int X = 0, Taking = 0;
+    platform::LineBreaker Breaker;
     for (size_t P = Row.Begin; P < Row.End;) {
       Glyph G = NextGlyph(Text + P, Row.End - P);
       int Next = Advance(Context, Text + P, G, X);
-      Taking += Next > X;
+      bool Blank = Text[P] == ' ' || Text[P] == '\t';
+      if (Blank) Breaker.Reset();
+      bool Inside = !Blank && Breaker.Before(G.Code) == platform::BREAK_INSIDE_CLUSTER;
+      Taking += Next > X && !Inside;
       X = Next;
       P += G.Length;
     }

@@ -1,6 +1,8 @@
 // The message box both POSIX front ends show: button sets, Esc and close answers, glyphs, wrapping.
 #include "platform/posix/box/model.h"
 
+#include "platform/posix/box/line-breaks.h"
+
 namespace platform {
 namespace {
 
@@ -103,6 +105,7 @@ int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance A
     size_t P = Pos;
     size_t BlankStart = Pos, WordBreak = Pos;
     bool HaveBreak = false, InBlank = false, Content = false;
+    LineBreaker Breaker;
     int X = 0;
     for (;;) {
       Glyph G = {0, '\n', GLYPH_LINE_END};
@@ -117,10 +120,18 @@ int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance A
         break;
       }
       bool Blank = IsSpaceOrTab(Text[P]);
+      BreakChance Chance = BREAK_NO;
+      if (Blank) Breaker.Reset();
+      else Chance = Breaker.Before(G.Code);
+      if (Chance == BREAK_YES && Content) {
+        WordBreak = P;
+        HaveBreak = true;
+      }
       int Next = Advance(Context, Text + P, G, X);
       // A glyph that takes no room (a combining mark, the rest of a shaped cluster) stays with the
-      // one before it.
-      if (X > 0 && Next > Width && Next > X) {
+      // one before it, and so does the rest of a character the font may draw as one (an emoji
+      // sequence, a flag) even where it takes room of its own.
+      if (X > 0 && Next > Width && Next > X && (HaveBreak || Chance != BREAK_INSIDE_CLUSTER)) {
         size_t End = P;
         if (Blank && InBlank) {
           End = BlankStart;

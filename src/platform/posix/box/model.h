@@ -67,10 +67,11 @@ struct Span {
 // front end can give tabs their stops. Cells for the terminal, pixels for the window.
 typedef int (*GlyphAdvance)(void* Context, const unsigned char* Text, const Glyph& G, int X);
 
-// Breaks the text into rows no wider than Width, at the last blank of a row where there is one
-// and between characters where there is not; blanks at a break are dropped, a line's own leading
-// blanks are kept; never before a glyph that takes no room. Stops after Limit rows, since the
-// caller cannot show more than that anyway.
+// Breaks the text into rows no wider than Width, at the row's last blank or other line-break
+// opportunity (between ideographs, after a hyphen) where there is one and between characters
+// where there is not; blanks at a break are dropped, a line's own leading blanks are kept; never
+// before a glyph that takes no room nor inside an emoji sequence or a flag. Stops after Limit
+// rows, since the caller cannot show more than that anyway.
 int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance Advance,
              void* Context, Span* Rows, int Limit);
 
