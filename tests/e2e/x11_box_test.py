@@ -140,6 +140,7 @@ KEY_CASES = [
     ("104", ["Return"], IDNO),
     ("203", ["Return"], IDCANCEL),
     ("106", ["Up", "Return"], IDCANCEL),
+    ("100003", ["Left", "Return"], IDNO),  # mirrored: Yes on the right, No left of it
 ]
 
 
@@ -436,6 +437,18 @@ def case_pressed_look_follows_pointer():
     check(still_up(proc, 0.2), "released off the button, yet answered")
     type_keys(wid, ["Escape"])
     finish(proc)
+
+
+def case_minimised_box_comes_back():
+    proc = launch("text=Minimise", "caption=Minimise")
+    wid = find_window("Minimise", proc=proc)
+    x("xdotool", "windowminimize", wid)
+    time.sleep(0.5)
+    state = x("xwininfo", "-id", wid)
+    check("IsViewable" in state, "minimised, the box stayed away:\n" + state)
+    type_keys(wid, ["Return"])
+    code, _ = finish(proc)
+    check(code == IDOK, f"exit {code}")
 
 
 def case_small_screen_at_192_dpi():
@@ -905,6 +918,7 @@ def main():
               for c in STYLE_CASES]
     cases += [("mirrored and right-aligned boxes", case_mirrored_and_right),
               ("a pressed button looks pressed only under the pointer", case_pressed_look_follows_pointer),
+              ("a minimised unowned box comes back", case_minimised_box_comes_back),
               ("640 x 480 at 192 DPI: the box fits", case_small_screen_at_192_dpi),
               ("Hebrew reads from the right", case_right_to_left_text),
               ("a joined Arabic word is narrower than its letters apart", case_joined_arabic),

@@ -202,6 +202,8 @@ bool HeldFromBefore(XBox& B, unsigned Keycode, bool Release) {
   return Held;
 }
 
+bool Mirrored(const XBox& B) { return (B.Params->dwStyle & MB_RTLREADING) != 0; }
+
 void OnKey(XBox& B, XKeyEvent& Key) {
   if (!B.Listening || HeldFromBefore(B, Key.keycode, false)) return;
   char Bytes[8];
@@ -228,17 +230,23 @@ void OnKey(XBox& B, XKeyEvent& Key) {
       Move = Shift ? -1 : 1;
       break;
     case XK_ISO_Left_Tab:
-    case XK_Left:
     case XK_Up:
-    case XK_KP_Left:
     case XK_KP_Up:
       Move = -1;
       break;
-    case XK_Right:
     case XK_Down:
-    case XK_KP_Right:
     case XK_KP_Down:
       Move = 1;
+      break;
+    // Left and right go the way they point, so in a mirrored box, whose buttons run from the
+    // right, they step through the buttons the other way.
+    case XK_Left:
+    case XK_KP_Left:
+      Move = Mirrored(B) ? 1 : -1;
+      break;
+    case XK_Right:
+    case XK_KP_Right:
+      Move = Mirrored(B) ? -1 : 1;
       break;
     default:
       if (Count == 1 && !(Key.state & ControlMask))
@@ -281,6 +289,12 @@ void OnEvent(XBox& B, XEvent& Event) {
         SetBoxWindowIcon(B.Frame);
         B.FrameCentred = CentreBoxFrame(B.Frame);
       }
+      break;
+    case UnmapNotify:
+      // An unowned box has no minimise button on Windows. Where a window manager offers one
+      // anyway, or a script minimises the box, it would wait unseen for an answer, so it comes
+      // straight back. An owned box goes and comes with its owner.
+      if (B.Owner == 0 && Event.xunmap.window == B.Win) XMapRaised(B.Dpy, B.Win);
       break;
     case FocusIn:
       if (Event.xfocus.detail != NotifyPointer) B.Focused = true;
@@ -361,7 +375,7 @@ bool LayOut(XBox& B) {
   for (int I = 0; I < B.Model.ButtonCount; ++I)
     Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
   Content.CaptionPixels = TextPixels(&B.Fonts, B.Caption, B.CaptionLength);
-  Content.RightToLeft = (B.Params->dwStyle & MB_RTLREADING) != 0;
+  Content.RightToLeft = Mirrored(B);
   // Mirrored, right is where rows start, and MB_RIGHT moves them to the other side, as on Windows.
   Content.AlignRight = Content.RightToLeft != ((B.Params->dwStyle & MB_RIGHT) != 0);
   WindowMetrics Metrics;
