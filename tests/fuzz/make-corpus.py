@@ -146,6 +146,8 @@ def glyph_wrap():
         (7, 10, b"one two three"), (4, 10, b"a\tb\r\nc\rd\n\n"), (1, 10, "日日日e\u0301".encode()),
         (3, 10, b"\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80\xc2\x9b\xe0\x9f"), (2, 10, b"\n    x  \n  y"),
         (0, 10, b"xy"), (5, 1, b"a\nb\nc"), (5, 0, b"a"), (5, 10, b""),
+        (6, 10, "「日本語。」well-known 1-2\u00a0x\u200by".encode()),
+        (3, 10, "a\U0001F468\u200d\U0001F469\U0001F1EB\U0001F1F7\U0001F1EB\U0001F44D\U0001F3FD".encode()),
     ]
     for i, (width, limit, text) in enumerate(texts):
         write("glyph-wrap", "text-%02d" % i, bytes([width, limit]) + text)
