@@ -1,7 +1,7 @@
 // Text between the locale's character set and UTF-8: UTF-8 passes through checked, the rest goes by iconv.
 #include "platform/posix/codeset.h"
 
-#include "platform/posix/box/model.h"
+#include "platform/posix/glyphs.h"
 #include "platform/posix/locale.h"
 
 #include <errno.h>

@@ -3,6 +3,7 @@
 #define ASKBOX_PLATFORM_POSIX_BOX_MODEL_H
 
 #include "platform/platform.h"
+#include "platform/posix/glyphs.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -43,29 +44,12 @@ struct BoxOutcome {
   int Signal;  // for BOX_SIGNALLED
 };
 
-enum GlyphKind { GLYPH_SHOWN, GLYPH_SUBSTITUTE, GLYPH_TAB, GLYPH_LINE_END };
-
-struct Glyph {
-  size_t Length;  // bytes it takes in the text
-  uint32_t Code;  // the character, for a shown glyph
-  GlyphKind Kind;
-};
-
-const uint32_t REPLACEMENT_CHARACTER = 0xFFFD;
-
-// One glyph of UTF-8 text. Malformed UTF-8 costs exactly one byte, so whatever follows it is read
-// afresh; C0 and C1 controls other than tab and line end become substitutes, because a raw one
-// could move a terminal's cursor or retitle it, and an X font has nothing to draw for it.
-Glyph NextGlyph(const unsigned char* Text, size_t Available);
-
-struct Span {
-  size_t Begin;
-  size_t End;
-};
-
 // Where a glyph leaves the pen: X is where it starts, measured from the start of its row, so a
 // front end can give tabs their stops. Cells for the terminal, pixels for the window.
 typedef int (*GlyphAdvance)(void* Context, const unsigned char* Text, const Glyph& G, int X);
+
+// Where a part of a text leaves the pen, measured from its start with Advance.
+int TextAdvance(const unsigned char* Text, Span Part, GlyphAdvance Advance, void* Context);
 
 // Breaks the text into rows no wider than Width, at the row's last blank or other line-break
 // opportunity (between ideographs, after a hyphen) where there is one and between characters

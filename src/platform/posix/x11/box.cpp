@@ -88,10 +88,10 @@ unsigned char* CleanText(const char* In, bool OneLine, size_t* Length) {
   unsigned char* Out = static_cast<unsigned char*>(malloc(3 * Utf8Length + 1));
   size_t N = 0;
   const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(Utf8);
-  for (size_t P = 0; Out != nullptr && P < Utf8Length;) {
-    Glyph G = NextGlyph(Bytes + P, Utf8Length - P);
+  for (const GlyphStep& S : GlyphsOf(Bytes, Out != nullptr ? Utf8Length : 0)) {
+    const Glyph& G = S.G;
     if (G.Kind == GLYPH_SHOWN) {
-      memcpy(Out + N, Bytes + P, G.Length);
+      memcpy(Out + N, Bytes + S.At, G.Length);
       N += G.Length;
     } else if (G.Kind == GLYPH_SUBSTITUTE) {
       memcpy(Out + N, "\xef\xbf\xbd", 3);
@@ -99,7 +99,6 @@ unsigned char* CleanText(const char* In, bool OneLine, size_t* Length) {
     } else {
       Out[N++] = OneLine ? ' ' : (G.Kind == GLYPH_TAB ? '\t' : '\n');
     }
-    P += G.Length;
   }
   free(Utf8);
   if (Out) Out[N] = '\0';

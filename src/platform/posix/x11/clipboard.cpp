@@ -20,14 +20,7 @@ const int HAND_OVER_MS = 1000;
 char* Latin1(const char* Utf8, size_t Length, size_t* OutLength) {
   char* Out = static_cast<char*>(malloc(Length + 1));
   if (Out == nullptr) return nullptr;
-  const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(Utf8);
-  size_t N = 0;
-  for (size_t P = 0; P < Length;) {
-    Glyph G = NextGlyph(Bytes + P, Length - P);
-    Out[N++] = G.Code < 0x100 ? static_cast<char>(G.Code) : '?';
-    P += G.Length;
-  }
-  *OutLength = N;
+  *OutLength = ToLatin1(reinterpret_cast<const unsigned char*>(Utf8), Length, Out);
   return Out;
 }
 

@@ -172,22 +172,16 @@ int AdvancePixels(void* Context, const unsigned char*, const Glyph& G, int X) {
 }
 
 int TextPixels(BoxFonts* Fonts, const unsigned char* Text, size_t Length) {
-  int X = 0;
-  for (size_t P = 0; P < Length;) {
-    Glyph G = NextGlyph(Text + P, Length - P);
-    X = AdvancePixels(Fonts, Text + P, G, X);
-    P += G.Length;
-  }
-  return X;
+  return TextAdvance(Text, {0, Length}, AdvancePixels, Fonts);
 }
 
 int DrawText(BoxFonts* Fonts, XftDraw* Draw, const XftColor* Colour, int X, int Y,
              const unsigned char* Text, size_t Length) {
   int Start = X;
-  for (size_t P = 0; P < Length;) {
-    Glyph G = NextGlyph(Text + P, Length - P);
+  for (const GlyphStep& S : GlyphsOf(Text, Length)) {
+    const Glyph& G = S.G;
     if (G.Kind == GLYPH_TAB) {
-      X = Start + AdvancePixels(Fonts, Text + P, G, X - Start);
+      X = Start + AdvancePixels(Fonts, Text + S.At, G, X - Start);
     } else if (G.Kind == GLYPH_SHOWN) {
       uint32_t Code = G.Code;
       XftFont* Font = FontFor(Fonts, &Code);
@@ -197,7 +191,6 @@ int DrawText(BoxFonts* Fonts, XftDraw* Draw, const XftColor* Colour, int X, int 
       XftDrawString32(Draw, Colour, Font, X, Y, &Wide, 1);
       X += Extents.xOff;
     }
-    P += G.Length;
   }
   return X;
 }

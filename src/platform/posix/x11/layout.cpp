@@ -1,6 +1,8 @@
 // The window's layout in pixels: wrap width, rows that fit the screen, icon and buttons, Windows' proportions.
 #include "platform/posix/x11/layout.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -24,15 +26,7 @@ int Scaled(double Scale, int Pixels) { return static_cast<int>(Pixels * Scale + 
 
 int Widest(const unsigned char* Text, const Span* Rows, int Count, GlyphAdvance Advance, void* Context) {
   int Widest = 0;
-  for (int I = 0; I < Count; ++I) {
-    int X = 0;
-    for (size_t P = Rows[I].Begin; P < Rows[I].End;) {
-      Glyph G = NextGlyph(Text + P, Rows[I].End - P);
-      X = Advance(Context, Text + P, G, X);
-      P += G.Length;
-    }
-    if (X > Widest) Widest = X;
-  }
+  for (int I = 0; I < Count; ++I) Widest = std::max(Widest, TextAdvance(Text, Rows[I], Advance, Context));
   return Widest;
 }
 

@@ -191,13 +191,7 @@ int ShapedAdvance(void* Context, const unsigned char* Text, const Glyph& G, int 
 }
 
 int ShapedRowPixels(const ShapedText& Shaped, Span Row) {
-  int X = 0;
-  for (size_t P = Row.Begin; P < Row.End;) {
-    Glyph G = NextGlyph(Shaped.Text + P, Row.End - P);
-    X = ShapedAdvance(const_cast<ShapedText*>(&Shaped), Shaped.Text + P, G, X);
-    P += G.Length;
-  }
-  return X;
+  return TextAdvance(Shaped.Text, Row, ShapedAdvance, const_cast<ShapedText*>(&Shaped));
 }
 
 void DrawShapedRow(const ShapedText& Shaped, XftDraw* Draw, const XftColor* Colour, int X, int Baseline, Span Row) {

@@ -4,16 +4,14 @@
 namespace platform {
 
 bool TextNeedsShaping(const unsigned char* Text, size_t Length) {
-  for (size_t P = 0; P < Length;) {
-    Glyph G = NextGlyph(Text + P, Length - P);
-    uint32_t C = G.Code;
-    if (G.Kind == GLYPH_SHOWN &&
+  for (const GlyphStep& S : GlyphsOf(Text, Length)) {
+    uint32_t C = S.G.Code;
+    if (S.G.Kind == GLYPH_SHOWN &&
         ((C >= 0x300 && C <= 0x36F) || (C >= 0x590 && C <= 0x1DFF) || (C >= 0x200C && C <= 0x200F) ||
          (C >= 0x202A && C <= 0x202E) || (C >= 0x2066 && C <= 0x2069) || (C >= 0x20D0 && C <= 0x20FF) ||
          (C >= 0xA800 && C <= 0xABFF) || (C >= 0xFB1D && C <= 0xFDFF) || (C >= 0xFE00 && C <= 0xFE0F) ||
          (C >= 0xFE20 && C <= 0xFE2F) || (C >= 0xFE70 && C <= 0xFEFF) || C >= 0x10000))
       return true;
-    P += G.Length;
   }
   return false;
 }

@@ -35,12 +35,7 @@ void SetTitle(const BoxWindow& Box) {
   // WM_NAME is ISO 8859-1 for the window managers that read no other.
   char* Latin1 = static_cast<char*>(malloc(Box.CaptionLength + 1));
   if (Latin1 == nullptr) return;
-  size_t N = 0;
-  for (size_t P = 0; P < Box.CaptionLength;) {
-    Glyph G = NextGlyph(Box.Caption + P, Box.CaptionLength - P);
-    Latin1[N++] = G.Code < 0x100 ? static_cast<char>(G.Code) : '?';
-    P += G.Length;
-  }
+  size_t N = ToLatin1(Box.Caption, Box.CaptionLength, Latin1);
   XChangeProperty(Box.Dpy, Box.Win, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
                   reinterpret_cast<unsigned char*>(Latin1), static_cast<int>(N));
   free(Latin1);
