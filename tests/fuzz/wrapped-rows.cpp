@@ -46,7 +46,7 @@ void CheckWrappedRows(const unsigned char* Text, size_t Length, const Span* Rows
       bool Blank = Text[P] == ' ' || Text[P] == '\t';
       if (Blank) Breaker.Reset();
       bool Inside = !Blank && Breaker.Before(G.Code) == platform::BREAK_INSIDE_CLUSTER;
-      Taking += Next > X && !Inside;
+      Taking += Next > X && (!Inside || Taking == 0);
       X = Next;
       P += G.Length;
     }

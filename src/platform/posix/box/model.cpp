@@ -19,6 +19,65 @@ const int BUTTON_COUNTS[7] = {1, 2, 3, 3, 2, 2, 3};
 
 bool IsSpaceOrTab(unsigned char C) { return C == ' ' || C == '\t'; }
 
+struct RowEnd {
+  Span Row;
+  size_t Next;  // where the next row starts
+  bool Wrapped;  // the row ends for want of room, not at a line end
+  bool TextEnds;
+};
+
+// One row from Pos. Blanks at its end are dropped, and a break falls at the row's last blank or
+// other line-break opportunity, else before the cluster that does not fit.
+RowEnd WrapRow(const unsigned char* Text, size_t Length, size_t Pos, int Width, GlyphAdvance Advance,
+               void* Context) {
+  size_t P = Pos, BlankStart = Pos, WordBreak = Pos, ClusterStart = Pos;
+  bool HaveBreak = false, InBlank = false, Content = false;
+  LineBreaker Breaker;
+  int X = 0;
+  for (;;) {
+    Glyph G = {0, '\n', GLYPH_LINE_END};
+    if (P < Length) G = NextGlyph(Text + P, Length - P);
+    if (G.Kind == GLYPH_LINE_END) {
+      size_t End = P;
+      while (End > Pos && IsSpaceOrTab(Text[End - 1])) --End;
+      return {{Pos, End}, P + G.Length, false, P >= Length};
+    }
+    bool Blank = IsSpaceOrTab(Text[P]);
+    BreakChance Chance = BREAK_NO;
+    if (Blank) Breaker.Reset();
+    else Chance = Breaker.Before(G.Code);
+    if (Chance != BREAK_INSIDE_CLUSTER) ClusterStart = P;
+    if (Chance == BREAK_YES && Content) {
+      WordBreak = P;
+      HaveBreak = true;
+    }
+    int Next = Advance(Context, Text + P, G, X);
+    // A glyph that takes no room (a combining mark, the rest of a shaped cluster) stays with the
+    // one before it, and the rest of a cluster the font may draw as one (an emoji sequence, a
+    // flag) stays with its start even where it takes room of its own.
+    if (X > 0 && Next > Width && Next > X && (HaveBreak || ClusterStart > Pos)) {
+      size_t End = ClusterStart;
+      if (Blank && InBlank) {
+        End = BlankStart;
+      } else if (!Blank && HaveBreak) {
+        End = WordBreak;
+      }
+      return {{Pos, End}, End, true, false};
+    }
+    if (Blank && !InBlank) {
+      BlankStart = P;
+      if (Content) {
+        WordBreak = P;
+        HaveBreak = true;
+      }
+    }
+    if (!Blank && Next > X) Content = true;
+    InBlank = Blank;
+    X = Next;
+    P += G.Length;
+  }
+}
+
 }  // namespace
 
 bool MakeBoxModel(DWORD Style, BoxModel* Model) {
@@ -66,59 +125,11 @@ int WrapText(const unsigned char* Text, size_t Length, int Width, GlyphAdvance A
   while (Count < Limit) {
     if (Continuation)
       while (Pos < Length && IsSpaceOrTab(Text[Pos])) ++Pos;
-    size_t P = Pos;
-    size_t BlankStart = Pos, WordBreak = Pos;
-    bool HaveBreak = false, InBlank = false, Content = false;
-    LineBreaker Breaker;
-    int X = 0;
-    for (;;) {
-      Glyph G = {0, '\n', GLYPH_LINE_END};
-      if (P < Length) G = NextGlyph(Text + P, Length - P);
-      if (G.Kind == GLYPH_LINE_END) {
-        size_t End = P;
-        while (End > Pos && IsSpaceOrTab(Text[End - 1])) --End;
-        Rows[Count++] = {Pos, End};
-        if (P >= Length) return Count;
-        Pos = P + G.Length;
-        Continuation = false;
-        break;
-      }
-      bool Blank = IsSpaceOrTab(Text[P]);
-      BreakChance Chance = BREAK_NO;
-      if (Blank) Breaker.Reset();
-      else Chance = Breaker.Before(G.Code);
-      if (Chance == BREAK_YES && Content) {
-        WordBreak = P;
-        HaveBreak = true;
-      }
-      int Next = Advance(Context, Text + P, G, X);
-      // A glyph that takes no room (a combining mark, the rest of a shaped cluster) stays with the
-      // one before it, and so does the rest of a character the font may draw as one (an emoji
-      // sequence, a flag) even where it takes room of its own.
-      if (X > 0 && Next > Width && Next > X && (HaveBreak || Chance != BREAK_INSIDE_CLUSTER)) {
-        size_t End = P;
-        if (Blank && InBlank) {
-          End = BlankStart;
-        } else if (!Blank && HaveBreak) {
-          End = WordBreak;
-        }
-        Rows[Count++] = {Pos, End};
-        Pos = End;
-        Continuation = true;
-        break;
-      }
-      if (Blank && !InBlank) {
-        BlankStart = P;
-        if (Content) {
-          WordBreak = P;
-          HaveBreak = true;
-        }
-      }
-      if (!Blank && Next > X) Content = true;
-      InBlank = Blank;
-      X = Next;
-      P += G.Length;
-    }
+    RowEnd Row = WrapRow(Text, Length, Pos, Width, Advance, Context);
+    Rows[Count++] = Row.Row;
+    if (Row.TextEnds) break;
+    Pos = Row.Next;
+    Continuation = Row.Wrapped;
   }
   return Count;
 }
