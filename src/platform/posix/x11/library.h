@@ -17,8 +17,6 @@
 // makes it a macro that calls through the image itself. HarfBuzz's and FriBidi's calls come last,
 // in the optional group.
 #define ASKBOX_X11_CALLS(CALL)                     \
-  CALL(LIBRARY_X11, XAllocSizeHints)               \
-  CALL(LIBRARY_X11, XAllocWMHints)                 \
   CALL(LIBRARY_X11, XChangeProperty)               \
   CALL(LIBRARY_X11, XClearWindow)                  \
   CALL(LIBRARY_X11, XConvertSelection)             \
@@ -47,15 +45,13 @@
   CALL(LIBRARY_X11, XPutImage)                     \
   CALL(LIBRARY_X11, XQueryTree)                    \
   CALL(LIBRARY_X11, XSendEvent)                    \
-  CALL(LIBRARY_X11, XSetClassHint)                 \
   CALL(LIBRARY_X11, XSetErrorHandler)              \
   CALL(LIBRARY_X11, XSetIOErrorExitHandler)        \
   CALL(LIBRARY_X11, XSetIOErrorHandler)            \
   CALL(LIBRARY_X11, XSetInputFocus)                \
   CALL(LIBRARY_X11, XSetSelectionOwner)            \
   CALL(LIBRARY_X11, XSetTransientForHint)          \
-  CALL(LIBRARY_X11, XSetWMHints)                   \
-  CALL(LIBRARY_X11, XSetWMNormalHints)             \
+  CALL(LIBRARY_X11, XSetWMProperties)              \
   CALL(LIBRARY_X11, XSetWMProtocols)               \
   CALL(LIBRARY_X11, XSetWindowBackgroundPixmap)    \
   CALL(LIBRARY_X11, XSync)                         \

@@ -29,15 +29,39 @@ void SetAtoms(const BoxWindow& Box, const char* Property, const char* const* Val
                   reinterpret_cast<unsigned char*>(List), Count);
 }
 
-void SetTitle(const BoxWindow& Box) {
+// _NET_WM_NAME carries the caption; WM_NAME, which XSetWMProperties sets, has it in ISO 8859-1
+// for the window managers that read no other. Length bytes of room in Latin1.
+XTextProperty CaptionProperties(const BoxWindow& Box, char* Latin1) {
   XChangeProperty(Box.Dpy, Box.Win, X11Atom("_NET_WM_NAME"), X11Atom("UTF8_STRING"), 8, PropModeReplace,
                   Box.Caption, static_cast<int>(Box.CaptionLength));
-  // WM_NAME is ISO 8859-1 for the window managers that read no other.
+  XTextProperty Name;
+  Name.value = reinterpret_cast<unsigned char*>(Latin1);
+  Name.encoding = XA_STRING;
+  Name.format = 8;
+  Name.nitems = Latin1 != nullptr ? ToLatin1(Box.Caption, Box.CaptionLength, Latin1) : 0;
+  return Name;
+}
+
+// Class, fixed size, focus on map and the client machine, which Xlib fills in itself.
+void SetWindowManagerHints(const BoxWindow& Box, int X, int Y) {
   char* Latin1 = static_cast<char*>(malloc(Box.CaptionLength + 1));
-  if (Latin1 == nullptr) return;
-  size_t N = ToLatin1(Box.Caption, Box.CaptionLength, Latin1);
-  XChangeProperty(Box.Dpy, Box.Win, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(Latin1), static_cast<int>(N));
+  XTextProperty Name = CaptionProperties(Box, Latin1);
+  char Program[] = "askbox", Class[] = "Askbox";
+  XClassHint ClassHint = {Program, Class};
+  XSizeHints Size;
+  memset(&Size, 0, sizeof Size);
+  Size.flags = PPosition | PSize | PMinSize | PMaxSize;
+  Size.x = X;
+  Size.y = Y;
+  Size.width = Size.min_width = Size.max_width = Box.Width;
+  Size.height = Size.min_height = Size.max_height = Box.Height;
+  XWMHints Hints;
+  memset(&Hints, 0, sizeof Hints);
+  Hints.flags = InputHint | StateHint;
+  Hints.input = True;
+  Hints.initial_state = NormalState;
+  XSetWMProperties(Box.Dpy, Box.Win, Latin1 != nullptr ? &Name : nullptr, nullptr, nullptr, 0, &Size, &Hints,
+                   &ClassHint);
   free(Latin1);
 }
 
@@ -141,10 +165,7 @@ bool CentreBoxFrame(const BoxWindow& Box) {
 }
 
 void DescribeBoxWindow(const BoxWindow& Box, int X, int Y, Atom DeleteWindow) {
-  SetTitle(Box);
-  char Name[] = "askbox", Class[] = "Askbox";
-  XClassHint ClassHint = {Name, Class};
-  XSetClassHint(Box.Dpy, Box.Win, &ClassHint);
+  SetWindowManagerHints(Box, X, Y);
   XSetWMProtocols(Box.Dpy, Box.Win, &DeleteWindow, 1);
   const char* Dialog[] = {"_NET_WM_WINDOW_TYPE_DIALOG"};
   SetAtoms(Box, "_NET_WM_WINDOW_TYPE", Dialog, 1);
@@ -157,34 +178,9 @@ void DescribeBoxWindow(const BoxWindow& Box, int X, int Y, Atom DeleteWindow) {
   SetAtoms(Box, "_NET_WM_STATE", States, StateCount);
   if (Box.Owner) XSetTransientForHint(Box.Dpy, Box.Win, Box.Owner);
   SetFunctions(Box);
-
-  XSizeHints* Size = XAllocSizeHints();
-  if (Size) {
-    Size->flags = PPosition | PSize | PMinSize | PMaxSize;
-    Size->x = X;
-    Size->y = Y;
-    Size->width = Size->min_width = Size->max_width = Box.Width;
-    Size->height = Size->min_height = Size->max_height = Box.Height;
-    XSetWMNormalHints(Box.Dpy, Box.Win, Size);
-    XFree(Size);
-  }
-  XWMHints* Hints = XAllocWMHints();
-  if (Hints) {
-    Hints->flags = InputHint | StateHint;
-    Hints->input = True;
-    Hints->initial_state = NormalState;
-    XSetWMHints(Box.Dpy, Box.Win, Hints);
-    XFree(Hints);
-  }
   unsigned long Pid = static_cast<unsigned long>(getpid());
   XChangeProperty(Box.Dpy, Box.Win, X11Atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&Pid), 1);
-  char Host[256];
-  if (gethostname(Host, sizeof Host) == 0) {
-    Host[sizeof Host - 1] = '\0';
-    XChangeProperty(Box.Dpy, Box.Win, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(Host), static_cast<int>(strlen(Host)));
-  }
 }
 
 // The focus is set directly too, for a window manager that does not activate. MB_SETFOREGROUND
