@@ -76,6 +76,8 @@ struct XBox {
   BoxWindow Frame;
   ShapedText Shaped;
   bool IsShaped;  // the text is drawn from Shaped
+  MeasuredText Plain;  // the text's advances where it is not shaped
+  MeasuredText* Measured;  // the one of the two the text was laid out with
 };
 
 // Clean UTF-8 from the locale's bytes: substitutes become U+FFFD, so no control byte reaches the
@@ -156,7 +158,9 @@ void Paint(XBox& B) {
       Length = Layout.Rows[I].End - Layout.Rows[I].Begin;
     }
     bool Shaped = B.IsShaped && Row != reinterpret_cast<const unsigned char*>(ELLIPSIS);
-    int Pixels = Shaped ? ShapedRowPixels(B.Shaped, Layout.Rows[I]) : TextPixels(&B.Fonts, Row, Length);
+    int Pixels = Row == B.Text + Layout.Rows[I].Begin
+                     ? TextAdvance(B.Text, Layout.Rows[I], MeasuredAdvance, B.Measured)
+                     : TextPixels(&B.Fonts, Row, Length);
     int X = Layout.AlignRight ? Layout.TextRight - Pixels : Layout.TextX;
     if (Shaped) {
       DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, Layout.Rows[I]);
@@ -383,16 +387,17 @@ bool LayOut(XBox& B) {
   Metrics.LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
   Metrics.ScreenWidth = DisplayWidth(Dpy, B.Screen);
   Metrics.ScreenHeight = DisplayHeight(Dpy, B.Screen);
-  GlyphAdvance Advance = AdvancePixels;
-  void* Measured = &B.Fonts;
   // Only text that needs them loads HarfBuzz and FriBidi; without them it is drawn as before.
   if (TextNeedsShaping(B.Text, B.TextLength) && LoadShapingLibraries() &&
       ShapeText(&B.Fonts, B.Text, B.TextLength, Content.RightToLeft, &B.Shaped)) {
     B.IsShaped = true;
-    Advance = ShapedAdvance;
-    Measured = &B.Shaped;
+    B.Measured = &B.Shaped.Measured;
+  } else if (MeasureText(&B.Fonts, B.Text, B.TextLength, &B.Plain)) {
+    B.Measured = &B.Plain;
+  } else {
+    return false;
   }
-  LayOutWindow(Content, Advance, Measured, Metrics, &Layout);
+  LayOutWindow(Content, MeasuredAdvance, B.Measured, Metrics, &Layout);
   return true;
 }
 
@@ -442,6 +447,7 @@ void DestroyBoxWindow(XBox& B) {
   XFreePixmap(Dpy, B.Back);
   XDestroyWindow(Dpy, B.Win);
   if (B.IsShaped) FreeShapedText(&B.Shaped);
+  FreeMeasuredText(&B.Plain);
   CloseBoxFonts(&B.Fonts);
   B.FontsOpen = false;
   XSync(Dpy, False);

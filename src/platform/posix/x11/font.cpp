@@ -3,6 +3,7 @@
 
 #include "platform/posix/x11/library.h"
 
+#include <iterator>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -102,14 +103,6 @@ XftFont* OpenFallback(BoxFonts* Fonts, uint32_t Code) {
   return Font;
 }
 
-int CodePixels(BoxFonts* Fonts, uint32_t Code) {
-  XftFont* Font = FontFor(Fonts, &Code);
-  FcChar32 Wide = Code;
-  XGlyphInfo Extents;
-  XftTextExtents32(Fonts->Dpy, Font, &Wide, 1, &Extents);
-  return Extents.xOff;
-}
-
 }  // namespace
 
 XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code) {
@@ -121,6 +114,22 @@ XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code) {
   *Code = REPLACEMENT_CHARACTER;
   return Fonts->Regular;
 }
+
+namespace {
+
+int CodePixels(BoxFonts* Fonts, XftFont* Font, uint32_t Code) {
+  FcChar32 Wide = Code;
+  XGlyphInfo Extents;
+  XftTextExtents32(Fonts->Dpy, Font, &Wide, 1, &Extents);
+  return Extents.xOff;
+}
+
+int CodePixels(BoxFonts* Fonts, uint32_t Code) {
+  XftFont* Font = FontFor(Fonts, &Code);
+  return CodePixels(Fonts, Font, Code);
+}
+
+}  // namespace
 
 double DisplayDpi(Display* Dpy) {
   const char* Value = XGetDefault(Dpy, "Xft", "dpi");
@@ -134,7 +143,7 @@ bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSi
   Fonts->Screen = Screen;
   Fonts->PixelSize = PixelSize;
   bool Stock = FontChoiceIsStock();
-  const size_t COUNT = sizeof REGULAR_FILES / sizeof REGULAR_FILES[0];
+  const size_t COUNT = std::size(REGULAR_FILES);
   if (Stock) Fonts->Regular = OpenKnown(Dpy, REGULAR_FILES, COUNT, PixelSize);
   if (!Fonts->Regular) Fonts->Regular = OpenMatched(Dpy, Screen, FC_WEIGHT_REGULAR, PixelSize);
   if (!Fonts->Regular) return false;
@@ -177,22 +186,44 @@ int TextPixels(BoxFonts* Fonts, const unsigned char* Text, size_t Length) {
 
 int DrawText(BoxFonts* Fonts, XftDraw* Draw, const XftColor* Colour, int X, int Y,
              const unsigned char* Text, size_t Length) {
-  int Start = X;
+  XftGlyphFontSpec Specs[256];  // more than a row of the widest box holds
+  int Start = X, Count = 0;
   for (const GlyphStep& S : GlyphsOf(Text, Length)) {
-    const Glyph& G = S.G;
-    if (G.Kind == GLYPH_TAB) {
-      X = Start + AdvancePixels(Fonts, Text + S.At, G, X - Start);
-    } else if (G.Kind == GLYPH_SHOWN) {
-      uint32_t Code = G.Code;
+    if (S.G.Kind == GLYPH_TAB) {
+      X = Start + NextTabStop(Fonts, X - Start);
+    } else if (S.G.Kind == GLYPH_SHOWN) {
+      uint32_t Code = S.G.Code;
       XftFont* Font = FontFor(Fonts, &Code);
-      FcChar32 Wide = Code;
-      XGlyphInfo Extents;
-      XftTextExtents32(Fonts->Dpy, Font, &Wide, 1, &Extents);
-      XftDrawString32(Draw, Colour, Font, X, Y, &Wide, 1);
-      X += Extents.xOff;
+      if (Count == static_cast<int>(std::size(Specs))) {
+        XftDrawGlyphFontSpec(Draw, Colour, Specs, Count);
+        Count = 0;
+      }
+      Specs[Count++] = {Font, XftCharIndex(Fonts->Dpy, Font, Code), static_cast<short>(X), static_cast<short>(Y)};
+      X += CodePixels(Fonts, Font, Code);
     }
   }
+  if (Count > 0) XftDrawGlyphFontSpec(Draw, Colour, Specs, Count);
   return X;
+}
+
+bool MeasureText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, MeasuredText* Out) {
+  *Out = {Fonts, Text, Length, static_cast<int*>(calloc(Length + 1, sizeof(int)))};
+  if (Out->Advances == nullptr) return false;
+  for (const GlyphStep& S : GlyphsOf(Text, Length))
+    if (S.G.Kind == GLYPH_SHOWN || S.G.Kind == GLYPH_SUBSTITUTE) Out->Advances[S.At] = CodePixels(Fonts, S.G.Code);
+  return true;
+}
+
+void FreeMeasuredText(MeasuredText* Measured) {
+  free(Measured->Advances);
+  Measured->Advances = nullptr;
+}
+
+int MeasuredAdvance(void* Context, const unsigned char* Text, const Glyph& G, int X) {
+  const MeasuredText* Measured = static_cast<const MeasuredText*>(Context);
+  if (G.Kind == GLYPH_TAB) return NextTabStop(Measured->Fonts, X);
+  size_t At = static_cast<size_t>(Text - Measured->Text);
+  return At < Measured->Length ? X + Measured->Advances[At] : X;
 }
 
 }  // namespace platform

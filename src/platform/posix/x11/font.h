@@ -37,7 +37,24 @@ int NextTabStop(BoxFonts* Fonts, int X);
 // A GlyphAdvance in pixels; Context is the BoxFonts.
 int AdvancePixels(void* Context, const unsigned char* Text, const Glyph& G, int X);
 int TextPixels(BoxFonts* Fonts, const unsigned char* Text, size_t Length);
-// Draws clean UTF-8 (see CleanText) from pen position X on the baseline Y; gives the pen's end.
+
+// A text's advances measured once, for every width the layout tries and for the drawing: a byte's
+// entry is the pixels of the glyph or shaped cluster that starts there, 0 for any other byte.
+struct MeasuredText {
+  BoxFonts* Fonts;
+  const unsigned char* Text;
+  size_t Length;
+  int* Advances;
+};
+
+// Each glyph on its own, as DrawText draws it; false where memory fails.
+bool MeasureText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, MeasuredText* Out);
+void FreeMeasuredText(MeasuredText* Measured);
+// A GlyphAdvance over a MeasuredText (Context): tabs to their stops, the rest from the table, so
+// that a shaped cluster's whole width falls at its first character and no row breaks inside it.
+int MeasuredAdvance(void* Context, const unsigned char* Text, const Glyph& G, int X);
+// Draws clean UTF-8 (see CleanText) from pen position X on the baseline Y, all its glyphs in
+// one request to the server where they fit; gives the pen's end.
 int DrawText(BoxFonts* Fonts, XftDraw* Draw, const XftColor* Colour, int X, int Y,
              const unsigned char* Text, size_t Length);
 

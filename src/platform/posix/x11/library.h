@@ -74,13 +74,13 @@
   CALL(LIBRARY_FONTCONFIG, FcPatternCreate)        \
   CALL(LIBRARY_FONTCONFIG, FcPatternDestroy)       \
   CALL(LIBRARY_XFT, XftCharExists)                 \
+  CALL(LIBRARY_XFT, XftCharIndex)                  \
   CALL(LIBRARY_XFT, XftColorAllocValue)            \
   CALL(LIBRARY_XFT, XftDrawGlyphFontSpec)          \
   CALL(LIBRARY_XFT, XftColorFree)                  \
   CALL(LIBRARY_XFT, XftDrawCreate)                 \
   CALL(LIBRARY_XFT, XftDrawDestroy)                \
   CALL(LIBRARY_XFT, XftDrawPicture)                \
-  CALL(LIBRARY_XFT, XftDrawString32)               \
   CALL(LIBRARY_XFT, XftDrawStringUtf8)             \
   CALL(LIBRARY_XFT, XftFontClose)                  \
   CALL(LIBRARY_XFT, XftFontOpen)                   \

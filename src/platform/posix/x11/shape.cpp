@@ -37,7 +37,7 @@ bool ShapeRun(ShapedText* Shaped, int* Room, size_t ParagraphBegin, size_t Parag
   FT_Face Face = XftLockFace(Font);
   if (Face == nullptr) return false;
   hb_buffer_t* Buffer = hb_buffer_create();
-  hb_buffer_add_utf8(Buffer, reinterpret_cast<const char*>(Shaped->Text + ParagraphBegin),
+  hb_buffer_add_utf8(Buffer, reinterpret_cast<const char*>(Shaped->Measured.Text + ParagraphBegin),
                      static_cast<int>(ParagraphEnd - ParagraphBegin),
                      static_cast<unsigned>(Run->Begin - ParagraphBegin), static_cast<int>(Run->End - Run->Begin));
   hb_buffer_set_direction(Buffer, (Run->Level & 1) ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
@@ -62,12 +62,12 @@ bool ShapeRun(ShapedText* Shaped, int* Room, size_t ParagraphBegin, size_t Parag
       if (Positions[I].x_advance != 0) {
         FT_UInt Id = G.Id;
         XGlyphInfo Extents;
-        XftGlyphExtents(Shaped->Fonts->Dpy, Font, &Id, 1, &Extents);
+        XftGlyphExtents(Shaped->Measured.Fonts->Dpy, Font, &Id, 1, &Extents);
         G.Advance = Extents.xOff;
       }
       G.OffsetX = Scalable ? Pixels(Positions[I].x_offset) : 0;
       G.OffsetY = Scalable ? Pixels(Positions[I].y_offset) : 0;
-      if (G.Cluster < Shaped->Length) Shaped->Advances[G.Cluster] += G.Advance;
+      if (G.Cluster < Shaped->Measured.Length) Shaped->Measured.Advances[G.Cluster] += G.Advance;
     }
   }
   hb_buffer_destroy(Buffer);
@@ -97,7 +97,7 @@ bool ShapeParagraph(ShapedText* Shaped, int* Room, Scratch& S, int Count, bool R
     } else if (I > 0 && S.Fonts[I - 1] != nullptr && JoinsPrevious(Code)) {
       S.Fonts[I] = S.Fonts[I - 1];
     } else {
-      S.Fonts[I] = FontFor(Shaped->Fonts, &Code);
+      S.Fonts[I] = FontFor(Shaped->Measured.Fonts, &Code);
     }
   }
   for (int I = 0; I < Count;) {
@@ -121,7 +121,7 @@ int RowRuns(const ShapedText& Shaped, Span Row, ShapedRun* Runs, int* Widths) {
     if (Run.End <= Row.Begin || Run.Begin >= Row.End) continue;
     if (Run.Begin < Row.Begin) Run.Begin = Row.Begin;
     if (Run.End > Row.End) Run.End = Row.End;
-    int Width = Run.Tab ? NextTabStop(Shaped.Fonts, X) - X : 0;
+    int Width = Run.Tab ? NextTabStop(Shaped.Measured.Fonts, X) - X : 0;
     for (int I = Run.First; I < Run.First + Run.Count; ++I) {
       const ShapedGlyph& G = Shaped.Glyphs[I];
       if (G.Cluster >= Run.Begin && G.Cluster < Run.End) Width += G.Advance;
@@ -137,11 +137,11 @@ int RowRuns(const ShapedText& Shaped, Span Row, ShapedRun* Runs, int* Widths) {
 
 bool ShapeText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, bool RightToLeft, ShapedText* Out) {
   memset(Out, 0, sizeof *Out);
-  Out->Fonts = Fonts;
-  Out->Text = Text;
-  Out->Length = Length;
+  Out->Measured.Fonts = Fonts;
+  Out->Measured.Text = Text;
+  Out->Measured.Length = Length;
   size_t Most = Length + 1;
-  Out->Advances = static_cast<int*>(calloc(Most, sizeof(int)));
+  Out->Measured.Advances = static_cast<int*>(calloc(Most, sizeof(int)));
   Out->Runs = static_cast<ShapedRun*>(malloc(Most * sizeof(ShapedRun)));
   Scratch S;
   S.Codes = static_cast<FriBidiChar*>(malloc(Most * sizeof(FriBidiChar)));
@@ -150,7 +150,7 @@ bool ShapeText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, bool R
   S.Brackets = static_cast<FriBidiBracketType*>(malloc(Most * sizeof(FriBidiBracketType)));
   S.Levels = static_cast<FriBidiLevel*>(malloc(Most * sizeof(FriBidiLevel)));
   S.Fonts = static_cast<XftFont**>(malloc(Most * sizeof(XftFont*)));
-  bool Ok = Out->Advances && Out->Runs && S.Codes && S.Starts && S.Types && S.Brackets && S.Levels && S.Fonts;
+  bool Ok = Out->Measured.Advances && Out->Runs && S.Codes && S.Starts && S.Types && S.Brackets && S.Levels && S.Fonts;
   int Room = 0;
   for (size_t P = 0; Ok;) {
     int Count = 0;
@@ -177,21 +177,10 @@ bool ShapeText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, bool R
 }
 
 void FreeShapedText(ShapedText* Shaped) {
-  free(Shaped->Advances);
+  FreeMeasuredText(&Shaped->Measured);
   free(Shaped->Glyphs);
   free(Shaped->Runs);
   memset(Shaped, 0, sizeof *Shaped);
-}
-
-int ShapedAdvance(void* Context, const unsigned char* Text, const Glyph& G, int X) {
-  const ShapedText* Shaped = static_cast<const ShapedText*>(Context);
-  if (G.Kind == GLYPH_TAB) return NextTabStop(Shaped->Fonts, X);
-  size_t At = static_cast<size_t>(Text - Shaped->Text);
-  return At < Shaped->Length ? X + Shaped->Advances[At] : X;
-}
-
-int ShapedRowPixels(const ShapedText& Shaped, Span Row) {
-  return TextAdvance(Shaped.Text, Row, ShapedAdvance, const_cast<ShapedText*>(&Shaped));
 }
 
 void DrawShapedRow(const ShapedText& Shaped, XftDraw* Draw, const XftColor* Colour, int X, int Baseline, Span Row) {

@@ -24,10 +24,7 @@ struct ShapedRun {
 };
 
 struct ShapedText {
-  BoxFonts* Fonts;
-  const unsigned char* Text;
-  size_t Length;
-  int* Advances;  // a byte's: the pixels of the cluster that starts there, 0 for any other
+  MeasuredText Measured;  // each cluster's pixels at its first character
   ShapedGlyph* Glyphs;
   int GlyphCount;
   ShapedRun* Runs;
@@ -40,10 +37,6 @@ struct ShapedText {
 bool ShapeText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, bool RightToLeft, ShapedText* Out);
 void FreeShapedText(ShapedText* Shaped);
 
-// A GlyphAdvance over the shaped text (Context): a cluster's whole width at its first character,
-// nothing for the rest, so that no row breaks inside it.
-int ShapedAdvance(void* Context, const unsigned char* Text, const Glyph& G, int X);
-int ShapedRowPixels(const ShapedText& Shaped, Span Row);
 // One row, its runs in display order, with one request to the server.
 void DrawShapedRow(const ShapedText& Shaped, XftDraw* Draw, const XftColor* Colour, int X, int Baseline, Span Row);
 
