@@ -82,7 +82,9 @@ struct XBox {
 
 // Clean UTF-8 from the locale's bytes: substitutes become U+FFFD, so no control byte reaches the
 // server; in one line (the caption) tabs and line ends become blanks.
-unsigned char* CleanText(const char* In, bool OneLine, size_t* Length) {
+enum TextLines { TEXT_PARAGRAPHS, TEXT_ONE_LINE };
+
+unsigned char* CleanText(const char* In, TextLines Lines, size_t* Length) {
   size_t InLength = strlen(In);
   char* Utf8 = static_cast<char*>(malloc(Utf8Room(InLength)));
   if (Utf8 == nullptr) return nullptr;
@@ -99,7 +101,7 @@ unsigned char* CleanText(const char* In, bool OneLine, size_t* Length) {
       memcpy(Out + N, "\xef\xbf\xbd", 3);
       N += 3;
     } else {
-      Out[N++] = OneLine ? ' ' : (G.Kind == GLYPH_TAB ? '\t' : '\n');
+      Out[N++] = Lines == TEXT_ONE_LINE ? ' ' : (G.Kind == GLYPH_TAB ? '\t' : '\n');
     }
   }
   free(Utf8);
@@ -197,18 +199,19 @@ void StartListening(XBox& B, const XKeymapEvent& Keymap) {
   memcpy(B.HeldBefore, Keymap.key_vector, sizeof B.HeldBefore);
 }
 
-bool HeldFromBefore(XBox& B, unsigned Keycode, bool Release) {
-  if (Keycode >= 8 * sizeof B.HeldBefore) return false;
-  char Bit = static_cast<char>(1 << (Keycode % 8));
-  bool Held = (B.HeldBefore[Keycode / 8] & Bit) != 0;
-  if (Held && Release) B.HeldBefore[Keycode / 8] &= static_cast<char>(~Bit);
-  return Held;
+bool HeldFromBefore(const XBox& B, unsigned Keycode) {
+  return Keycode < 8 * sizeof B.HeldBefore && (B.HeldBefore[Keycode / 8] & (1 << (Keycode % 8))) != 0;
+}
+
+// Released, the key counts from its next press.
+void ReleaseHeldKey(XBox& B, unsigned Keycode) {
+  if (Keycode < 8 * sizeof B.HeldBefore) B.HeldBefore[Keycode / 8] &= static_cast<char>(~(1 << (Keycode % 8)));
 }
 
 bool Mirrored(const XBox& B) { return (B.Params->dwStyle & MB_RTLREADING) != 0; }
 
 void OnKey(XBox& B, XKeyEvent& Key) {
-  if (!B.Listening || HeldFromBefore(B, Key.keycode, false)) return;
+  if (!B.Listening || HeldFromBefore(B, Key.keycode)) return;
   char Bytes[8];
   KeySym Symbol = NoSymbol;
   int Count = XLookupString(&Key, Bytes, sizeof Bytes, &Symbol, nullptr);
@@ -309,7 +312,7 @@ void OnEvent(XBox& B, XEvent& Event) {
       OnKey(B, Event.xkey);
       break;
     case KeyRelease:
-      if (B.Listening) HeldFromBefore(B, Event.xkey.keycode, true);
+      if (B.Listening) ReleaseHeldKey(B, Event.xkey.keycode);
       break;
     case ButtonPress:
     case ButtonRelease:
@@ -486,8 +489,8 @@ BoxOutcome ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window
   B.Owner = Owner;
   B.Dpy = Dpy;
   B.Pressed = -1;
-  B.Text = CleanText(Params.lpszText ? Params.lpszText : "", false, &B.TextLength);
-  B.Caption = CleanText(Params.lpszCaption ? Params.lpszCaption : "", true, &B.CaptionLength);
+  B.Text = CleanText(Params.lpszText ? Params.lpszText : "", TEXT_PARAGRAPHS, &B.TextLength);
+  B.Caption = CleanText(Params.lpszCaption ? Params.lpszCaption : "", TEXT_ONE_LINE, &B.CaptionLength);
   // The box is left through its loop, so the console comes back before a signal takes the program.
   if (B.Text == nullptr || B.Caption == nullptr || !CatchStopSignals(&B.Signals)) {
     free(B.Text);

@@ -189,7 +189,7 @@ IconShape IconShapeFor(const MSGBOXPARAMSA& Params) {
   }
 }
 
-void RasteriseIcon(IconShape Shape, bool Mark, int Size, unsigned char* Coverage) {
+void RasteriseIcon(IconShape Shape, IconLayer Layer, int Size, unsigned char* Coverage) {
   for (int Row = 0; Row < Size; ++Row)
     for (int Column = 0; Column < Size; ++Column) {
       int Inside = 0;
@@ -197,7 +197,7 @@ void RasteriseIcon(IconShape Shape, bool Mark, int Size, unsigned char* Coverage
         for (int Sx = 0; Sx < SAMPLES; ++Sx) {
           double X = (Column + (Sx + 0.5) / SAMPLES) / Size;
           double Y = (Row + (Sy + 0.5) / SAMPLES) / Size;
-          Inside += Mark ? (Shape == ICON_ERROR && InCross(X, Y)) : InShape(Shape, X, Y);
+          Inside += Layer == ICON_MARK ? (Shape == ICON_ERROR && InCross(X, Y)) : InShape(Shape, X, Y);
         }
       Coverage[Row * Size + Column] = static_cast<unsigned char>(Inside * 255 / (SAMPLES * SAMPLES));
     }
@@ -234,10 +234,10 @@ void DrawIcon(BoxFonts* Fonts, XftDraw* Draw, IconShape Shape, int X, int Y, int
   if (Coverage == nullptr) return;
   IconLook Look = LookOf(Shape);
   Picture Target = XftDrawPicture(Draw);
-  RasteriseIcon(Shape, false, Size, Coverage);
+  RasteriseIcon(Shape, ICON_BODY, Size, Coverage);
   PutCoverage(Fonts->Dpy, Target, Look.Shape, Coverage, X, Y, Size);
   if (Look.Letter == nullptr) {
-    RasteriseIcon(Shape, true, Size, Coverage);
+    RasteriseIcon(Shape, ICON_MARK, Size, Coverage);
     PutCoverage(Fonts->Dpy, Target, Look.Mark, Coverage, X, Y, Size);
   } else {
     const FcChar8* Letter = reinterpret_cast<const FcChar8*>(Look.Letter);

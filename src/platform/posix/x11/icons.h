@@ -17,9 +17,11 @@ IconShape IconShapeFor(const MSGBOXPARAMSA& Params);
 // An opaque colour for XRender from 0xRRGGBB.
 XRenderColor RenderColour(unsigned Rgb);
 
-// Coverage (0..255) of a Size x Size square by the icon's background shape (Mark false) or by
-// the geometric part of its mark, 4 x 4 samples a pixel; Coverage holds Size * Size bytes.
-void RasteriseIcon(IconShape Shape, bool Mark, int Size, unsigned char* Coverage);
+enum IconLayer { ICON_BODY, ICON_MARK };
+
+// Coverage (0..255) of a Size x Size square by the icon's background shape (ICON_BODY) or by the
+// geometric part of its mark, 4 x 4 samples a pixel; Coverage holds Size * Size bytes.
+void RasteriseIcon(IconShape Shape, IconLayer Layer, int Size, unsigned char* Coverage);
 
 // askbox's own icon (res/make-icon.py draws the same for Windows): a question in a speech bubble,
 // Size x Size pixels of 0xAARRGGBB, not premultiplied, rows top to bottom.
