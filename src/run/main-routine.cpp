@@ -89,7 +89,10 @@ void PrintLine(const char* Bytes) {
   CheckIo();
 }
 
-[[noreturn]] void ShowUsage(bool Pause) {
+// Whether the usage text waits for Enter before the program ends.
+enum UsageEnding { USAGE_EXITS, USAGE_PAUSES };
+
+[[noreturn]] void ShowUsage(UsageEnding Ending) {
   WriteText("Usage: ");
   WriteText(FileNamePart(ArgumentAt(0)));
   WriteText(" text= [caption=] [icon=] [button=] [mode=]");
@@ -101,7 +104,7 @@ void PrintLine(const char* Bytes) {
     EndLine();
     CheckIo();
   }
-  if (Pause) {
+  if (Ending == USAGE_PAUSES) {
     PrintLine("Press enter to return...");
     ReadLine();
     CheckIo();
@@ -232,7 +235,7 @@ void RunMain() {
   int NumArguments = ArgumentCount();
   ReadOptions(Options, NumArguments);
   int32_t Mode = IntOrDefault(Options->ValueOf("mode"), 0);
-  if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(NumArguments == 0);
+  if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(NumArguments == 0 ? USAGE_PAUSES : USAGE_EXITS);
 
   if (Mode & MODE_ICON_FROM_MODULE) {
     LoadModuleIcon(*Options, Mode);

@@ -273,18 +273,18 @@ int HandleKey(TerminalBox& Box, Key K) {
   }
 }
 
-// The screen to draw on and the box drawn on it; Again where the box is on the screen already.
-// The handled signals wait meanwhile, so the restore sequence always matches the terminal.
-void Show(TerminalBox& Box, bool Again) {
+// The screen to draw on and the box drawn on it. The handled signals wait meanwhile, so the
+// restore sequence always matches the terminal.
+void Show(TerminalBox& Box, Drawing How) {
   sigset_t Handled, Before;
   BlockedSet(&Handled);
   sigprocmask(SIG_BLOCK, &Handled, &Before);
-  if (!Again) {
+  if (How == DRAW_FRESH) {
     if (Box.AlternateScreen) Put("\x1b[?1049h");
     Put("\x1b[?25l");
   }
   LayOut(Box);
-  Place(Box, Again);
+  Place(Box, How);
   Draw(Box);
   BuildRestore(Box);
   sigprocmask(SIG_SETMASK, &Before, nullptr);
@@ -293,11 +293,11 @@ void Show(TerminalBox& Box, bool Again) {
 // After a stop the shell has had the terminal: raw mode again, and the box drawn anew where it
 // handed the terminal back, or over itself where the stop could not be caught.
 bool TakeBack(TerminalBox& Box, size_t* Have) {
-  bool Fresh = StoppedHere != 0;
+  Drawing How = StoppedHere != 0 ? DRAW_FRESH : DRAW_AGAIN;
   StoppedHere = 0;
   *Have = 0;
   if (!EnterRawMode()) return false;
-  Show(Box, !Fresh);
+  Show(Box, How);
   return true;
 }
 
@@ -317,12 +317,12 @@ int RunLoop(TerminalBox& Box) {
     if (Resized) {
       Resized = 0;
       DrainWakePipe();
-      Show(Box, true);
+      Show(Box, DRAW_AGAIN);
     }
     if (TimeLimitOver(Limit)) return Limit.DefaultId;
     if (TickTimeLimit(&Limit)) Draw(Box);
     while (Have > 0) {
-      Key K = DecodeKey(Input, Have, Have == sizeof Input);
+      Key K = DecodeKey(Input, Have, Have == sizeof Input ? NO_MORE_COMING : MORE_MAY_COME);
       if (K.Action == KEY_NEED_MORE) break;
       memmove(Input, Input + K.Used, Have - K.Used);
       Have -= K.Used;
@@ -337,7 +337,7 @@ int RunLoop(TerminalBox& Box) {
     }
     if (Ready == 0) {
       if (Have == 0) continue;  // the time limit's turn, at the top of the loop
-      Key K = DecodeKey(Input, Have, true);
+      Key K = DecodeKey(Input, Have, NO_MORE_COMING);
       memmove(Input, Input + K.Used, Have - K.Used);
       Have -= K.Used;
       int Answer = HandleKey(Box, K);
@@ -412,7 +412,7 @@ int RunTerminalBox(TerminalBox& Box) {
   Continued = 0;
   StoppedHere = 0;
   if (EnterRawMode()) {
-    Show(Box, false);
+    Show(Box, DRAW_FRESH);
     sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
     Answer = RunLoop(Box);
     sigprocmask(SIG_BLOCK, &Handled, nullptr);
