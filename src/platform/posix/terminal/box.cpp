@@ -10,6 +10,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -36,7 +37,7 @@ char* CopyText;
 size_t CopyLength;
 
 const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT};
-const int HANDLED_COUNT = sizeof HANDLED / sizeof HANDLED[0];
+const int HANDLED_COUNT = std::size(HANDLED);
 struct sigaction Previous[HANDLED_COUNT];
 bool Installed[HANDLED_COUNT];
 

@@ -5,6 +5,7 @@
 #include "platform/decimal.h"
 #include "platform/posix/terminal/text.h"
 
+#include <algorithm>
 #include <errno.h>
 #include <poll.h>
 #include <string.h>
@@ -240,7 +241,7 @@ void Put(const char* Bytes, size_t Length) {
   while (Length > 0) {
     if (OutLength == sizeof Out) Flush();
     size_t Room = sizeof Out - OutLength;
-    size_t Chunk = Length < Room ? Length : Room;
+    size_t Chunk = std::min(Length, Room);
     memcpy(Out + OutLength, Bytes, Chunk);
     OutLength += Chunk;
     Bytes += Chunk;

@@ -3,6 +3,7 @@
 
 #include "platform/posix/terminal/text.h"
 
+#include <algorithm>
 #include <string.h>
 
 namespace platform {
@@ -29,8 +30,7 @@ struct TextShown {
 TextShown FitText(int Lines, int MaxHeight) {
   TextShown Shown = {Lines, false, Lines + 5 <= MaxHeight};
   if (!Shown.BlankRows && Lines + 3 > MaxHeight) {
-    Shown.Rows = MaxHeight - 3;
-    if (Shown.Rows < 0) Shown.Rows = 0;
+    Shown.Rows = std::max(MaxHeight - 3, 0);
     Shown.Cut = true;
   }
   return Shown;
@@ -56,7 +56,7 @@ int TextCellsShown(const TerminalBox& Box, const Layout& L, const TextShown& Sho
   for (int I = 0; I < Shown.Rows; ++I) {
     bool Ellipsis = Shown.Cut && I == Shown.Rows - 1;
     int W = Ellipsis ? Box.Lines->EllipsisCells : RowCells(Box.Text, L.TextRows[I]);
-    if (W > TextCells) TextCells = W;
+    TextCells = std::max(TextCells, W);
   }
   return TextCells;
 }
@@ -71,14 +71,11 @@ int FittingButtonLevel(const TerminalBox& Box, int Room) {
 // The inside's width: the content and the caption with their margins, no less than a minimum
 // and no more than the screen has.
 int InnerCells(const TerminalBox& Box, const Layout& L, int TextCells, int MaxInner) {
-  int Content = L.IconCells + TextCells;
-  int Buttons = ButtonRowCells(Box, L.ButtonLevel);
-  if (Buttons > Content) Content = Buttons;
+  int Content = std::max(L.IconCells + TextCells, ButtonRowCells(Box, L.ButtonLevel));
   int Inner = Content + 2 * L.Padding;
   if (L.CaptionCells > 0 && L.CaptionCells + 4 > Inner) Inner = L.CaptionCells + 4;
-  if (Inner < MIN_INNER) Inner = MIN_INNER;
-  if (Inner > MaxInner) Inner = MaxInner;
-  return Inner;
+  // Not std::clamp: a screen narrower than the minimum wins over it.
+  return std::min(std::max(Inner, MIN_INNER), MaxInner);
 }
 
 }  // namespace
@@ -107,15 +104,11 @@ int ButtonRowCells(const TerminalBox& Box, int Level) {
 void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Layout* Out) {
   Layout& L = *Out;
   // Inline, the line the cursor was on must stay on screen so that it can be returned to.
-  int MaxHeight = Box.AlternateScreen ? ScreenRows : ScreenRows - 1;
-  if (MaxHeight < 1) MaxHeight = 1;
-  if (MaxHeight > MAX_ROWS) MaxHeight = MAX_ROWS;
-  int MaxInner = ScreenColumns - 2;
-  if (MaxInner < 1) MaxInner = 1;
+  int MaxHeight = std::clamp(Box.AlternateScreen ? ScreenRows : ScreenRows - 1, 1, MAX_ROWS);
+  int MaxInner = std::max(ScreenColumns - 2, 1);
   L.Padding = MaxInner >= 24 ? 2 : (MaxInner >= 10 ? 1 : 0);
   L.IconCells = Box.Icon ? ICON_CELLS + ICON_GAP : 0;
-  int WrapWidth = MaxInner - 2 * L.Padding - L.IconCells;
-  if (WrapWidth < 1) WrapWidth = 1;
+  int WrapWidth = std::max(MaxInner - 2 * L.Padding - L.IconCells, 1);
 
   int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, nullptr, L.TextRows,
                        MaxHeight + 1);
@@ -124,12 +117,10 @@ void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, La
 
   L.ButtonLevel = FittingButtonLevel(Box, MaxInner - 2 * L.Padding);
   L.CaptionCells = LineCells(Box.Caption, Box.CaptionLength);
-  L.Width = InnerCells(Box, L, TextCellsShown(Box, L, Shown), MaxInner) + 2;
-  if (L.Width > ScreenColumns) L.Width = ScreenColumns;
-  L.Top = Box.AlternateScreen ? (ScreenRows - L.Height) / 2 : 0;
-  L.Left = Box.AlternateScreen ? (ScreenColumns - L.Width) / 2 : 0;
-  if (L.Top < 0) L.Top = 0;
-  if (L.Left < 0) L.Left = 0;
+  int Inner = InnerCells(Box, L, TextCellsShown(Box, L, Shown), MaxInner);
+  L.Width = std::min(Inner + 2, ScreenColumns);
+  L.Top = Box.AlternateScreen ? std::max((ScreenRows - L.Height) / 2, 0) : 0;
+  L.Left = Box.AlternateScreen ? std::max((ScreenColumns - L.Width) / 2, 0) : 0;
 }
 
 }  // namespace platform
