@@ -4,6 +4,7 @@
 #include "platform/posix/box/copy.h"
 #include "platform/posix/codeset.h"
 #include "platform/posix/locale.h"
+#include "platform/posix/stop-signals.h"
 #include "platform/posix/terminal/draw.h"
 #include "platform/posix/terminal/keys.h"
 #include "platform/posix/time-limit.h"
@@ -22,12 +23,14 @@
 namespace platform {
 namespace {
 
-// What the signal handlers need is static, built ahead of time with the signals blocked, so that
-// a handler can put the terminal back at any instant with nothing but write() and tcsetattr().
+// What the stop handler needs is static, built ahead of time with the signals blocked, so that
+// it can put the terminal back at any instant with nothing but write() and tcsetattr().
 termios SavedModes;
 char Restore[64 + MAX_ROWS * 12];
 size_t RestoreLength;
-int Wake[2] = {-1, -1};
+// The signals that end the program come through its pipe, which also wakes the loop for the others.
+StopSignals Signals;
+int EndingSignal;  // the one the box is left for, else 0
 volatile sig_atomic_t Resized;
 volatile sig_atomic_t Continued;
 volatile sig_atomic_t StoppedHere;  // the terminal was handed back before the stop
@@ -36,7 +39,7 @@ TimeLimit Limit;
 char* CopyText;
 size_t CopyLength;
 
-const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT};
+const int HANDLED[] = {SIGWINCH, SIGTSTP, SIGCONT};
 const int HANDLED_COUNT = std::size(HANDLED);
 struct sigaction Previous[HANDLED_COUNT];
 bool Installed[HANDLED_COUNT];
@@ -74,29 +77,16 @@ void RestoreTerminal() {
   }
 }
 
-void OnFatalSignal(int SignalNumber) {
-  int Saved = errno;
-  WriteAll(Tty, Restore, RestoreLength);
-  tcsetattr(Tty, TCSANOW, &SavedModes);
-  // Still blocked while this handler runs; delivered with the default action once it returns,
-  // so the caller sees the process die of this very signal.
-  signal(SignalNumber, SIG_DFL);
-  raise(SignalNumber);
-  errno = Saved;
+void WakeLoop(int SignalNumber) {
+  unsigned char Byte = static_cast<unsigned char>(SignalNumber);
+  ssize_t Ignored = write(Signals.Pipe[1], &Byte, 1);
+  (void)Ignored;
 }
 
-void WakeLoop() {
-  if (Wake[1] >= 0) {
-    char Byte = 0;
-    ssize_t Ignored = write(Wake[1], &Byte, 1);
-    (void)Ignored;
-  }
-}
-
-void OnResize(int) {
+void OnResize(int SignalNumber) {
   int Saved = errno;
   Resized = 1;
-  WakeLoop();
+  WakeLoop(SignalNumber);
   errno = Saved;
 }
 
@@ -124,20 +114,21 @@ void OnStop(int SignalNumber) {
 
 // Continued, also after a stop that could not be caught: the terminal may have been taken over
 // meanwhile, so the loop sets it up and draws the box afresh.
-void OnContinue(int) {
+void OnContinue(int SignalNumber) {
   int Saved = errno;
   Continued = 1;
-  WakeLoop();
+  WakeLoop(SignalNumber);
   errno = Saved;
 }
 
 void BlockedSet(sigset_t* Set) {
   sigemptyset(Set);
   for (int I = 0; I < HANDLED_COUNT; ++I) sigaddset(Set, HANDLED[I]);
+  AddStopSignals(Set);
 }
 
-// A signal the caller ignores (nohup, a background job) stays ignored. SA_RESTART is left out so
-// that a resize interrupts poll().
+// A stop the caller ignores stays ignored, as the signals that end the program do. SA_RESTART is
+// left out so that a resize interrupts poll().
 void InstallHandlers() {
   struct sigaction Action;
   memset(&Action, 0, sizeof Action);
@@ -146,7 +137,7 @@ void InstallHandlers() {
     Installed[I] = false;
     if (sigaction(HANDLED[I], nullptr, &Previous[I]) != 0) continue;
     bool Ignored = !(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN;
-    if (HANDLED[I] != SIGWINCH && HANDLED[I] != SIGCONT && Ignored) continue;
+    if (HANDLED[I] == SIGTSTP && Ignored) continue;
     switch (HANDLED[I]) {
       case SIGWINCH:
         Action.sa_handler = OnResize;
@@ -154,11 +145,8 @@ void InstallHandlers() {
       case SIGTSTP:
         Action.sa_handler = OnStop;
         break;
-      case SIGCONT:
+      default:  // SIGCONT
         Action.sa_handler = OnContinue;
-        break;
-      default:
-        Action.sa_handler = OnFatalSignal;
     }
     Installed[I] = sigaction(HANDLED[I], &Action, nullptr) == 0;
   }
@@ -171,28 +159,10 @@ void RestoreHandlers() {
   }
 }
 
-void OpenWakePipe() {
-  if (pipe(Wake) != 0) {
-    Wake[0] = Wake[1] = -1;
-    return;
-  }
-  for (int I = 0; I < 2; ++I) {
-    fcntl(Wake[I], F_SETFD, FD_CLOEXEC);
-    fcntl(Wake[I], F_SETFL, fcntl(Wake[I], F_GETFL) | O_NONBLOCK);
-  }
-}
-
+// A resize or a continue has left its flag already; a signal that ends the program is kept.
 void DrainWakePipe() {
-  char Sink[32];
-  while (Wake[0] >= 0 && read(Wake[0], Sink, sizeof Sink) > 0) {
-  }
-}
-
-void CloseWakePipe() {
-  for (int I = 0; I < 2; ++I) {
-    if (Wake[I] >= 0) close(Wake[I]);
-    Wake[I] = -1;
-  }
+  for (int Number; (Number = CaughtStopSignal(&Signals)) != 0;)
+    if (Number != SIGWINCH && Number != SIGCONT) EndingSignal = Number;
 }
 
 // Echo, line editing and signal keys go, so that every key reaches the box; output processing
@@ -222,7 +192,7 @@ void LayOut(const TerminalBox& Box) {
 }
 
 const int KEEP_GOING = -2;
-const int INTERRUPTED = -1;
+const int SIGNALLED = -1;  // EndingSignal says which
 const int NO_TERMINAL = -3;
 const int ESCAPE_WAIT_MS = 50;
 
@@ -262,7 +232,10 @@ int HandleKey(TerminalBox& Box, Key K) {
     case KEY_INTERRUPT:
       // Ctrl+C copies the box, as on Windows, where the terminal can take it; elsewhere it keeps
       // its usual meaning.
-      if (CopyText == nullptr) return INTERRUPTED;
+      if (CopyText == nullptr) {
+        EndingSignal = SIGINT;
+        return SIGNALLED;
+      }
       CopyToClipboard();
       return KEEP_GOING;
     case KEY_LETTER: {
@@ -309,6 +282,7 @@ int RunLoop(TerminalBox& Box) {
   unsigned char Input[64];
   size_t Have = 0;
   for (;;) {
+    if (EndingSignal != 0) return SIGNALLED;
     if (Continued) {
       Continued = 0;
       Resized = 0;
@@ -330,8 +304,8 @@ int RunLoop(TerminalBox& Box) {
       int Answer = HandleKey(Box, K);
       if (Answer != KEEP_GOING) return Answer;
     }
-    pollfd Fds[2] = {{Tty, POLLIN, 0}, {Wake[0], POLLIN, 0}};
-    int Ready = poll(Fds, Wake[0] >= 0 ? 2 : 1, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
+    pollfd Fds[2] = {{Tty, POLLIN, 0}, {StopSignalFd(Signals), POLLIN, 0}};
+    int Ready = poll(Fds, 2, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
     if (Ready < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return Box.Model.CloseAnswer;
@@ -345,7 +319,7 @@ int RunLoop(TerminalBox& Box) {
       if (Answer != KEEP_GOING) return Answer;
       continue;
     }
-    if (Wake[0] >= 0 && Fds[1].revents) DrainWakePipe();
+    if (Fds[1].revents) DrainWakePipe();
     if (Fds[0].revents) {
       ssize_t Got = read(Tty, Input + Have, sizeof Input - Have);
       if (Got > 0) {
@@ -399,10 +373,17 @@ int RunTerminalBox(TerminalBox& Box) {
     Tty = -1;
     return NO_TERMINAL;
   }
+  // Without the pipe a signal could not leave the box through its loop, and the terminal would
+  // stay raw.
+  if (!CatchStopSignals(&Signals)) {
+    close(Tty);
+    Tty = -1;
+    return NO_TERMINAL;
+  }
   DiscardOutput();
   RestoreLength = 0;
   Resized = 0;
-  OpenWakePipe();
+  EndingSignal = 0;
 
   // Signals wait until the terminal is in a state the prepared restore sequence matches.
   sigset_t Handled, CallerMask;
@@ -419,8 +400,12 @@ int RunTerminalBox(TerminalBox& Box) {
     sigprocmask(SIG_BLOCK, &Handled, nullptr);
     RestoreTerminal();
   }
+  // A signal caught after the loop's last look ends the program all the same; one still blocked
+  // meets the caller's own handler once the mask is back.
+  DrainWakePipe();
+  if (EndingSignal != 0) Answer = SIGNALLED;
   RestoreHandlers();
-  CloseWakePipe();
+  ReleaseStopSignals(&Signals);
   close(Tty);
   Tty = -1;
   sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
@@ -439,10 +424,10 @@ int RunCopyable(TerminalBox& Box, const BoxModel& Plain) {
   return Answer;
 }
 
-// Ctrl-C arrives as a byte while signal keys are off; where it does not copy, it ends the
-// program as the key would.
+// The caller ends the program by the signal, once the terminal is back; Ctrl-C arrives as a byte
+// while signal keys are off and, where it does not copy, is taken as the SIGINT it would be.
 BoxOutcome OutcomeOf(int Answer) {
-  if (Answer == INTERRUPTED) return {BOX_SIGNALLED, 0, SIGINT};
+  if (Answer == SIGNALLED) return {BOX_SIGNALLED, 0, EndingSignal};
   if (Answer == NO_TERMINAL) return {BOX_NOT_HERE, 0, 0};
   return {BOX_ANSWERED, Answer, 0};
 }
