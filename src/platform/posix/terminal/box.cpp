@@ -77,16 +77,17 @@ void RestoreTerminal() {
   }
 }
 
-void WakeLoop(int SignalNumber) {
+// A resize, or a continue, also after a stop that could not be caught: the terminal may have been
+// taken over meanwhile, so the loop sets it up and draws the box afresh.
+void OnResizeOrContinue(int SignalNumber) {
+  int Saved = errno;
+  if (SignalNumber == SIGCONT)
+    Continued = 1;
+  else
+    Resized = 1;
   unsigned char Byte = static_cast<unsigned char>(SignalNumber);
   ssize_t Ignored = write(Signals.Pipe[1], &Byte, 1);
   (void)Ignored;
-}
-
-void OnResize(int SignalNumber) {
-  int Saved = errno;
-  Resized = 1;
-  WakeLoop(SignalNumber);
   errno = Saved;
 }
 
@@ -112,15 +113,6 @@ void OnStop(int SignalNumber) {
   errno = Saved;
 }
 
-// Continued, also after a stop that could not be caught: the terminal may have been taken over
-// meanwhile, so the loop sets it up and draws the box afresh.
-void OnContinue(int SignalNumber) {
-  int Saved = errno;
-  Continued = 1;
-  WakeLoop(SignalNumber);
-  errno = Saved;
-}
-
 void BlockedSet(sigset_t* Set) {
   sigemptyset(Set);
   for (int I = 0; I < HANDLED_COUNT; ++I) sigaddset(Set, HANDLED[I]);
@@ -138,16 +130,7 @@ void InstallHandlers() {
     if (sigaction(HANDLED[I], nullptr, &Previous[I]) != 0) continue;
     bool Ignored = !(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN;
     if (HANDLED[I] == SIGTSTP && Ignored) continue;
-    switch (HANDLED[I]) {
-      case SIGWINCH:
-        Action.sa_handler = OnResize;
-        break;
-      case SIGTSTP:
-        Action.sa_handler = OnStop;
-        break;
-      default:  // SIGCONT
-        Action.sa_handler = OnContinue;
-    }
+    Action.sa_handler = HANDLED[I] == SIGTSTP ? OnStop : OnResizeOrContinue;
     Installed[I] = sigaction(HANDLED[I], &Action, nullptr) == 0;
   }
 }
@@ -247,6 +230,13 @@ int HandleKey(TerminalBox& Box, Key K) {
   }
 }
 
+// The key's bytes leave the input before it is acted on.
+int ConsumeKey(TerminalBox& Box, Key K, unsigned char* Input, size_t* Have) {
+  memmove(Input, Input + K.Used, *Have - K.Used);
+  *Have -= K.Used;
+  return HandleKey(Box, K);
+}
+
 // The screen to draw on and the box drawn on it. The handled signals wait meanwhile, so the
 // restore sequence always matches the terminal.
 void Show(TerminalBox& Box, Drawing How) {
@@ -299,9 +289,7 @@ int RunLoop(TerminalBox& Box) {
     while (Have > 0) {
       Key K = DecodeKey(Input, Have, Have == sizeof Input ? NO_MORE_COMING : MORE_MAY_COME);
       if (K.Action == KEY_NEED_MORE) break;
-      memmove(Input, Input + K.Used, Have - K.Used);
-      Have -= K.Used;
-      int Answer = HandleKey(Box, K);
+      int Answer = ConsumeKey(Box, K, Input, &Have);
       if (Answer != KEEP_GOING) return Answer;
     }
     pollfd Fds[2] = {{Tty, POLLIN, 0}, {StopSignalFd(Signals), POLLIN, 0}};
@@ -312,10 +300,7 @@ int RunLoop(TerminalBox& Box) {
     }
     if (Ready == 0) {
       if (Have == 0) continue;  // the time limit's turn, at the top of the loop
-      Key K = DecodeKey(Input, Have, NO_MORE_COMING);
-      memmove(Input, Input + K.Used, Have - K.Used);
-      Have -= K.Used;
-      int Answer = HandleKey(Box, K);
+      int Answer = ConsumeKey(Box, DecodeKey(Input, Have, NO_MORE_COMING), Input, &Have);
       if (Answer != KEEP_GOING) return Answer;
       continue;
     }
