@@ -211,7 +211,7 @@ TEST(TerminalKeys, Decoding) {
       {"\xc3\xa9", false, KEY_IGNORE, 1},
   };
   for (const auto& Case : CASES) {
-    Key K = DecodeKey(Bytes(Case.In), strlen(Case.In), Case.Complete);
+    Key K = DecodeKey(Bytes(Case.In), strlen(Case.In), Case.Complete ? NO_MORE_COMING : MORE_MAY_COME);
     EXPECT_EQ(K.Action, Case.Action) << Case.In;
     EXPECT_EQ(K.Used, Case.Used) << Case.In;
   }

@@ -1,6 +1,7 @@
 // The console channels: 128-byte blocks, write-through on a character device, 0x1A at end of input.
 #include "run/console-channels.h"
 
+#include <algorithm>
 #include <string.h>
 
 #include "platform/decimal.h"
@@ -64,7 +65,7 @@ void AppendPiece(const char* Bytes, size_t Length) {
   if (!OpenStdOut()) return;
   while (Length > 0) {
     size_t Room = BLOCK_SIZE - StdOut.Held;
-    size_t Count = Length < Room ? Length : Room;
+    size_t Count = std::min(Length, Room);
     memcpy(StdOut.Block + StdOut.Held, Bytes, Count);
     StdOut.Held += Count;
     Bytes += Count;

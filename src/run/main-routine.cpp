@@ -89,7 +89,10 @@ void PrintLine(const char* Bytes) {
   CheckIo();
 }
 
-[[noreturn]] void ShowUsage(bool Pause) {
+// Whether the usage text waits for Enter before the program ends.
+enum UsageEnding { USAGE_EXITS, USAGE_PAUSES };
+
+[[noreturn]] void ShowUsage(UsageEnding Ending) {
   WriteText("Usage: ");
   WriteText(FileNamePart(ArgumentAt(0)));
   WriteText(" text= [caption=] [icon=] [button=] [mode=]");
@@ -101,7 +104,7 @@ void PrintLine(const char* Bytes) {
     EndLine();
     CheckIo();
   }
-  if (Pause) {
+  if (Ending == USAGE_PAUSES) {
     PrintLine("Press enter to return...");
     ReadLine();
     CheckIo();
@@ -136,6 +139,81 @@ LPCSTR IntegerResource(const Text& Item) {
   return MAKEINTRESOURCEA(static_cast<WORD>(Number));
 }
 
+// Every argument must have the name=value form; the first that has not ends the run.
+void ReadOptions(TStringList* Options, int NumArguments) {
+  for (int I = 1; I <= NumArguments; ++I) {
+    Text Argument = ArgumentAt(I);
+    Options->AppendLine(Argument);
+    if (!Argument.Contains('=')) {
+      WriteText("Bad parameter option or unquoted text:");
+      WriteText(Argument);
+      EndLine();
+      CheckIo();
+      EndProcess(EXIT_BAD_ARGUMENT);
+    }
+  }
+}
+
+// icon= names a module and a resource in it, the resource by name or by number.
+void LoadModuleIcon(const TStringList& Options, int32_t Mode) {
+  TStringList* IconList = new TStringList;
+  IconList->LoadCommaList(Options.ValueOf("icon"));
+  BoxParams.hInstance = LoadLibraryA(IconList->LineAt(0).CString());
+  Text Resource = IconList->LineAt(1);
+  if (Mode & MODE_ICON_BY_NUMBER) {
+    BoxParams.lpszIcon = IntegerResource(Resource);
+  } else {
+    IconName = Resource;
+    BoxParams.lpszIcon = IconName.CString();
+  }
+  delete IconList;
+}
+
+// Windows NT 3.x knew the service desktop's style bit by another value.
+DWORD ServiceDesktopStyle() {
+  memset(&VersionInfo, 0, sizeof VersionInfo);
+  VersionInfo.dwOSVersionInfoSize = VERSION_INFO_SIZE;
+  GetVersionExA(&VersionInfo);
+  return VersionInfo.dwMajorVersion <= 3 ? MB_SERVICE_NOTIFICATION_NT3X : MB_SERVICE_NOTIFICATION;
+}
+
+// Without caption= the box takes the console's title.
+void DefaultCaption(TStringList* Options) {
+  GetConsoleTitleA(CaptionBuffer, CAPTION_ROOM);
+  CaptionBuffer[CAPTION_ROOM - 1] = '\0';
+  if (Options->ValueOf("caption").IsEmpty()) Options->StoreValue("caption", Text(CaptionBuffer));
+}
+
+void OwnBoxAndHideConsole(int32_t Mode) {
+  if ((Mode & (MODE_NO_OWNER | MODE_SERVICE_DESKTOP)) == 0) BoxParams.hwndOwner = GetConsoleWindow();
+  if (Mode & MODE_HIDE_CONSOLE) {
+    HWND Console = GetConsoleWindow();
+    ShowWindow(Console, SW_HIDE);
+    NoteConsoleHidden(Console);
+  }
+}
+
+void FillTextsAndStyle(const TStringList& Options, DWORD ExtraStyle) {
+  CopyToBuffer(TextBuffer, TEXT_ROOM, Options.ValueOf("text"));
+  BoxParams.lpszText = TextBuffer;
+  CopyToBuffer(CaptionBuffer, CAPTION_ROOM, Options.ValueOf("caption"));
+  BoxParams.lpszCaption = CaptionBuffer;
+  BoxParams.dwStyle = static_cast<DWORD>(IntOrDefault(Options.ValueOf("icon"), 0)) | ExtraStyle |
+                      static_cast<DWORD>(IntOrDefault(Options.ValueOf("button"), 0));
+}
+
+// The console hidden for the box is shown again before the answer is reported.
+int ShowBox(const TStringList& Options, int32_t Mode) {
+  int32_t Timeout = IntOrDefault(Options.ValueOf("timeout"), 0);
+  if (Timeout > 0) SetMessageBoxTimeout(static_cast<UINT>(Timeout));
+  int Result = MessageBoxIndirectA(&BoxParams);
+  if (Mode & MODE_HIDE_CONSOLE) {
+    ShowWindow(GetConsoleWindow(), SW_SHOW);
+    NoteConsoleShown();
+  }
+  return Result;
+}
+
 }  // namespace
 
 void StartUp() {
@@ -155,70 +233,20 @@ void RunMain() {
   TextBuffer[0] = '\0';
 
   int NumArguments = ArgumentCount();
-  for (int I = 1; I <= NumArguments; ++I) {
-    Text Argument = ArgumentAt(I);
-    Options->AppendLine(Argument);
-    if (!Argument.Contains('=')) {
-      WriteText("Bad parameter option or unquoted text:");
-      WriteText(Argument);
-      EndLine();
-      CheckIo();
-      EndProcess(EXIT_BAD_ARGUMENT);
-    }
-  }
-
+  ReadOptions(Options, NumArguments);
   int32_t Mode = IntOrDefault(Options->ValueOf("mode"), 0);
-  if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(NumArguments == 0);
+  if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(NumArguments == 0 ? USAGE_PAUSES : USAGE_EXITS);
 
   if (Mode & MODE_ICON_FROM_MODULE) {
-    TStringList* IconList = new TStringList;
-    IconList->LoadCommaList(Options->ValueOf("icon"));
+    LoadModuleIcon(*Options, Mode);
     ExtraStyle |= MB_USERICON;
-    BoxParams.hInstance = LoadLibraryA(IconList->LineAt(0).CString());
-    Text Resource = IconList->LineAt(1);
-    if (Mode & MODE_ICON_BY_NUMBER) {
-      BoxParams.lpszIcon = IntegerResource(Resource);
-    } else {
-      IconName = Resource;
-      BoxParams.lpszIcon = IconName.CString();
-    }
-    delete IconList;
   }
+  if (Mode & MODE_SERVICE_DESKTOP) ExtraStyle |= ServiceDesktopStyle();
+  DefaultCaption(Options);
+  OwnBoxAndHideConsole(Mode);
+  FillTextsAndStyle(*Options, ExtraStyle);
 
-  if (Mode & MODE_SERVICE_DESKTOP) {
-    memset(&VersionInfo, 0, sizeof VersionInfo);
-    VersionInfo.dwOSVersionInfoSize = VERSION_INFO_SIZE;
-    GetVersionExA(&VersionInfo);
-    ExtraStyle |= VersionInfo.dwMajorVersion <= 3 ? MB_SERVICE_NOTIFICATION_NT3X
-                                                   : MB_SERVICE_NOTIFICATION;
-  }
-
-  GetConsoleTitleA(CaptionBuffer, CAPTION_ROOM);
-  CaptionBuffer[CAPTION_ROOM - 1] = '\0';
-  if (Options->ValueOf("caption").IsEmpty()) Options->StoreValue("caption", Text(CaptionBuffer));
-
-  if ((Mode & (MODE_NO_OWNER | MODE_SERVICE_DESKTOP)) == 0) BoxParams.hwndOwner = GetConsoleWindow();
-  if (Mode & MODE_HIDE_CONSOLE) {
-    HWND Console = GetConsoleWindow();
-    ShowWindow(Console, SW_HIDE);
-    NoteConsoleHidden(Console);
-  }
-
-  CopyToBuffer(TextBuffer, TEXT_ROOM, Options->ValueOf("text"));
-  BoxParams.lpszText = TextBuffer;
-  CopyToBuffer(CaptionBuffer, CAPTION_ROOM, Options->ValueOf("caption"));
-  BoxParams.lpszCaption = CaptionBuffer;
-  BoxParams.dwStyle = static_cast<DWORD>(IntOrDefault(Options->ValueOf("icon"), 0)) | ExtraStyle |
-                      static_cast<DWORD>(IntOrDefault(Options->ValueOf("button"), 0));
-
-  int32_t Timeout = IntOrDefault(Options->ValueOf("timeout"), 0);
-  if (Timeout > 0) SetMessageBoxTimeout(static_cast<UINT>(Timeout));
-  int Result = MessageBoxIndirectA(&BoxParams);
-
-  if (Mode & MODE_HIDE_CONSOLE) {
-    ShowWindow(GetConsoleWindow(), SW_SHOW);
-    NoteConsoleShown();
-  }
+  int Result = ShowBox(*Options, Mode);
   if (Result == 0) PrintLine("MessageBox Failed");
   EndProcess(static_cast<uint32_t>(Result));
 }

@@ -126,7 +126,7 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
   DiscardOutput();
   ComputeLayout(Box, S.Rows, S.Columns, &BoxLayout);
-  Place(Box, (Choices & 32) != 0);
+  Place(Box, (Choices & 32) != 0 ? DRAW_AGAIN : DRAW_FRESH);
   Draw(Box);
 
   const Layout& L = BoxLayout;

@@ -35,16 +35,16 @@ int FuzzTerminalKeys(const uint8_t* Data, size_t Size) {
   // same key once more bytes arrive: the box must not act on a key and then see another.
   for (size_t Pos = 0; Pos < In.size();) {
     size_t Left = In.size() - Pos;
-    Key Whole = DecodeKey(&In[Pos], Left, true);
+    Key Whole = DecodeKey(&In[Pos], Left, NO_MORE_COMING);
     CheckKey(Whole, &In[Pos], Left, true);
-    Key Arriving = DecodeKey(&In[Pos], Left, false);
+    Key Arriving = DecodeKey(&In[Pos], Left, MORE_MAY_COME);
     CheckKey(Arriving, &In[Pos], Left, false);
     // Bytes past the key and the one after it would change nothing.
     for (size_t Count = 1; Count <= Left && Count <= INPUT_ROOM && Count <= Whole.Used + 1; ++Count) {
       // A copy exactly as long, so that a read past the bytes given is caught.
       std::vector<unsigned char> Part(In.begin() + static_cast<long>(Pos), In.begin() + static_cast<long>(Pos + Count));
-      CheckKey(DecodeKey(Part.data(), Count, true), Part.data(), Count, true);
-      Key K = DecodeKey(Part.data(), Count, false);
+      CheckKey(DecodeKey(Part.data(), Count, NO_MORE_COMING), Part.data(), Count, true);
+      Key K = DecodeKey(Part.data(), Count, MORE_MAY_COME);
       CheckKey(K, Part.data(), Count, false);
       if (K.Action != KEY_NEED_MORE)
         FUZZ_CHECK(K.Action == Arriving.Action && K.Used == Arriving.Used && K.Letter == Arriving.Letter,

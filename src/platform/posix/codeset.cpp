@@ -15,6 +15,15 @@ namespace {
 const char REPLACEMENT_UTF8[] = "\xef\xbf\xbd";
 void* const NO_CONVERTER = reinterpret_cast<void*>(-1);
 
+enum Direction { LOCALE_TO_UTF8, UTF8_TO_LOCALE };
+
+// The locale's set is named as the locale spells it, which is what iconv knows it by.
+iconv_t OpenLocaleConverter(Direction Way) {
+  char Codeset[64];
+  LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
+  return Way == LOCALE_TO_UTF8 ? iconv_open("UTF-8", Codeset) : iconv_open(Codeset, "UTF-8");
+}
+
 size_t PutCode(uint32_t Code, char* Out) {
   if (Code < 0x80) {
     Out[0] = static_cast<char>(Code);
@@ -82,9 +91,7 @@ size_t Latin1ToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
 size_t LocaleToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
   if (Room == 0) return 0;
   if (LocaleTakenAsUtf8()) return CopyUtf8(In, Length, Out, Room);
-  char Codeset[64];
-  LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
-  iconv_t Converter = iconv_open("UTF-8", Codeset);
+  iconv_t Converter = OpenLocaleConverter(LOCALE_TO_UTF8);
   bool Converting = Converter != NO_CONVERTER;
   // Without a converter for the locale's set every byte that is not ASCII shows as the
   // replacement character; nothing is dropped. The NUL's place is kept back throughout.
@@ -123,9 +130,7 @@ size_t LocaleToUtf8(const char* In, size_t Length, char* Out, size_t Room) {
 bool OpenGlyphEncoder(GlyphEncoder* Encoder) {
   Encoder->Converter = NO_CONVERTER;
   if (LocaleTakenAsUtf8()) return false;
-  char Codeset[64];
-  LocaleCodesetAsSpelt(Codeset, sizeof Codeset);
-  Encoder->Converter = iconv_open(Codeset, "UTF-8");
+  Encoder->Converter = OpenLocaleConverter(UTF8_TO_LOCALE);
   return true;
 }
 

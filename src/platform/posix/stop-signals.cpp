@@ -45,6 +45,10 @@ int CaughtStopSignal(StopSignals* Signals) {
   return read(Signals->Pipe[0], &Number, 1) == 1 ? Number : 0;
 }
 
+void AddStopSignals(sigset_t* Set) {
+  for (int Number : STOP_SIGNALS) sigaddset(Set, Number);
+}
+
 void ReleaseStopSignals(StopSignals* Signals) {
   for (int I = 0; I < STOP_SIGNAL_COUNT; ++I)
     if (Signals->Caught[I]) sigaction(STOP_SIGNALS[I], &Signals->Previous[I], nullptr);

@@ -9,7 +9,8 @@ namespace platform {
 const int STOP_SIGNAL_COUNT = 4;  // SIGINT, SIGTERM, SIGHUP, SIGQUIT
 
 // While caught, each of these signals writes its number to a pipe instead of ending the program;
-// a signal the caller ignores (nohup, a background job) stays ignored.
+// a signal the caller ignores (nohup, a background job) stays ignored. The caller's own handlers
+// may write other signals' numbers to Pipe[1], so that one poll wakes for all of them.
 struct StopSignals {
   int Pipe[2];
   struct sigaction Previous[STOP_SIGNAL_COUNT];
@@ -22,6 +23,8 @@ bool CatchStopSignals(StopSignals* Signals);
 inline int StopSignalFd(const StopSignals& Signals) { return Signals.Pipe[0]; }
 // The signal caught since, 0 for none.
 int CaughtStopSignal(StopSignals* Signals);
+// These signals added to Set, for a caller that must hold them off for a while.
+void AddStopSignals(sigset_t* Set);
 // The caller's handlers back, and the pipe closed.
 void ReleaseStopSignals(StopSignals* Signals);
 

@@ -1,6 +1,7 @@
 // A box's time limit on POSIX: the deadline, the waits up to it, and the seconds-left label.
 #include "platform/posix/time-limit.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <time.h>
 
@@ -10,8 +11,7 @@ namespace {
 const int64_t SECOND_MS = 1000;
 
 int64_t LeftMs(const TimeLimit& Limit) {
-  int64_t Left = Limit.DeadlineMs - NowMs();
-  return Left > 0 ? Left : 0;
+  return std::max(Limit.DeadlineMs - NowMs(), int64_t{0});
 }
 
 // Whole seconds left, rounded up: a box shows "(1)" until the very end, never "(0)".

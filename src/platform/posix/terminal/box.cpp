@@ -4,12 +4,14 @@
 #include "platform/posix/box/copy.h"
 #include "platform/posix/codeset.h"
 #include "platform/posix/locale.h"
+#include "platform/posix/stop-signals.h"
 #include "platform/posix/terminal/draw.h"
 #include "platform/posix/terminal/keys.h"
 #include "platform/posix/time-limit.h"
 
 #include <errno.h>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -21,12 +23,14 @@
 namespace platform {
 namespace {
 
-// What the signal handlers need is static, built ahead of time with the signals blocked, so that
-// a handler can put the terminal back at any instant with nothing but write() and tcsetattr().
+// What the stop handler needs is static, built ahead of time with the signals blocked, so that
+// it can put the terminal back at any instant with nothing but write() and tcsetattr().
 termios SavedModes;
 char Restore[64 + MAX_ROWS * 12];
 size_t RestoreLength;
-int Wake[2] = {-1, -1};
+// The signals that end the program come through its pipe, which also wakes the loop for the others.
+StopSignals Signals;
+int EndingSignal;  // the one the box is left for, else 0
 volatile sig_atomic_t Resized;
 volatile sig_atomic_t Continued;
 volatile sig_atomic_t StoppedHere;  // the terminal was handed back before the stop
@@ -35,8 +39,8 @@ TimeLimit Limit;
 char* CopyText;
 size_t CopyLength;
 
-const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT};
-const int HANDLED_COUNT = sizeof HANDLED / sizeof HANDLED[0];
+const int HANDLED[] = {SIGWINCH, SIGTSTP, SIGCONT};
+const int HANDLED_COUNT = std::size(HANDLED);
 struct sigaction Previous[HANDLED_COUNT];
 bool Installed[HANDLED_COUNT];
 
@@ -73,29 +77,17 @@ void RestoreTerminal() {
   }
 }
 
-void OnFatalSignal(int SignalNumber) {
+// A resize, or a continue, also after a stop that could not be caught: the terminal may have been
+// taken over meanwhile, so the loop sets it up and draws the box afresh.
+void OnResizeOrContinue(int SignalNumber) {
   int Saved = errno;
-  WriteAll(Tty, Restore, RestoreLength);
-  tcsetattr(Tty, TCSANOW, &SavedModes);
-  // Still blocked while this handler runs; delivered with the default action once it returns,
-  // so the caller sees the process die of this very signal.
-  signal(SignalNumber, SIG_DFL);
-  raise(SignalNumber);
-  errno = Saved;
-}
-
-void WakeLoop() {
-  if (Wake[1] >= 0) {
-    char Byte = 0;
-    ssize_t Ignored = write(Wake[1], &Byte, 1);
-    (void)Ignored;
-  }
-}
-
-void OnResize(int) {
-  int Saved = errno;
-  Resized = 1;
-  WakeLoop();
+  if (SignalNumber == SIGCONT)
+    Continued = 1;
+  else
+    Resized = 1;
+  unsigned char Byte = static_cast<unsigned char>(SignalNumber);
+  ssize_t Ignored = write(Signals.Pipe[1], &Byte, 1);
+  (void)Ignored;
   errno = Saved;
 }
 
@@ -121,22 +113,14 @@ void OnStop(int SignalNumber) {
   errno = Saved;
 }
 
-// Continued, also after a stop that could not be caught: the terminal may have been taken over
-// meanwhile, so the loop sets it up and draws the box afresh.
-void OnContinue(int) {
-  int Saved = errno;
-  Continued = 1;
-  WakeLoop();
-  errno = Saved;
-}
-
 void BlockedSet(sigset_t* Set) {
   sigemptyset(Set);
   for (int I = 0; I < HANDLED_COUNT; ++I) sigaddset(Set, HANDLED[I]);
+  AddStopSignals(Set);
 }
 
-// A signal the caller ignores (nohup, a background job) stays ignored. SA_RESTART is left out so
-// that a resize interrupts poll().
+// A stop the caller ignores stays ignored, as the signals that end the program do. SA_RESTART is
+// left out so that a resize interrupts poll().
 void InstallHandlers() {
   struct sigaction Action;
   memset(&Action, 0, sizeof Action);
@@ -145,20 +129,8 @@ void InstallHandlers() {
     Installed[I] = false;
     if (sigaction(HANDLED[I], nullptr, &Previous[I]) != 0) continue;
     bool Ignored = !(Previous[I].sa_flags & SA_SIGINFO) && Previous[I].sa_handler == SIG_IGN;
-    if (HANDLED[I] != SIGWINCH && HANDLED[I] != SIGCONT && Ignored) continue;
-    switch (HANDLED[I]) {
-      case SIGWINCH:
-        Action.sa_handler = OnResize;
-        break;
-      case SIGTSTP:
-        Action.sa_handler = OnStop;
-        break;
-      case SIGCONT:
-        Action.sa_handler = OnContinue;
-        break;
-      default:
-        Action.sa_handler = OnFatalSignal;
-    }
+    if (HANDLED[I] == SIGTSTP && Ignored) continue;
+    Action.sa_handler = HANDLED[I] == SIGTSTP ? OnStop : OnResizeOrContinue;
     Installed[I] = sigaction(HANDLED[I], &Action, nullptr) == 0;
   }
 }
@@ -170,28 +142,10 @@ void RestoreHandlers() {
   }
 }
 
-void OpenWakePipe() {
-  if (pipe(Wake) != 0) {
-    Wake[0] = Wake[1] = -1;
-    return;
-  }
-  for (int I = 0; I < 2; ++I) {
-    fcntl(Wake[I], F_SETFD, FD_CLOEXEC);
-    fcntl(Wake[I], F_SETFL, fcntl(Wake[I], F_GETFL) | O_NONBLOCK);
-  }
-}
-
+// A resize or a continue has left its flag already; a signal that ends the program is kept.
 void DrainWakePipe() {
-  char Sink[32];
-  while (Wake[0] >= 0 && read(Wake[0], Sink, sizeof Sink) > 0) {
-  }
-}
-
-void CloseWakePipe() {
-  for (int I = 0; I < 2; ++I) {
-    if (Wake[I] >= 0) close(Wake[I]);
-    Wake[I] = -1;
-  }
+  for (int Number; (Number = CaughtStopSignal(&Signals)) != 0;)
+    if (Number != SIGWINCH && Number != SIGCONT) EndingSignal = Number;
 }
 
 // Echo, line editing and signal keys go, so that every key reaches the box; output processing
@@ -221,7 +175,7 @@ void LayOut(const TerminalBox& Box) {
 }
 
 const int KEEP_GOING = -2;
-const int INTERRUPTED = -1;
+const int SIGNALLED = -1;  // EndingSignal says which
 const int NO_TERMINAL = -3;
 const int ESCAPE_WAIT_MS = 50;
 
@@ -261,7 +215,10 @@ int HandleKey(TerminalBox& Box, Key K) {
     case KEY_INTERRUPT:
       // Ctrl+C copies the box, as on Windows, where the terminal can take it; elsewhere it keeps
       // its usual meaning.
-      if (CopyText == nullptr) return INTERRUPTED;
+      if (CopyText == nullptr) {
+        EndingSignal = SIGINT;
+        return SIGNALLED;
+      }
       CopyToClipboard();
       return KEEP_GOING;
     case KEY_LETTER: {
@@ -273,18 +230,25 @@ int HandleKey(TerminalBox& Box, Key K) {
   }
 }
 
-// The screen to draw on and the box drawn on it; Again where the box is on the screen already.
-// The handled signals wait meanwhile, so the restore sequence always matches the terminal.
-void Show(TerminalBox& Box, bool Again) {
+// The key's bytes leave the input before it is acted on.
+int ConsumeKey(TerminalBox& Box, Key K, unsigned char* Input, size_t* Have) {
+  memmove(Input, Input + K.Used, *Have - K.Used);
+  *Have -= K.Used;
+  return HandleKey(Box, K);
+}
+
+// The screen to draw on and the box drawn on it. The handled signals wait meanwhile, so the
+// restore sequence always matches the terminal.
+void Show(TerminalBox& Box, Drawing How) {
   sigset_t Handled, Before;
   BlockedSet(&Handled);
   sigprocmask(SIG_BLOCK, &Handled, &Before);
-  if (!Again) {
+  if (How == DRAW_FRESH) {
     if (Box.AlternateScreen) Put("\x1b[?1049h");
     Put("\x1b[?25l");
   }
   LayOut(Box);
-  Place(Box, Again);
+  Place(Box, How);
   Draw(Box);
   BuildRestore(Box);
   sigprocmask(SIG_SETMASK, &Before, nullptr);
@@ -293,11 +257,11 @@ void Show(TerminalBox& Box, bool Again) {
 // After a stop the shell has had the terminal: raw mode again, and the box drawn anew where it
 // handed the terminal back, or over itself where the stop could not be caught.
 bool TakeBack(TerminalBox& Box, size_t* Have) {
-  bool Fresh = StoppedHere != 0;
+  Drawing How = StoppedHere != 0 ? DRAW_FRESH : DRAW_AGAIN;
   StoppedHere = 0;
   *Have = 0;
   if (!EnterRawMode()) return false;
-  Show(Box, !Fresh);
+  Show(Box, How);
   return true;
 }
 
@@ -308,6 +272,7 @@ int RunLoop(TerminalBox& Box) {
   unsigned char Input[64];
   size_t Have = 0;
   for (;;) {
+    if (EndingSignal != 0) return SIGNALLED;
     if (Continued) {
       Continued = 0;
       Resized = 0;
@@ -317,34 +282,29 @@ int RunLoop(TerminalBox& Box) {
     if (Resized) {
       Resized = 0;
       DrainWakePipe();
-      Show(Box, true);
+      Show(Box, DRAW_AGAIN);
     }
     if (TimeLimitOver(Limit)) return Limit.DefaultId;
     if (TickTimeLimit(&Limit)) Draw(Box);
     while (Have > 0) {
-      Key K = DecodeKey(Input, Have, Have == sizeof Input);
+      Key K = DecodeKey(Input, Have, Have == sizeof Input ? NO_MORE_COMING : MORE_MAY_COME);
       if (K.Action == KEY_NEED_MORE) break;
-      memmove(Input, Input + K.Used, Have - K.Used);
-      Have -= K.Used;
-      int Answer = HandleKey(Box, K);
+      int Answer = ConsumeKey(Box, K, Input, &Have);
       if (Answer != KEEP_GOING) return Answer;
     }
-    pollfd Fds[2] = {{Tty, POLLIN, 0}, {Wake[0], POLLIN, 0}};
-    int Ready = poll(Fds, Wake[0] >= 0 ? 2 : 1, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
+    pollfd Fds[2] = {{Tty, POLLIN, 0}, {StopSignalFd(Signals), POLLIN, 0}};
+    int Ready = poll(Fds, 2, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
     if (Ready < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return Box.Model.CloseAnswer;
     }
     if (Ready == 0) {
       if (Have == 0) continue;  // the time limit's turn, at the top of the loop
-      Key K = DecodeKey(Input, Have, true);
-      memmove(Input, Input + K.Used, Have - K.Used);
-      Have -= K.Used;
-      int Answer = HandleKey(Box, K);
+      int Answer = ConsumeKey(Box, DecodeKey(Input, Have, NO_MORE_COMING), Input, &Have);
       if (Answer != KEEP_GOING) return Answer;
       continue;
     }
-    if (Wake[0] >= 0 && Fds[1].revents) DrainWakePipe();
+    if (Fds[1].revents) DrainWakePipe();
     if (Fds[0].revents) {
       ssize_t Got = read(Tty, Input + Have, sizeof Input - Have);
       if (Got > 0) {
@@ -398,10 +358,17 @@ int RunTerminalBox(TerminalBox& Box) {
     Tty = -1;
     return NO_TERMINAL;
   }
+  // Without the pipe a signal could not leave the box through its loop, and the terminal would
+  // stay raw.
+  if (!CatchStopSignals(&Signals)) {
+    close(Tty);
+    Tty = -1;
+    return NO_TERMINAL;
+  }
   DiscardOutput();
   RestoreLength = 0;
   Resized = 0;
-  OpenWakePipe();
+  EndingSignal = 0;
 
   // Signals wait until the terminal is in a state the prepared restore sequence matches.
   sigset_t Handled, CallerMask;
@@ -412,14 +379,18 @@ int RunTerminalBox(TerminalBox& Box) {
   Continued = 0;
   StoppedHere = 0;
   if (EnterRawMode()) {
-    Show(Box, false);
+    Show(Box, DRAW_FRESH);
     sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
     Answer = RunLoop(Box);
     sigprocmask(SIG_BLOCK, &Handled, nullptr);
     RestoreTerminal();
   }
+  // A signal caught after the loop's last look ends the program all the same; one still blocked
+  // meets the caller's own handler once the mask is back.
+  DrainWakePipe();
+  if (EndingSignal != 0) Answer = SIGNALLED;
   RestoreHandlers();
-  CloseWakePipe();
+  ReleaseStopSignals(&Signals);
   close(Tty);
   Tty = -1;
   sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
@@ -438,10 +409,10 @@ int RunCopyable(TerminalBox& Box, const BoxModel& Plain) {
   return Answer;
 }
 
-// Ctrl-C arrives as a byte while signal keys are off; where it does not copy, it ends the
-// program as the key would.
+// The caller ends the program by the signal, once the terminal is back; Ctrl-C arrives as a byte
+// while signal keys are off and, where it does not copy, is taken as the SIGINT it would be.
 BoxOutcome OutcomeOf(int Answer) {
-  if (Answer == INTERRUPTED) return {BOX_SIGNALLED, 0, SIGINT};
+  if (Answer == SIGNALLED) return {BOX_SIGNALLED, 0, EndingSignal};
   if (Answer == NO_TERMINAL) return {BOX_NOT_HERE, 0, 0};
   return {BOX_ANSWERED, Answer, 0};
 }

@@ -8,8 +8,9 @@ namespace platform {
 
 bool HasControllingTerminal();
 // The box on the controlling terminal; not here without one, an answer of 0 where the box was
-// closed with no answer to give, and SIGINT for a Ctrl-C that does not copy. AlternateScreen
-// stands for a hidden console: the box takes the whole screen.
+// closed with no answer to give, and signalled, with the terminal back, by a signal that ends the
+// program or by a Ctrl-C that does not copy (as SIGINT). AlternateScreen stands for a hidden
+// console: the box takes the whole screen.
 BoxOutcome ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen);
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/decimal.h"
 #include "platform/posix/terminal/text.h"
 
+#include <algorithm>
 #include <errno.h>
 #include <poll.h>
 #include <string.h>
@@ -240,7 +241,7 @@ void Put(const char* Bytes, size_t Length) {
   while (Length > 0) {
     if (OutLength == sizeof Out) Flush();
     size_t Room = sizeof Out - OutLength;
-    size_t Chunk = Length < Room ? Length : Room;
+    size_t Chunk = std::min(Length, Room);
     memcpy(Out + OutLength, Bytes, Chunk);
     OutLength += Chunk;
     Bytes += Chunk;
@@ -272,7 +273,7 @@ void Draw(const TerminalBox& Box) {
 // Inline, the box goes on the lines below the cursor. Line feeds (without output processing they
 // keep the column) scroll the screen if the room is not there yet; the same number of lines up
 // is then the cursor's own spot again, whatever the scrolling did, and that is what gets saved.
-void Place(const TerminalBox& Box, bool Again) {
+void Place(const TerminalBox& Box, Drawing How) {
   if (Box.AlternateScreen) {
     Put("\x1b[H\x1b[2J");
     return;
@@ -280,7 +281,7 @@ void Place(const TerminalBox& Box, bool Again) {
   // After a resize the parked cursor is where the terminal took the caller's line, and whatever
   // the reflow made of the old box lies after it. A terminal that pushed that line into its
   // scrollback leaves the cursor at the top, and then the whole screen is old box.
-  if (Again) Put("\x1b" "7\x1b[J");
+  if (How == DRAW_AGAIN) Put("\x1b" "7\x1b[J");
   for (int I = 0; I < BoxLayout.Height; ++I) Put("\n", 1);
   char Up[16];
   Put(Up, FormatCsi(Up, static_cast<unsigned>(BoxLayout.Height), 'A'));

@@ -18,8 +18,11 @@ void DiscardOutput();
 // Writes "ESC [ <number> <final>" into Buffer, returning its length.
 size_t FormatCsi(char* Buffer, unsigned Number, char Final);
 
-// Makes room for the box below the cursor, or clears the alternate screen; Again after a resize.
-void Place(const TerminalBox& Box, bool Again);
+// The box's first drawing, or one over the box already on the screen (after a resize).
+enum Drawing { DRAW_FRESH, DRAW_AGAIN };
+
+// Makes room for the box below the cursor, or clears the alternate screen.
+void Place(const TerminalBox& Box, Drawing How);
 void Draw(const TerminalBox& Box);
 
 }  // namespace platform

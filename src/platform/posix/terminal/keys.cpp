@@ -20,7 +20,8 @@ KeyAction CursorKey(unsigned char Final) {
 
 }  // namespace
 
-Key DecodeKey(const unsigned char* In, size_t Count, bool Complete) {
+Key DecodeKey(const unsigned char* In, size_t Count, Arrival Rest) {
+  bool Complete = Rest == NO_MORE_COMING;
   unsigned char C = In[0];
   if (C != 0x1B) {
     if (C == '\r' || C == '\n' || C == ' ') return {KEY_PRESS, 1, 0};

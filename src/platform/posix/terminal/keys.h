@@ -23,8 +23,10 @@ struct Key {
   unsigned char Letter;
 };
 
-// Complete says no more bytes are coming for now, so an unfinished sequence is all there is.
-Key DecodeKey(const unsigned char* In, size_t Count, bool Complete);
+// Where no more bytes are coming for now, an unfinished sequence is all there is.
+enum Arrival { MORE_MAY_COME, NO_MORE_COMING };
+
+Key DecodeKey(const unsigned char* In, size_t Count, Arrival Rest);
 
 }  // namespace platform
 

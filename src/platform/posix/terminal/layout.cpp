@@ -3,6 +3,7 @@
 
 #include "platform/posix/terminal/text.h"
 
+#include <algorithm>
 #include <string.h>
 
 namespace platform {
@@ -17,6 +18,65 @@ namespace {
 const int MIN_INNER = 24;
 
 int LabelLength(const BoxButton& Button) { return static_cast<int>(strlen(Button.Label)); }
+
+// How much of the wrapped text a screen of MaxHeight rows shows: all of it, with blank rows
+// around it where they fit, or else its head, whose last row becomes an ellipsis.
+struct TextShown {
+  int Rows;
+  bool Cut;
+  bool BlankRows;
+};
+
+TextShown FitText(int Lines, int MaxHeight) {
+  TextShown Shown = {Lines, false, Lines + 5 <= MaxHeight};
+  if (!Shown.BlankRows && Lines + 3 > MaxHeight) {
+    Shown.Rows = std::max(MaxHeight - 3, 0);
+    Shown.Cut = true;
+  }
+  return Shown;
+}
+
+// The frame's rows go on a screen too low for them; the button row always stays.
+int StackRows(const TextShown& Shown, int MaxHeight, short* Kinds) {
+  int H = 0;
+  if (MaxHeight >= 2) Kinds[H++] = ROW_TOP;
+  if (MaxHeight >= 3) {
+    if (Shown.BlankRows) Kinds[H++] = ROW_BLANK;
+    for (int I = 0; I < Shown.Rows; ++I)
+      Kinds[H++] = static_cast<short>(Shown.Cut && I == Shown.Rows - 1 ? ROW_ELLIPSIS : I);
+    if (Shown.BlankRows) Kinds[H++] = ROW_BLANK;
+  }
+  Kinds[H++] = ROW_BUTTONS;
+  if (MaxHeight >= 3) Kinds[H++] = ROW_BOTTOM;
+  return H;
+}
+
+int TextCellsShown(const TerminalBox& Box, const Layout& L, const TextShown& Shown) {
+  int TextCells = 0;
+  for (int I = 0; I < Shown.Rows; ++I) {
+    bool Ellipsis = Shown.Cut && I == Shown.Rows - 1;
+    int W = Ellipsis ? Box.Lines->EllipsisCells : RowCells(Box.Text, L.TextRows[I]);
+    TextCells = std::max(TextCells, W);
+  }
+  return TextCells;
+}
+
+// The roomiest button level whose row fits in Room cells.
+int FittingButtonLevel(const TerminalBox& Box, int Room) {
+  for (int Level = 0; Level < 2; ++Level)
+    if (ButtonRowCells(Box, Level) <= Room) return Level;
+  return 2;
+}
+
+// The inside's width: the content and the caption with their margins, no less than a minimum
+// and no more than the screen has.
+int InnerCells(const TerminalBox& Box, const Layout& L, int TextCells, int MaxInner) {
+  int Content = std::max(L.IconCells + TextCells, ButtonRowCells(Box, L.ButtonLevel));
+  int Inner = Content + 2 * L.Padding;
+  if (L.CaptionCells > 0 && L.CaptionCells + 4 > Inner) Inner = L.CaptionCells + 4;
+  // Not std::clamp: a screen narrower than the minimum wins over it.
+  return std::min(std::max(Inner, MIN_INNER), MaxInner);
+}
 
 }  // namespace
 
@@ -44,64 +104,23 @@ int ButtonRowCells(const TerminalBox& Box, int Level) {
 void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Layout* Out) {
   Layout& L = *Out;
   // Inline, the line the cursor was on must stay on screen so that it can be returned to.
-  int MaxHeight = Box.AlternateScreen ? ScreenRows : ScreenRows - 1;
-  if (MaxHeight < 1) MaxHeight = 1;
-  if (MaxHeight > MAX_ROWS) MaxHeight = MAX_ROWS;
-  int MaxInner = ScreenColumns - 2;
-  if (MaxInner < 1) MaxInner = 1;
+  int MaxHeight = std::clamp(Box.AlternateScreen ? ScreenRows : ScreenRows - 1, 1, MAX_ROWS);
+  int MaxInner = std::max(ScreenColumns - 2, 1);
   L.Padding = MaxInner >= 24 ? 2 : (MaxInner >= 10 ? 1 : 0);
   L.IconCells = Box.Icon ? ICON_CELLS + ICON_GAP : 0;
-  int WrapWidth = MaxInner - 2 * L.Padding - L.IconCells;
-  if (WrapWidth < 1) WrapWidth = 1;
+  int WrapWidth = std::max(MaxInner - 2 * L.Padding - L.IconCells, 1);
 
   int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, nullptr, L.TextRows,
                        MaxHeight + 1);
-  bool BlankRows = Lines + 5 <= MaxHeight;
-  int Shown = Lines;
-  bool Cut = false;
-  if (!BlankRows && Lines + 3 > MaxHeight) {
-    Shown = MaxHeight - 3;
-    if (Shown < 0) Shown = 0;
-    Cut = true;
-  }
-  int H = 0;
-  if (MaxHeight >= 2) L.Kinds[H++] = ROW_TOP;
-  if (MaxHeight >= 3) {
-    if (BlankRows) L.Kinds[H++] = ROW_BLANK;
-    for (int I = 0; I < Shown; ++I)
-      L.Kinds[H++] = static_cast<short>(Cut && I == Shown - 1 ? ROW_ELLIPSIS : I);
-    if (BlankRows) L.Kinds[H++] = ROW_BLANK;
-  }
-  L.Kinds[H++] = ROW_BUTTONS;
-  if (MaxHeight >= 3) L.Kinds[H++] = ROW_BOTTOM;
-  L.Height = H;
+  TextShown Shown = FitText(Lines, MaxHeight);
+  L.Height = StackRows(Shown, MaxHeight, L.Kinds);
 
-  int TextCells = 0;
-  for (int I = 0; I < Shown; ++I) {
-    int W = (Cut && I == Shown - 1) ? Box.Lines->EllipsisCells : RowCells(Box.Text, L.TextRows[I]);
-    if (W > TextCells) TextCells = W;
-  }
-  L.ButtonLevel = 2;
-  for (int Level = 0; Level < 2; ++Level) {
-    if (ButtonRowCells(Box, Level) <= MaxInner - 2 * L.Padding) {
-      L.ButtonLevel = Level;
-      break;
-    }
-  }
-  int Content = L.IconCells + TextCells;
-  int Buttons = ButtonRowCells(Box, L.ButtonLevel);
-  if (Buttons > Content) Content = Buttons;
-  int Inner = Content + 2 * L.Padding;
+  L.ButtonLevel = FittingButtonLevel(Box, MaxInner - 2 * L.Padding);
   L.CaptionCells = LineCells(Box.Caption, Box.CaptionLength);
-  if (L.CaptionCells > 0 && L.CaptionCells + 4 > Inner) Inner = L.CaptionCells + 4;
-  if (Inner < MIN_INNER) Inner = MIN_INNER;
-  if (Inner > MaxInner) Inner = MaxInner;
-  L.Width = Inner + 2;
-  if (L.Width > ScreenColumns) L.Width = ScreenColumns;
-  L.Top = Box.AlternateScreen ? (ScreenRows - H) / 2 : 0;
-  L.Left = Box.AlternateScreen ? (ScreenColumns - L.Width) / 2 : 0;
-  if (L.Top < 0) L.Top = 0;
-  if (L.Left < 0) L.Left = 0;
+  int Inner = InnerCells(Box, L, TextCellsShown(Box, L, Shown), MaxInner);
+  L.Width = std::min(Inner + 2, ScreenColumns);
+  L.Top = Box.AlternateScreen ? std::max((ScreenRows - L.Height) / 2, 0) : 0;
+  L.Left = Box.AlternateScreen ? std::max((ScreenColumns - L.Width) / 2, 0) : 0;
 }
 
 }  // namespace platform
