@@ -1,7 +1,7 @@
 // The message box on POSIX, and which front end shows it: a window where a display answers, else the terminal.
 #include "platform/platform.h"
 
-#include "platform/posix/box/model.h"
+#include "platform/posix/box/request.h"
 #include "platform/posix/console.h"
 #include "platform/posix/terminal/box.h"
 #include "platform/posix/x11/box.h"
@@ -30,16 +30,16 @@ void EndBySignal(int Signal) {
 void SetMessageBoxTimeout(UINT Seconds) { BoxTimeout = Seconds; }
 
 int MessageBoxIndirectA(const MSGBOXPARAMSA* Params) {
-  BoxModel Model;
-  if (!Params || !MakeBoxModel(Params->dwStyle, &Model)) return 0;
-  Model.TimeLimit = BoxTimeout;
-  BoxOutcome Outcome = ShowX11Box(*Params, Model, X11Owner(Params->hwndOwner));
+  BoxRequest Request;
+  if (!Params || !MakeBoxRequest(*Params, BoxTimeout, &Request)) return 0;
+  BoxOutcome Outcome = ShowX11Box(Request, X11Owner(Params->hwndOwner));
   if (Outcome.Ending == BOX_NOT_HERE) {
     // The terminal must then be on the screen to show the box; the hidden console's meaning is
     // kept by the alternate screen.
     ShowHiddenConsole();
-    Outcome = ShowTerminalBox(*Params, Model, ConsoleIsHidden());
+    Outcome = ShowTerminalBox(Request, ConsoleIsHidden());
   }
+  FreeBoxRequest(&Request);
   if (Outcome.Ending == BOX_SIGNALLED) EndBySignal(Outcome.Signal);
   return Outcome.Ending == BOX_ANSWERED ? Outcome.Answer : 0;
 }

@@ -324,31 +324,8 @@ const TerminalIcon WARNING_ICON = {"/!\\", "\x1b[1;33m"};
 const TerminalIcon INFORMATION_ICON = {"(i)", "\x1b[1;34m"};
 const TerminalIcon USER_ICON = {"(*)", "\x1b[1;35m"};
 
-const TerminalIcon* IconFor(const MSGBOXPARAMSA& Params) {
-  switch (Params.dwStyle & MB_ICONMASK) {
-    case MB_ICONHAND:
-      return &ERROR_ICON;
-    case MB_ICONQUESTION:
-      return &QUESTION_ICON;
-    case MB_ICONEXCLAMATION:
-      return &WARNING_ICON;
-    case MB_ICONASTERISK:
-      return &INFORMATION_ICON;
-    case MB_USERICON:
-      return Params.hInstance ? &USER_ICON : nullptr;
-    default:
-      return nullptr;
-  }
-}
-
-// The box lays its text out in UTF-8; in a locale of another character set the text comes in that
-// set and goes back out in it, glyph by glyph.
-unsigned char* TextInUtf8(const char* Text, size_t* Length) {
-  size_t InLength = strlen(Text);
-  char* Utf8 = static_cast<char*>(malloc(Utf8Room(InLength)));
-  if (Utf8 != nullptr) *Length = LocaleToUtf8(Text, InLength, Utf8, Utf8Room(InLength));
-  return reinterpret_cast<unsigned char*>(Utf8);
-}
+// In the order of BoxIcon.
+const TerminalIcon* const ICONS[] = {nullptr, &ERROR_ICON, &QUESTION_ICON, &WARNING_ICON, &INFORMATION_ICON, &USER_ICON};
 
 int RunTerminalBox(TerminalBox& Box) {
   Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -426,37 +403,27 @@ bool HasControllingTerminal() {
   return true;
 }
 
-BoxOutcome ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen) {
+BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen) {
   TerminalBox Box;
-  const char* Text = Params.lpszText ? Params.lpszText : "";
-  const char* Caption = Params.lpszCaption ? Params.lpszCaption : "";
-  Box.Text = reinterpret_cast<const unsigned char*>(Text);
-  Box.TextLength = strlen(Text);
-  Box.Caption = reinterpret_cast<const unsigned char*>(Caption);
-  Box.CaptionLength = strlen(Caption);
-  Box.Icon = IconFor(Params);
-  Box.Model = Model;
+  Box.Text = Request.Text;
+  Box.TextLength = Request.TextLength;
+  Box.Caption = Request.Caption;
+  Box.CaptionLength = Request.CaptionLength;
+  Box.Icon = ICONS[Request.Icon];
+  Box.Model = Request.Model;
   // Before the layout, which sizes the buttons for the hint's longest label.
   StartTimeLimit(&Limit, &Box.Model);
   Box.AlternateScreen = AlternateScreen;
-  Box.RightToLeft = (Params.dwStyle & MB_RTLREADING) != 0;
-  Box.AlignRight = Box.RightToLeft != ((Params.dwStyle & MB_RIGHT) != 0);
+  Box.RightToLeft = Request.RightToLeft;
+  Box.AlignRight = Request.AlignRight;
   Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;
+  // The text is UTF-8 for the layout; in a locale of another character set each glyph goes back
+  // out in that set.
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
-  if (Box.Encoder == nullptr) return OutcomeOf(RunCopyable(Box, Model));
-  unsigned char* ConvertedText = TextInUtf8(Text, &Box.TextLength);
-  unsigned char* ConvertedCaption = TextInUtf8(Caption, &Box.CaptionLength);
-  int Answer = 0;
-  if (ConvertedText != nullptr && ConvertedCaption != nullptr) {
-    Box.Text = ConvertedText;
-    Box.Caption = ConvertedCaption;
-    Answer = RunCopyable(Box, Model);
-  }
-  free(ConvertedText);
-  free(ConvertedCaption);
-  CloseGlyphEncoder(&Encoder);
-  return OutcomeOf(Answer);
+  BoxOutcome Outcome = OutcomeOf(RunCopyable(Box, Request.Model));
+  if (Box.Encoder != nullptr) CloseGlyphEncoder(&Encoder);
+  return Outcome;
 }
 
 }  // namespace platform

@@ -2,7 +2,7 @@
 #ifndef ASKBOX_PLATFORM_POSIX_TERMINAL_BOX_H
 #define ASKBOX_PLATFORM_POSIX_TERMINAL_BOX_H
 
-#include "platform/posix/box/model.h"
+#include "platform/posix/box/request.h"
 
 namespace platform {
 
@@ -11,7 +11,7 @@ bool HasControllingTerminal();
 // closed with no answer to give, and signalled, with the terminal back, by a signal that ends the
 // program or by a Ctrl-C that does not copy (as SIGINT). AlternateScreen stands for a hidden
 // console: the box takes the whole screen.
-BoxOutcome ShowTerminalBox(const MSGBOXPARAMSA& Params, const BoxModel& Model, bool AlternateScreen);
+BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen);
 
 }  // namespace platform
 

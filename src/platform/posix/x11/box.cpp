@@ -2,7 +2,6 @@
 #include "platform/posix/x11/box.h"
 
 #include "platform/posix/box/copy.h"
-#include "platform/posix/codeset.h"
 #include "platform/posix/stop-signals.h"
 #include "platform/posix/time-limit.h"
 #include "platform/posix/x11/clipboard.h"
@@ -39,7 +38,7 @@ const char ELLIPSIS[] = "\xe2\x80\xa6";
 WindowLayout Layout;
 
 struct XBox {
-  const MSGBOXPARAMSA* Params;
+  const BoxRequest* Request;
   BoxModel Model;
   Window Owner;
   Display* Dpy;
@@ -51,7 +50,7 @@ struct XBox {
   bool FontsOpen;
   XftColor Ink;
   double Scale;
-  IconShape Icon;
+  BoxIcon Icon;
   unsigned char* Text;
   size_t TextLength;
   unsigned char* Caption;
@@ -80,22 +79,18 @@ struct XBox {
   MeasuredText* Measured;  // the one of the two the text was laid out with
 };
 
-// Clean UTF-8 from the locale's bytes: substitutes become U+FFFD, so no control byte reaches the
-// server; in one line (the caption) tabs and line ends become blanks.
+// Clean UTF-8: substitutes become U+FFFD, so no control byte reaches the server; in one line (the
+// caption) tabs and line ends become blanks.
 enum TextLines { TEXT_PARAGRAPHS, TEXT_ONE_LINE };
 
-unsigned char* CleanText(const char* In, TextLines Lines, size_t* Length) {
-  size_t InLength = strlen(In);
-  char* Utf8 = static_cast<char*>(malloc(Utf8Room(InLength)));
-  if (Utf8 == nullptr) return nullptr;
-  size_t Utf8Length = LocaleToUtf8(In, InLength, Utf8, Utf8Room(InLength));
+unsigned char* CleanText(const unsigned char* Utf8, size_t Utf8Length, TextLines Lines, size_t* Length) {
   unsigned char* Out = static_cast<unsigned char*>(malloc(3 * Utf8Length + 1));
+  if (Out == nullptr) return nullptr;
   size_t N = 0;
-  const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(Utf8);
-  for (const GlyphStep& S : GlyphsOf(Bytes, Out != nullptr ? Utf8Length : 0)) {
+  for (const GlyphStep& S : GlyphsOf(Utf8, Utf8Length)) {
     const Glyph& G = S.G;
     if (G.Kind == GLYPH_SHOWN) {
-      memcpy(Out + N, Bytes + S.At, G.Length);
+      memcpy(Out + N, Utf8 + S.At, G.Length);
       N += G.Length;
     } else if (G.Kind == GLYPH_SUBSTITUTE) {
       memcpy(Out + N, "\xef\xbf\xbd", 3);
@@ -104,8 +99,7 @@ unsigned char* CleanText(const char* In, TextLines Lines, size_t* Length) {
       Out[N++] = Lines == TEXT_ONE_LINE ? ' ' : (G.Kind == GLYPH_TAB ? '\t' : '\n');
     }
   }
-  free(Utf8);
-  if (Out) Out[N] = '\0';
+  Out[N] = '\0';
   *Length = N;
   return Out;
 }
@@ -208,7 +202,7 @@ void ReleaseHeldKey(XBox& B, unsigned Keycode) {
   if (Keycode < 8 * sizeof B.HeldBefore) B.HeldBefore[Keycode / 8] &= static_cast<char>(~(1 << (Keycode % 8)));
 }
 
-bool Mirrored(const XBox& B) { return (B.Params->dwStyle & MB_RTLREADING) != 0; }
+bool Mirrored(const XBox& B) { return B.Request->RightToLeft; }
 
 void OnKey(XBox& B, XKeyEvent& Key) {
   if (!B.Listening || HeldFromBefore(B, Key.keycode)) return;
@@ -364,7 +358,7 @@ bool LayOut(XBox& B) {
   Display* Dpy = B.Dpy;
   double Dpi = DisplayDpi(Dpy);
   B.Scale = Dpi / 96.0;
-  B.Icon = IconShapeFor(*B.Params);
+  B.Icon = B.Request->Icon;
   WindowContent Content;
   memset(&Content, 0, sizeof Content);
   Content.HasIcon = B.Icon != ICON_NONE;
@@ -382,8 +376,7 @@ bool LayOut(XBox& B) {
     Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
   Content.CaptionPixels = TextPixels(&B.Fonts, B.Caption, B.CaptionLength);
   Content.RightToLeft = Mirrored(B);
-  // Mirrored, right is where rows start, and MB_RIGHT moves them to the other side, as on Windows.
-  Content.AlignRight = Content.RightToLeft != ((B.Params->dwStyle & MB_RIGHT) != 0);
+  Content.AlignRight = B.Request->AlignRight;
   WindowMetrics Metrics;
   Metrics.Scale = B.Scale;
   Metrics.Ascent = B.Fonts.Regular->ascent;
@@ -410,7 +403,7 @@ void CreateBoxWindow(XBox& B) {
   B.Frame.Dpy = Dpy;
   B.Frame.Screen = B.Screen;
   B.Frame.Owner = B.Owner;
-  B.Frame.Style = B.Params->dwStyle;
+  B.Frame.Style = B.Request->Style;
   B.Frame.Closable = B.Model.CloseAnswer != 0;
   B.Frame.Caption = B.Caption;
   B.Frame.CaptionLength = B.CaptionLength;
@@ -478,26 +471,26 @@ void Run(void* Context) {
 
 }  // namespace
 
-BoxOutcome ShowX11Box(const MSGBOXPARAMSA& Params, const BoxModel& Model, Window Owner) {
+BoxOutcome ShowX11Box(const BoxRequest& Request, Window Owner) {
   const BoxOutcome NotHere = {BOX_NOT_HERE, 0, 0};
   Display* Dpy = X11Display();
   if (Dpy == nullptr) return NotHere;
   XBox B;
   memset(&B, 0, sizeof B);
-  B.Params = &Params;
-  B.Model = Model;
+  B.Request = &Request;
+  B.Model = Request.Model;
   B.Owner = Owner;
   B.Dpy = Dpy;
   B.Pressed = -1;
-  B.Text = CleanText(Params.lpszText ? Params.lpszText : "", TEXT_PARAGRAPHS, &B.TextLength);
-  B.Caption = CleanText(Params.lpszCaption ? Params.lpszCaption : "", TEXT_ONE_LINE, &B.CaptionLength);
+  B.Text = CleanText(Request.Text, Request.TextLength, TEXT_PARAGRAPHS, &B.TextLength);
+  B.Caption = CleanText(Request.Caption, Request.CaptionLength, TEXT_ONE_LINE, &B.CaptionLength);
   // The box is left through its loop, so the console comes back before a signal takes the program.
   if (B.Text == nullptr || B.Caption == nullptr || !CatchStopSignals(&B.Signals)) {
     free(B.Text);
     free(B.Caption);
     return NotHere;
   }
-  B.Copy = BoxCopyText(B.Caption, B.CaptionLength, B.Text, B.TextLength, Model, &B.CopyLength);
+  B.Copy = BoxCopyText(B.Caption, B.CaptionLength, B.Text, B.TextLength, Request.Model, &B.CopyLength);
   bool Kept = X11Guarded(Run, &B);
   ReleaseStopSignals(&B.Signals);
   free(B.Text);

@@ -21,7 +21,7 @@ struct IconLook {
   double MarkCentre;   // of the letter, as a fraction of the height: a triangle's sits low
 };
 
-IconLook LookOf(IconShape Shape) {
+IconLook LookOf(BoxIcon Shape) {
   switch (Shape) {
     case ICON_ERROR:
       return {RenderColour(0xD83B2D), RenderColour(0xFFFFFF), nullptr, 0.5};
@@ -42,7 +42,7 @@ double Side(double Ax, double Ay, double Bx, double By, double Px, double Py) {
 }
 
 // Both in units of the icon's size, the origin at its top left.
-bool InShape(IconShape Shape, double X, double Y) {
+bool InShape(BoxIcon Shape, double X, double Y) {
   if (Shape == ICON_WARNING) {
     // A triangle on its base, its corners a little inside the square.
     const double TopX = 0.5, TopY = 0.04, LeftX = 0.02, RightX = 0.98, BaseY = 0.94;
@@ -172,24 +172,7 @@ XRenderColor RenderColour(unsigned Rgb) {
   return Colour;
 }
 
-IconShape IconShapeFor(const MSGBOXPARAMSA& Params) {
-  switch (Params.dwStyle & MB_ICONMASK) {
-    case MB_ICONHAND:
-      return ICON_ERROR;
-    case MB_ICONQUESTION:
-      return ICON_QUESTION;
-    case MB_ICONEXCLAMATION:
-      return ICON_WARNING;
-    case MB_ICONASTERISK:
-      return ICON_INFORMATION;
-    case MB_USERICON:
-      return Params.hInstance ? ICON_USER : ICON_NONE;
-    default:
-      return ICON_NONE;
-  }
-}
-
-void RasteriseIcon(IconShape Shape, IconLayer Layer, int Size, unsigned char* Coverage) {
+void RasteriseIcon(BoxIcon Shape, IconLayer Layer, int Size, unsigned char* Coverage) {
   for (int Row = 0; Row < Size; ++Row)
     for (int Column = 0; Column < Size; ++Column) {
       int Inside = 0;
@@ -224,7 +207,7 @@ void RenderAskboxIcon(int Size, uint32_t* Argb) {
     }
 }
 
-void DrawIcon(BoxFonts* Fonts, XftDraw* Draw, IconShape Shape, int X, int Y, int Size) {
+void DrawIcon(BoxFonts* Fonts, XftDraw* Draw, BoxIcon Shape, int X, int Y, int Size) {
   if (Shape == ICON_NONE || Size <= 0) return;
   if (Shape == ICON_USER) {
     PutAskboxIcon(Fonts->Dpy, XftDrawPicture(Draw), X, Y, Size);

@@ -19,7 +19,7 @@ struct BoxWindow {
   const unsigned char* Caption;  // clean UTF-8 on one line
   size_t CaptionLength;
   int Width, Height;
-  IconShape Icon;  // drawn with Fonts at IconSize for the title bar too
+  BoxIcon Icon;  // drawn with Fonts at IconSize for the title bar too
   int IconSize;
   BoxFonts* Fonts;
 };
