@@ -100,33 +100,45 @@ long AskboxColourAt(double X, double Y, int Size) {
   return 0x2E7DE0;
 }
 
+// A pixmap of Depth bits holding Data, an image of Size x Size pixels, Stride bytes a row; None
+// where the server cannot make one. The data stays the caller's.
+Pixmap PixmapOf(Display* Dpy, unsigned Depth, char* Data, int Size, int Stride) {
+  unsigned Side = static_cast<unsigned>(Size);
+  Pixmap Made = XCreatePixmap(Dpy, DefaultRootWindow(Dpy), Side, Side, Depth);
+  XImage* Image = XCreateImage(Dpy, DefaultVisual(Dpy, DefaultScreen(Dpy)), Depth, ZPixmap, 0, Data, Side, Side, 32,
+                               Stride);
+  if (Image == nullptr) {
+    XFreePixmap(Dpy, Made);
+    return None;
+  }
+  GC Context = XCreateGC(Dpy, Made, 0, nullptr);
+  XPutImage(Dpy, Made, Context, Image, 0, 0, 0, 0, Side, Side);
+  XFreeGC(Dpy, Context);
+  Image->data = nullptr;
+  XDestroyImage(Image);
+  return Made;
+}
+
+// Source over Target at X, Y, through Mask where there is one.
+void Composite(Display* Dpy, Picture Source, Picture Mask, Picture Target, int X, int Y, int Size) {
+  XRenderComposite(Dpy, PictOpOver, Source, Mask, Target, 0, 0, 0, 0, X, Y, static_cast<unsigned>(Size),
+                   static_cast<unsigned>(Size));
+}
+
 void PutCoverage(Display* Dpy, Picture Target, const XRenderColor& Colour, const unsigned char* Coverage,
                  int X, int Y, int Size) {
-  Window Root = DefaultRootWindow(Dpy);
-  Pixmap Mask = XCreatePixmap(Dpy, Root, static_cast<unsigned>(Size), static_cast<unsigned>(Size), 8);
-  GC Context = XCreateGC(Dpy, Mask, 0, nullptr);
   int Stride = (Size + 3) & ~3;
   char* Rows = static_cast<char*>(calloc(static_cast<size_t>(Stride) * static_cast<size_t>(Size), 1));
-  if (Rows != nullptr) {
-    for (int Row = 0; Row < Size; ++Row)
-      memcpy(Rows + Row * Stride, Coverage + Row * Size, static_cast<size_t>(Size));
-    XImage* Image = XCreateImage(Dpy, DefaultVisual(Dpy, DefaultScreen(Dpy)), 8, ZPixmap, 0, Rows,
-                                 static_cast<unsigned>(Size), static_cast<unsigned>(Size), 32, Stride);
-    if (Image != nullptr) {
-      XPutImage(Dpy, Mask, Context, Image, 0, 0, 0, 0, static_cast<unsigned>(Size), static_cast<unsigned>(Size));
-      Image->data = nullptr;
-      XDestroyImage(Image);
-    }
-    free(Rows);
-    Picture MaskPicture =
-        XRenderCreatePicture(Dpy, Mask, XRenderFindStandardFormat(Dpy, PictStandardA8), 0, nullptr);
-    Picture Fill = XRenderCreateSolidFill(Dpy, &Colour);
-    XRenderComposite(Dpy, PictOpOver, Fill, MaskPicture, Target, 0, 0, 0, 0, X, Y,
-                     static_cast<unsigned>(Size), static_cast<unsigned>(Size));
-    XRenderFreePicture(Dpy, Fill);
-    XRenderFreePicture(Dpy, MaskPicture);
-  }
-  XFreeGC(Dpy, Context);
+  if (Rows == nullptr) return;
+  for (int Row = 0; Row < Size; ++Row) memcpy(Rows + Row * Stride, Coverage + Row * Size, static_cast<size_t>(Size));
+  Pixmap Mask = PixmapOf(Dpy, 8, Rows, Size, Stride);
+  free(Rows);
+  if (Mask == None) return;
+  Picture MaskPicture = XRenderCreatePicture(Dpy, Mask, XRenderFindStandardFormat(Dpy, PictStandardA8), 0, nullptr);
+  Picture Fill = XRenderCreateSolidFill(Dpy, &Colour);
+  Composite(Dpy, Fill, MaskPicture, Target, X, Y, Size);
+  XRenderFreePicture(Dpy, Fill);
+  XRenderFreePicture(Dpy, MaskPicture);
   XFreePixmap(Dpy, Mask);
 }
 
@@ -141,23 +153,12 @@ void PutAskboxIcon(Display* Dpy, Picture Target, int X, int Y, int Size) {
     for (int Shift = 0; Shift < 24; Shift += 8) Pixel |= (((Pixels[I] >> Shift) & 0xFF) * Alpha / 255) << Shift;
     Pixels[I] = Pixel;
   }
-  Window Root = DefaultRootWindow(Dpy);
-  Pixmap Image32 = XCreatePixmap(Dpy, Root, static_cast<unsigned>(Size), static_cast<unsigned>(Size), 32);
-  GC Context = XCreateGC(Dpy, Image32, 0, nullptr);
-  XImage* Image = XCreateImage(Dpy, DefaultVisual(Dpy, DefaultScreen(Dpy)), 32, ZPixmap, 0,
-                               reinterpret_cast<char*>(Pixels), static_cast<unsigned>(Size),
-                               static_cast<unsigned>(Size), 32, Size * 4);
-  if (Image != nullptr) {
-    XPutImage(Dpy, Image32, Context, Image, 0, 0, 0, 0, static_cast<unsigned>(Size), static_cast<unsigned>(Size));
-    Image->data = nullptr;
-    XDestroyImage(Image);
-    Picture Source = XRenderCreatePicture(Dpy, Image32, XRenderFindStandardFormat(Dpy, PictStandardARGB32), 0, nullptr);
-    XRenderComposite(Dpy, PictOpOver, Source, None, Target, 0, 0, 0, 0, X, Y, static_cast<unsigned>(Size),
-                     static_cast<unsigned>(Size));
-    XRenderFreePicture(Dpy, Source);
-  }
+  Pixmap Image32 = PixmapOf(Dpy, 32, reinterpret_cast<char*>(Pixels), Size, Size * 4);
   free(Pixels);
-  XFreeGC(Dpy, Context);
+  if (Image32 == None) return;
+  Picture Source = XRenderCreatePicture(Dpy, Image32, XRenderFindStandardFormat(Dpy, PictStandardARGB32), 0, nullptr);
+  Composite(Dpy, Source, None, Target, X, Y, Size);
+  XRenderFreePicture(Dpy, Source);
   XFreePixmap(Dpy, Image32);
 }
 

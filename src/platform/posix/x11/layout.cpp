@@ -2,6 +2,7 @@
 #include "platform/posix/x11/layout.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace platform {
 namespace {
@@ -30,69 +31,84 @@ int Widest(const unsigned char* Text, const Span* Rows, int Count, GlyphAdvance 
   return Widest;
 }
 
+// The distances every stage takes, at the display's scale.
+struct Spacing {
+  double Scale;
+  int Margin;
+  int TextLeft;  // where rows start, right of the icon
+  int Gap;  // between buttons
+  int MaxWidth;  // the most the window may take, its frame included
+};
+
+// The buttons' size, as wide as the widest label needs but squeezed where the screen is too
+// narrow for them; gives their row's width.
+int SizeButtons(const WindowContent& Content, const WindowMetrics& Metrics, const Spacing& Sp, WindowLayout& L) {
+  double S = Sp.Scale;
+  L.ButtonHeight = std::max(Scaled(S, BUTTON_MIN_HEIGHT), Metrics.LineHeight + Scaled(S, 8));
+  L.ButtonWidth = Scaled(S, BUTTON_MIN_WIDTH);
+  for (int I = 0; I < Content.ButtonCount; ++I)
+    L.ButtonWidth = std::max(L.ButtonWidth, Content.LabelPixels[I] + 2 * Scaled(S, BUTTON_PADDING));
+  // Squeezed, the buttons together still take one button's usual width, which leaves the icon's
+  // box room for text.
+  int Gaps = (Content.ButtonCount - 1) * Sp.Gap;
+  int Squeezed = std::max((Sp.MaxWidth - 2 * Sp.Margin - Gaps) / Content.ButtonCount, Scaled(S, BUTTON_SQUEEZED));
+  if (Squeezed * Content.ButtonCount + Gaps < Scaled(S, BUTTON_MIN_WIDTH))
+    Squeezed = (Scaled(S, BUTTON_MIN_WIDTH) - Gaps + Content.ButtonCount - 1) / Content.ButtonCount;
+  L.ButtonWidth = std::min(L.ButtonWidth, Squeezed);
+  return Content.ButtonCount * L.ButtonWidth + Gaps;
+}
+
+// The rows at the narrowest of the wrap widths that keeps the text from growing taller than wide,
+// as many as fit the screen's height; gives the widest row's pixels.
+int WrapRows(const WindowContent& Content, GlyphAdvance Advance, void* Context, const WindowMetrics& Metrics,
+             const Spacing& Sp, int StripHeight, WindowLayout& L) {
+  int MaxTextWidth = std::max(Sp.MaxWidth - Sp.TextLeft - Sp.Margin, 1);
+  int MaxTextHeight = Metrics.ScreenHeight - Scaled(Sp.Scale, FRAME_ALLOWANCE) - StripHeight - 2 * Sp.Margin;
+  int RowRoom = Metrics.LineHeight > 0 ? MaxTextHeight / Metrics.LineHeight : 1;
+  RowRoom = std::clamp(RowRoom, 1, MAX_WINDOW_ROWS - 1);
+  int Count = 0;
+  for (int WrapWidth : WRAP_WIDTHS) {
+    int Width = Scaled(Sp.Scale, WrapWidth);
+    bool Last = Width >= MaxTextWidth || WrapWidth == WRAP_WIDTHS[std::size(WRAP_WIDTHS) - 1];
+    Width = std::min(Width, MaxTextWidth);
+    Count = WrapText(Content.Text, Content.TextLength, Width, Advance, Context, L.Rows, RowRoom + 1);
+    if (Last || (Count <= RowRoom && Count * Metrics.LineHeight <= Width * 3 / 4)) break;
+  }
+  L.Cut = Count > RowRoom;
+  L.RowCount = L.Cut ? RowRoom : Count;
+  return Widest(Content.Text, L.Rows, L.Cut ? L.RowCount - 1 : L.RowCount, Advance, Context);
+}
+
 }  // namespace
 
 void LayOutWindow(const WindowContent& Content, GlyphAdvance Advance, void* Context,
                   const WindowMetrics& Metrics, WindowLayout* Out) {
   WindowLayout& L = *Out;
   double S = Metrics.Scale;
-  int Margin = Scaled(S, MARGIN);
+  Spacing Sp;
+  Sp.Scale = S;
+  Sp.Margin = Scaled(S, MARGIN);
   L.IconSize = Content.HasIcon ? Scaled(S, ICON) : 0;
-  int TextLeft = Margin + (Content.HasIcon ? L.IconSize + Scaled(S, ICON_TEXT_GAP) : 0);
-
-  L.ButtonHeight = Scaled(S, BUTTON_MIN_HEIGHT);
-  if (Metrics.LineHeight + Scaled(S, 8) > L.ButtonHeight) L.ButtonHeight = Metrics.LineHeight + Scaled(S, 8);
-  L.ButtonWidth = Scaled(S, BUTTON_MIN_WIDTH);
-  for (int I = 0; I < Content.ButtonCount; ++I)
-    if (Content.LabelPixels[I] + 2 * Scaled(S, BUTTON_PADDING) > L.ButtonWidth)
-      L.ButtonWidth = Content.LabelPixels[I] + 2 * Scaled(S, BUTTON_PADDING);
-  int Gap = Scaled(S, BUTTON_GAP);
+  Sp.TextLeft = Sp.Margin + (Content.HasIcon ? L.IconSize + Scaled(S, ICON_TEXT_GAP) : 0);
+  Sp.Gap = Scaled(S, BUTTON_GAP);
+  Sp.MaxWidth = Metrics.ScreenWidth - Scaled(S, FRAME_ALLOWANCE);
+  if (Sp.MaxWidth < 1) Sp.MaxWidth = Metrics.ScreenWidth;
+  int Margin = Sp.Margin;
+  int ButtonsWidth = SizeButtons(Content, Metrics, Sp, L);
   int StripHeight = L.ButtonHeight + 2 * Scaled(S, STRIP_PADDING);
-
-  int MaxWidth = Metrics.ScreenWidth - Scaled(S, FRAME_ALLOWANCE);
-  if (MaxWidth < 1) MaxWidth = Metrics.ScreenWidth;
-  // Squeezed, the buttons together still take one button's usual width, which leaves the icon's
-  // box room for text.
-  int Gaps = (Content.ButtonCount - 1) * Gap;
-  int Squeezed = (MaxWidth - 2 * Margin - Gaps) / Content.ButtonCount;
-  if (Squeezed < Scaled(S, BUTTON_SQUEEZED)) Squeezed = Scaled(S, BUTTON_SQUEEZED);
-  if (Squeezed * Content.ButtonCount + Gaps < Scaled(S, BUTTON_MIN_WIDTH))
-    Squeezed = (Scaled(S, BUTTON_MIN_WIDTH) - Gaps + Content.ButtonCount - 1) / Content.ButtonCount;
-  if (L.ButtonWidth > Squeezed) L.ButtonWidth = Squeezed;
-  int ButtonsWidth = Content.ButtonCount * L.ButtonWidth + (Content.ButtonCount - 1) * Gap;
-  int MaxTextWidth = MaxWidth - TextLeft - Margin;
-  if (MaxTextWidth < 1) MaxTextWidth = 1;
-  int MaxTextHeight = Metrics.ScreenHeight - Scaled(S, FRAME_ALLOWANCE) - StripHeight - 2 * Margin;
-  int RowRoom = Metrics.LineHeight > 0 ? MaxTextHeight / Metrics.LineHeight : 1;
-  if (RowRoom < 1) RowRoom = 1;
-  if (RowRoom > MAX_WINDOW_ROWS - 1) RowRoom = MAX_WINDOW_ROWS - 1;
-
-  int Count = 0;
-  for (int WrapWidth : WRAP_WIDTHS) {
-    int Width = Scaled(S, WrapWidth);
-    bool Last = Width >= MaxTextWidth || WrapWidth == WRAP_WIDTHS[sizeof WRAP_WIDTHS / sizeof WRAP_WIDTHS[0] - 1];
-    if (Width > MaxTextWidth) Width = MaxTextWidth;
-    Count = WrapText(Content.Text, Content.TextLength, Width, Advance, Context, L.Rows, RowRoom + 1);
-    if (Last || (Count <= RowRoom && Count * Metrics.LineHeight <= Width * 3 / 4)) break;
-  }
-  L.Cut = Count > RowRoom;
-  L.RowCount = L.Cut ? RowRoom : Count;
-  int TextWidth = Widest(Content.Text, L.Rows, L.Cut ? L.RowCount - 1 : L.RowCount, Advance, Context);
+  int TextWidth = WrapRows(Content, Advance, Context, Metrics, Sp, StripHeight, L);
   int TextHeight = L.RowCount * Metrics.LineHeight;
 
-  int Width = TextLeft + TextWidth + Margin;
-  if (ButtonsWidth + 2 * Margin > Width) Width = ButtonsWidth + 2 * Margin;
-  if (Content.CaptionPixels + Scaled(S, TITLE_BUTTONS) > Width) Width = Content.CaptionPixels + Scaled(S, TITLE_BUTTONS);
-  if (Width < Scaled(S, MIN_WIDTH)) Width = Scaled(S, MIN_WIDTH);
-  if (Width > MaxWidth && MaxWidth > 0) Width = MaxWidth;
-  if (Width < ButtonsWidth + 2 * Margin) Width = ButtonsWidth + 2 * Margin;
-  L.Width = Width;
+  int Width = std::max({Sp.TextLeft + TextWidth + Margin, ButtonsWidth + 2 * Margin,
+                        Content.CaptionPixels + Scaled(S, TITLE_BUTTONS), Scaled(S, MIN_WIDTH)});
+  if (Width > Sp.MaxWidth && Sp.MaxWidth > 0) Width = Sp.MaxWidth;
+  L.Width = Width = std::max(Width, ButtonsWidth + 2 * Margin);
 
-  int Body = TextHeight > L.IconSize ? TextHeight : L.IconSize;
+  int Body = std::max(TextHeight, L.IconSize);
   L.IconX = Content.RightToLeft ? Width - Margin - L.IconSize : Margin;
   L.IconY = Margin;
-  L.TextX = Content.RightToLeft ? Margin : TextLeft;
-  L.TextRight = Content.RightToLeft ? Width - TextLeft : Width - Margin;
+  L.TextX = Content.RightToLeft ? Margin : Sp.TextLeft;
+  L.TextRight = Content.RightToLeft ? Width - Sp.TextLeft : Width - Margin;
   L.AlignRight = Content.AlignRight;
   // A short text sits level with the middle of the icon, as on Windows.
   L.TextY = Margin + (Body - TextHeight) / 2;
@@ -101,7 +117,7 @@ void LayOutWindow(const WindowContent& Content, GlyphAdvance Advance, void* Cont
   L.ButtonY = L.StripY + Scaled(S, STRIP_PADDING);
   // Buttons keep to the right, in Windows' order; mirrored, to the left in the reverse order.
   int X = Width - Margin - ButtonsWidth;
-  for (int I = 0; I < Content.ButtonCount; ++I, X += L.ButtonWidth + Gap)
+  for (int I = 0; I < Content.ButtonCount; ++I, X += L.ButtonWidth + Sp.Gap)
     L.ButtonX[I] = Content.RightToLeft ? Width - X - L.ButtonWidth : X;
 }
 
