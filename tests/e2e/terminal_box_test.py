@@ -115,6 +115,7 @@ KEY_CASES = [
     ("default button 4 beyond three is the first", "302", [b"\r"], IDABORT),
     ("default button 3 beyond two is the first", "201", [b" "], IDOK),
     ("other style bits do not matter", "41034", [b"\r"], IDYES),
+    ("mirrored Yes/No/Cancel: Left goes to No", "100003", [LEFT, b"\r"], IDNO),
 ]
 
 

@@ -204,7 +204,9 @@ int HandleKey(TerminalBox& Box, Key K) {
     case KEY_NEXT:
     case KEY_PREVIOUS:
       if (Box.Model.ButtonCount > 1) {
-        MoveFocus(&Box.Model, K.Action == KEY_NEXT ? 1 : -1);
+        // Left and right go the way they point, so in a mirrored box, whose buttons run from
+        // the right, they step through the buttons the other way.
+        MoveFocus(&Box.Model, (K.Action == KEY_NEXT) != (K.Sideways && Box.RightToLeft) ? 1 : -1);
         Draw(Box);
       }
       return KEEP_GOING;

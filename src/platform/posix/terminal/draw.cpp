@@ -180,8 +180,9 @@ void DrawRow(const TerminalBox& Box, int Index) {
     BeginArea(L.Width - 1 - L.Padding);
     int TextLeft = 1 + L.Padding + (Box.RightToLeft ? 0 : L.IconCells);
     int TextEnd = L.Width - 1 - L.Padding - (Box.RightToLeft ? L.IconCells : 0);
+    bool IconBeside = Box.Icon && Kind == 0;  // the icon stands level with the first row of text
     PadTo(1 + L.Padding);
-    if (Box.Icon && Kind == 0 && !Box.RightToLeft) DrawIcon(*Box.Icon);
+    if (IconBeside && !Box.RightToLeft) DrawIcon(*Box.Icon);
     PadTo(TextLeft);
     if (Box.AlignRight)
       PadTo(TextEnd - (Kind == ROW_ELLIPSIS ? F.EllipsisCells : RowCells(Box.Text, L.TextRows[Kind])));
@@ -190,7 +191,7 @@ void DrawRow(const TerminalBox& Box, int Index) {
     } else {
       DrawTextRow(Box.Encoder, Box.Text, L.TextRows[Kind]);
     }
-    if (Box.Icon && Kind == 0 && Box.RightToLeft) {
+    if (IconBeside && Box.RightToLeft) {
       PadTo(TextEnd + ICON_GAP);
       DrawIcon(*Box.Icon);
     }

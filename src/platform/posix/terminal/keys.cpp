@@ -4,7 +4,7 @@
 namespace platform {
 namespace {
 
-KeyAction CursorKey(unsigned char Final) {
+KeyAction CursorAction(unsigned char Final) {
   switch (Final) {
     case 'A':  // up
     case 'D':  // left
@@ -16,6 +16,10 @@ KeyAction CursorKey(unsigned char Final) {
     default:
       return KEY_IGNORE;
   }
+}
+
+Key CursorKey(unsigned char Final, size_t Used) {
+  return {CursorAction(Final), Used, 0, Final == 'C' || Final == 'D'};
 }
 
 }  // namespace
@@ -38,12 +42,12 @@ Key DecodeKey(const unsigned char* In, size_t Count, Arrival Rest) {
     if (I == Count) return Complete ? Key{KEY_IGNORE, Count, 0} : MORE;
     if (In[I] < 0x40 || In[I] > 0x7E) return {KEY_IGNORE, I, 0};  // broken: keep the stray byte
     // Modifiers (ESC [ 1 ; 5 C) do not change which way the focus goes.
-    return {CursorKey(In[I]), I + 1, 0};
+    return CursorKey(In[I], I + 1);
   }
   if (In[1] == 'O') {
     if (Count == 2) return Complete ? Key{KEY_IGNORE, 2, 0} : MORE;
     if (In[2] == 'M') return {KEY_PRESS, 3, 0};  // keypad Enter
-    return {CursorKey(In[2]), 3, 0};
+    return CursorKey(In[2], 3);
   }
   if (In[1] == 0x1B) return {KEY_ESCAPE, 1, 0};  // Esc pressed twice
   return {KEY_IGNORE, 2, 0};                      // Alt with a key

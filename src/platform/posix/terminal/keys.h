@@ -21,6 +21,7 @@ struct Key {
   KeyAction Action;
   size_t Used;  // bytes of the input the key took
   unsigned char Letter;
+  bool Sideways = false;  // Left or Right, which a mirrored box turns round
 };
 
 // Where no more bytes are coming for now, an unfinished sequence is all there is.
