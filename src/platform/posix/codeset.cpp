@@ -166,8 +166,9 @@ size_t Utf8ToLocale(const char* In, size_t Length, char* Out, size_t Room) {
   bool Direct = !OpenGlyphEncoder(&Encoder);
   size_t N = 0;
   const unsigned char* Text = reinterpret_cast<const unsigned char*>(In);
-  for (size_t P = 0; P < Length;) {
-    Glyph G = NextGlyph(Text + P, Length - P);
+  for (const GlyphStep& S : GlyphsOf(Text, Length)) {
+    const Glyph& G = S.G;
+    size_t P = S.At;
     char Piece[16];
     size_t PieceLength = 0;
     if (Direct) {
@@ -183,7 +184,6 @@ size_t Utf8ToLocale(const char* In, size_t Length, char* Out, size_t Room) {
     if (N + PieceLength + 1 > Room) break;
     memcpy(Out + N, Piece, PieceLength);
     N += PieceLength;
-    P += G.Length;
   }
   CloseGlyphEncoder(&Encoder);
   Out[N] = '\0';

@@ -82,18 +82,16 @@ void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, 
 // Tabs go out as blanks and substitutes as '?'.
 void DrawTextRow(GlyphEncoder* Encoder, const unsigned char* Text, Span Row) {
   int Cells = 0;
-  for (size_t P = Row.Begin; P < Row.End;) {
-    Glyph G = NextGlyph(Text + P, Row.End - P);
-    int Next = AdvanceCells(nullptr, Text + P, G, Cells);
-    if (G.Kind == GLYPH_TAB) {
+  for (const GlyphStep& S : GlyphsOf(Text, Row)) {
+    int Next = AdvanceCells(nullptr, Text + S.At, S.G, Cells);
+    if (S.G.Kind == GLYPH_TAB) {
       for (int I = Cells; I < Next; ++I) PutGlyph(" ", 1, 1);
-    } else if (G.Kind == GLYPH_SHOWN) {
-      PutShown(Encoder, Text + P, G.Length, Next - Cells);
+    } else if (S.G.Kind == GLYPH_SHOWN) {
+      PutShown(Encoder, Text + S.At, S.G.Length, Next - Cells);
     } else {
       PutGlyph("?", 1, 1);
     }
     Cells = Next;
-    P += G.Length;
   }
 }
 
@@ -101,17 +99,15 @@ void DrawCaption(const TerminalBox& Box, int Room) {
   bool Fits = BoxLayout.CaptionCells <= Room;
   int Budget = Fits ? Room : Room - Box.Lines->EllipsisCells;
   int Used = 0;
-  for (size_t P = 0; P < Box.CaptionLength;) {
-    Glyph G = NextGlyph(Box.Caption + P, Box.CaptionLength - P);
-    int Cells = G.Kind == GLYPH_SHOWN ? CodeCells(G.Code) : 1;
+  for (const GlyphStep& S : GlyphsOf(Box.Caption, Box.CaptionLength)) {
+    int Cells = S.G.Kind == GLYPH_SHOWN ? CodeCells(S.G.Code) : 1;
     if (Used + Cells > Budget) break;
-    if (G.Kind == GLYPH_SHOWN) {
-      PutShown(Box.Encoder, Box.Caption + P, G.Length, Cells);
+    if (S.G.Kind == GLYPH_SHOWN) {
+      PutShown(Box.Encoder, Box.Caption + S.At, S.G.Length, Cells);
     } else {
-      PutGlyph(G.Kind == GLYPH_TAB ? " " : "?", 1, 1);
+      PutGlyph(S.G.Kind == GLYPH_TAB ? " " : "?", 1, 1);
     }
     Used += Cells;
-    P += G.Length;
   }
   if (!Fits) PutGlyph(Box.Lines->Ellipsis, Box.Lines->EllipsisCells);
 }

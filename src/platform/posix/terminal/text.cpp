@@ -47,23 +47,11 @@ int AdvanceCells(void*, const unsigned char*, const Glyph& G, int Column) {
   return Column + 1;
 }
 
-int RowCells(const unsigned char* Text, Span Row) {
-  int Column = 0;
-  for (size_t P = Row.Begin; P < Row.End;) {
-    Glyph G = NextGlyph(Text + P, Row.End - P);
-    Column = AdvanceCells(nullptr, Text + P, G, Column);
-    P += G.Length;
-  }
-  return Column;
-}
+int RowCells(const unsigned char* Text, Span Row) { return TextAdvance(Text, Row, AdvanceCells, nullptr); }
 
 int LineCells(const unsigned char* Text, size_t Length) {
   int Cells = 0;
-  for (size_t P = 0; P < Length;) {
-    Glyph G = NextGlyph(Text + P, Length - P);
-    Cells += G.Kind == GLYPH_SHOWN ? CodeCells(G.Code) : 1;
-    P += G.Length;
-  }
+  for (const GlyphStep& S : GlyphsOf(Text, Length)) Cells += S.G.Kind == GLYPH_SHOWN ? CodeCells(S.G.Code) : 1;
   return Cells;
 }
 

@@ -151,20 +151,21 @@ bool ShapeText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, bool R
   S.Levels = static_cast<FriBidiLevel*>(malloc(Most * sizeof(FriBidiLevel)));
   S.Fonts = static_cast<XftFont**>(malloc(Most * sizeof(XftFont*)));
   bool Ok = Out->Measured.Advances && Out->Runs && S.Codes && S.Starts && S.Types && S.Brackets && S.Levels && S.Fonts;
-  int Room = 0;
-  for (size_t P = 0; Ok;) {
-    int Count = 0;
-    while (P < Length) {
-      Glyph G = NextGlyph(Text + P, Length - P);
-      if (G.Kind == GLYPH_LINE_END) break;
-      S.Codes[Count] = G.Kind == GLYPH_TAB ? '\t' : G.Code;
-      S.Starts[Count++] = P;
-      P += G.Length;
+  int Room = 0, Count = 0;
+  // Each paragraph is shaped when its line end, or the text's, comes.
+  for (const GlyphStep& Step : GlyphsOf(Ok ? Text : nullptr, Ok ? Length : 0)) {
+    if (Step.G.Kind != GLYPH_LINE_END) {
+      S.Codes[Count] = Step.G.Kind == GLYPH_TAB ? '\t' : Step.G.Code;
+      S.Starts[Count++] = Step.At;
+      continue;
     }
-    S.Starts[Count] = P;
-    if (Count > 0) Ok = ShapeParagraph(Out, &Room, S, Count, RightToLeft);
-    if (P >= Length) break;
-    P += NextGlyph(Text + P, Length - P).Length;
+    S.Starts[Count] = Step.At;
+    if (Count > 0 && !(Ok = ShapeParagraph(Out, &Room, S, Count, RightToLeft))) break;
+    Count = 0;
+  }
+  if (Ok && Count > 0) {
+    S.Starts[Count] = Length;
+    Ok = ShapeParagraph(Out, &Room, S, Count, RightToLeft);
   }
   free(S.Codes);
   free(S.Starts);
