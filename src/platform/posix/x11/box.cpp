@@ -34,9 +34,6 @@ const unsigned BUTTON_FACE = 0xE1E1E1, BUTTON_EDGE = 0xADADAD;
 const unsigned FOCUS_FACE = 0xE5F1FB, FOCUS_EDGE = 0x0078D7, PRESSED_FACE = 0xCCE4F7;
 const char ELLIPSIS[] = "\xe2\x80\xa6";
 
-
-WindowLayout Layout;
-
 struct XBox {
   const BoxRequest* Request;
   BoxModel Model;
@@ -73,6 +70,7 @@ struct XBox {
   char* Copy;  // the box as Ctrl+C copies it
   size_t CopyLength;
   BoxWindow Frame;
+  WindowLayout Layout;
   ShapedText Shaped;
   bool IsShaped;  // the text is drawn from Shaped
   MeasuredText Plain;  // the text's advances where it is not shaped
@@ -123,7 +121,7 @@ const unsigned char* Label(const BoxButton& Button) {
 void DrawButton(XBox& B, int Index) {
   const BoxButton& Button = B.Model.Buttons[Index];
   bool Focused = Index == B.Model.Focus;
-  int X = Layout.ButtonX[Index], Y = Layout.ButtonY, W = Layout.ButtonWidth, H = Layout.ButtonHeight;
+  int X = B.Layout.ButtonX[Index], Y = B.Layout.ButtonY, W = B.Layout.ButtonWidth, H = B.Layout.ButtonHeight;
   int Edge = Focused ? LinePixels(B, 2) : LinePixels(B, 1);
   Fill(B, Focused ? FOCUS_EDGE : BUTTON_EDGE, X, Y, W, H);
   Fill(B, B.Pressed == Index && B.PressedOver ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
@@ -141,25 +139,25 @@ void DrawButton(XBox& B, int Index) {
 }
 
 void Paint(XBox& B) {
-  Fill(B, WHITE, 0, 0, Layout.Width, Layout.StripY);
-  Fill(B, STRIP, 0, Layout.StripY, Layout.Width, Layout.Height - Layout.StripY);
-  DrawIcon(&B.Fonts, B.Draw, B.Icon, Layout.IconX, Layout.IconY, Layout.IconSize);
+  Fill(B, WHITE, 0, 0, B.Layout.Width, B.Layout.StripY);
+  Fill(B, STRIP, 0, B.Layout.StripY, B.Layout.Width, B.Layout.Height - B.Layout.StripY);
+  DrawIcon(&B.Fonts, B.Draw, B.Icon, B.Layout.IconX, B.Layout.IconY, B.Layout.IconSize);
   int LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
-  for (int I = 0; I < Layout.RowCount; ++I) {
-    int Baseline = Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent;
+  for (int I = 0; I < B.Layout.RowCount; ++I) {
+    int Baseline = B.Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent;
     const unsigned char* Row = reinterpret_cast<const unsigned char*>(ELLIPSIS);
     size_t Length = sizeof ELLIPSIS - 1;
-    if (!Layout.Cut || I < Layout.RowCount - 1) {
-      Row = B.Text + Layout.Rows[I].Begin;
-      Length = Layout.Rows[I].End - Layout.Rows[I].Begin;
+    if (!B.Layout.Cut || I < B.Layout.RowCount - 1) {
+      Row = B.Text + B.Layout.Rows[I].Begin;
+      Length = B.Layout.Rows[I].End - B.Layout.Rows[I].Begin;
     }
     bool Shaped = B.IsShaped && Row != reinterpret_cast<const unsigned char*>(ELLIPSIS);
-    int Pixels = Row == B.Text + Layout.Rows[I].Begin
-                     ? TextAdvance(B.Text, Layout.Rows[I], MeasuredAdvance, B.Measured)
+    int Pixels = Row == B.Text + B.Layout.Rows[I].Begin
+                     ? TextAdvance(B.Text, B.Layout.Rows[I], MeasuredAdvance, B.Measured)
                      : TextPixels(&B.Fonts, Row, Length);
-    int X = Layout.AlignRight ? Layout.TextRight - Pixels : Layout.TextX;
+    int X = B.Layout.AlignRight ? B.Layout.TextRight - Pixels : B.Layout.TextX;
     if (Shaped) {
-      DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, Layout.Rows[I]);
+      DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, B.Layout.Rows[I]);
     } else {
       DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Row, Length);
     }
@@ -168,10 +166,10 @@ void Paint(XBox& B) {
   XClearWindow(B.Dpy, B.Win);
 }
 
-int ButtonAt(int X, int Y, int Count) {
-  if (Y < Layout.ButtonY || Y >= Layout.ButtonY + Layout.ButtonHeight) return -1;
-  for (int I = 0; I < Count; ++I)
-    if (X >= Layout.ButtonX[I] && X < Layout.ButtonX[I] + Layout.ButtonWidth) return I;
+int ButtonAt(const XBox& B, int X, int Y) {
+  if (Y < B.Layout.ButtonY || Y >= B.Layout.ButtonY + B.Layout.ButtonHeight) return -1;
+  for (int I = 0; I < B.Model.ButtonCount; ++I)
+    if (X >= B.Layout.ButtonX[I] && X < B.Layout.ButtonX[I] + B.Layout.ButtonWidth) return I;
   return -1;
 }
 
@@ -261,18 +259,18 @@ void OnKey(XBox& B, XKeyEvent& Key) {
 // only while the pointer that holds it is over it.
 void OnPointer(XBox& B, const XEvent& Event) {
   if (Event.type == ButtonPress && Event.xbutton.button == Button1) {
-    B.Pressed = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+    B.Pressed = ButtonAt(B, Event.xbutton.x, Event.xbutton.y);
     B.PressedOver = B.Pressed >= 0;
     if (B.Pressed >= 0) B.Model.Focus = B.Pressed;
     Paint(B);
   } else if (Event.type == ButtonRelease && Event.xbutton.button == Button1 && B.Pressed >= 0) {
-    int Released = ButtonAt(Event.xbutton.x, Event.xbutton.y, B.Model.ButtonCount);
+    int Released = ButtonAt(B, Event.xbutton.x, Event.xbutton.y);
     int Held = B.Pressed;
     B.Pressed = -1;
     Paint(B);
     if (Released == Held) Finish(B, B.Model.Buttons[Held].Id);
   } else if (Event.type == MotionNotify && B.Pressed >= 0) {
-    bool Over = ButtonAt(Event.xmotion.x, Event.xmotion.y, B.Model.ButtonCount) == B.Pressed;
+    bool Over = ButtonAt(B, Event.xmotion.x, Event.xmotion.y) == B.Pressed;
     if (Over != B.PressedOver) {
       B.PressedOver = Over;
       Paint(B);
@@ -393,7 +391,7 @@ bool LayOut(XBox& B) {
   } else {
     return false;
   }
-  LayOutWindow(Content, MeasuredAdvance, B.Measured, Metrics, &Layout);
+  LayOutWindow(Content, MeasuredAdvance, B.Measured, Metrics, &B.Layout);
   return true;
 }
 
@@ -407,10 +405,10 @@ void CreateBoxWindow(XBox& B) {
   B.Frame.Closable = B.Model.CloseAnswer != 0;
   B.Frame.Caption = B.Caption;
   B.Frame.CaptionLength = B.CaptionLength;
-  B.Frame.Width = Layout.Width;
-  B.Frame.Height = Layout.Height;
+  B.Frame.Width = B.Layout.Width;
+  B.Frame.Height = B.Layout.Height;
   B.Frame.Icon = B.Icon;
-  B.Frame.IconSize = Layout.IconSize;
+  B.Frame.IconSize = B.Layout.IconSize;
   B.Frame.Fonts = &B.Fonts;
   int X, Y;
   PlaceBoxWindow(B.Frame, {0, 0, 0, 0}, &X, &Y);
@@ -420,14 +418,14 @@ void CreateBoxWindow(XBox& B) {
   Attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
                           FocusChangeMask | KeymapStateMask | Button1MotionMask | PropertyChangeMask;
   Window Root = RootWindow(Dpy, B.Screen);
-  B.Win = XCreateWindow(Dpy, Root, X, Y, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
+  B.Win = XCreateWindow(Dpy, Root, X, Y, static_cast<unsigned>(B.Layout.Width), static_cast<unsigned>(B.Layout.Height),
                         0, CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &Attributes);
   B.Frame.Win = B.Win;
   B.Protocols = X11Atom("WM_PROTOCOLS");
   B.DeleteWindow = X11Atom("WM_DELETE_WINDOW");
   DescribeBoxWindow(B.Frame, X, Y, B.DeleteWindow);
 
-  B.Back = XCreatePixmap(Dpy, B.Win, static_cast<unsigned>(Layout.Width), static_cast<unsigned>(Layout.Height),
+  B.Back = XCreatePixmap(Dpy, B.Win, static_cast<unsigned>(B.Layout.Width), static_cast<unsigned>(B.Layout.Height),
                          static_cast<unsigned>(DefaultDepth(Dpy, B.Screen)));
   B.Draw = XftDrawCreate(Dpy, B.Back, DefaultVisual(Dpy, B.Screen), DefaultColormap(Dpy, B.Screen));
   XRenderColor Black = RenderColour(TEXT_COLOUR);
