@@ -232,7 +232,7 @@ TerminalBox MakeTerminalBox(const char* Text, const char* Caption, DWORD Style, 
 }
 
 TEST(TerminalLayout, FitsTheScreenAndKeepsTheButtons) {
-  static Layout L;
+  static TerminalLayout L;
   const struct {
     int Rows, Columns;
     const char* Text;

@@ -48,7 +48,7 @@ int RowCellsShown(const std::string& Row) {
 
 // The drawn rows, split at the drawing's own cursor movements; its escape sequences are left out,
 // and any other escape or control byte fails, since only text or caption could have brought it.
-std::vector<std::string> DrawnRows(const std::string& Out, const Screen& S) {
+std::vector<std::string> DrawnRows(const std::string& Out, const Screen& S, int BoxWidth) {
   std::vector<std::string> Rows(1);
   for (size_t P = 0; P < Out.size(); ++P) {
     char C = Out[P];
@@ -69,7 +69,7 @@ std::vector<std::string> DrawnRows(const std::string& Out, const Screen& S) {
       if (Out[P] == 'H' && P > Start) {
         int Row = 0, Column = 0;
         FUZZ_CHECK(sscanf(Out.c_str() + Start, "%d;%d", &Row, &Column) == 2, "cursor position");
-        FUZZ_CHECK(Row >= 1 && Row <= S.Rows && Column >= 1 && Column - 1 + BoxLayout.Width <= S.Columns,
+        FUZZ_CHECK(Row >= 1 && Row <= S.Rows && Column >= 1 && Column - 1 + BoxWidth <= S.Columns,
                    "row drawn off the screen at " + std::to_string(Row) + ";" + std::to_string(Column));
       }
     } else {
@@ -125,16 +125,16 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
   DiscardOutput();
-  ComputeLayout(Box, S.Rows, S.Columns, &BoxLayout);
+  ComputeLayout(Box, S.Rows, S.Columns, &Box.Layout);
   Place(Box, (Choices & 32) != 0 ? DRAW_AGAIN : DRAW_FRESH);
   Draw(Box);
 
-  const Layout& L = BoxLayout;
+  const TerminalLayout& L = Box.Layout;
   std::string OnScreen = std::to_string(S.Rows) + "x" + std::to_string(S.Columns);
   int MaxHeight = Box.AlternateScreen || S.Rows == 1 ? S.Rows : S.Rows - 1;
   FUZZ_CHECK(L.Width >= 1 && L.Width <= S.Columns && L.Height >= 1 && L.Height <= MaxHeight,
              "box of " + std::to_string(L.Height) + "x" + std::to_string(L.Width) + " on " + OnScreen);
-  std::vector<std::string> Rows = DrawnRows(Written(), S);
+  std::vector<std::string> Rows = DrawnRows(Written(), S, L.Width);
   if (Box.Encoder) CloseGlyphEncoder(Box.Encoder);
   for (std::string& Row : Rows) {
     if (!Latin1) continue;

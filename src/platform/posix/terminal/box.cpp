@@ -30,14 +30,9 @@ char Restore[64 + MAX_ROWS * 12];
 size_t RestoreLength;
 // The signals that end the program come through its pipe, which also wakes the loop for the others.
 StopSignals Signals;
-int EndingSignal;  // the one the box is left for, else 0
 volatile sig_atomic_t Resized;
 volatile sig_atomic_t Continued;
 volatile sig_atomic_t StoppedHere;  // the terminal was handed back before the stop
-TimeLimit Limit;
-// The box as text for Ctrl+C, where the terminal takes a clipboard through OSC 52; else null.
-char* CopyText;
-size_t CopyLength;
 
 const int HANDLED[] = {SIGWINCH, SIGTSTP, SIGCONT};
 const int HANDLED_COUNT = std::size(HANDLED);
@@ -60,10 +55,10 @@ void BuildRestore(const TerminalBox& Box) {
     Append(&N, "\x1b[?1049l");
   } else {
     Append(&N, "\x1b" "8\n\r");
-    for (int I = 0; I < BoxLayout.Height; ++I) {
+    for (int I = 0; I < Box.Layout.Height; ++I) {
       if (I > 0) Append(&N, "\x1b[B");
       char Erase[16];
-      Append(&N, Erase, FormatCsi(Erase, static_cast<unsigned>(BoxLayout.Width), 'X'));
+      Append(&N, Erase, FormatCsi(Erase, static_cast<unsigned>(Box.Layout.Width), 'X'));
     }
     Append(&N, "\x1b" "8");
   }
@@ -143,9 +138,9 @@ void RestoreHandlers() {
 }
 
 // A resize or a continue has left its flag already; a signal that ends the program is kept.
-void DrainWakePipe() {
+void DrainWakePipe(TerminalBox& Box) {
   for (int Number; (Number = CaughtStopSignal(&Signals)) != 0;)
-    if (Number != SIGWINCH && Number != SIGCONT) EndingSignal = Number;
+    if (Number != SIGWINCH && Number != SIGCONT) Box.EndingSignal = Number;
 }
 
 // Echo, line editing and signal keys go, so that every key reaches the box; output processing
@@ -164,14 +159,14 @@ bool EnterRawMode() {
   return Result == 0;
 }
 
-void LayOut(const TerminalBox& Box) {
+void LayOut(TerminalBox& Box) {
   int Rows = 24, Columns = 80;
   winsize Size;
   if (ioctl(Tty, TIOCGWINSZ, &Size) == 0 && Size.ws_row > 0 && Size.ws_col > 0) {
     Rows = Size.ws_row;
     Columns = Size.ws_col;
   }
-  ComputeLayout(Box, Rows, Columns, &BoxLayout);
+  ComputeLayout(Box, Rows, Columns, &Box.Layout);
 }
 
 const int KEEP_GOING = -2;
@@ -188,10 +183,10 @@ bool TakesClipboard(const char* Term) {
   return false;
 }
 
-void CopyToClipboard() {
-  char* Encoded = static_cast<char*>(malloc(4 * ((CopyLength + 2) / 3) + 1));
+void CopyToClipboard(const TerminalBox& Box) {
+  char* Encoded = static_cast<char*>(malloc(4 * ((Box.CopyLength + 2) / 3) + 1));
   if (Encoded == nullptr) return;
-  size_t Length = Base64(reinterpret_cast<const unsigned char*>(CopyText), CopyLength, Encoded);
+  size_t Length = Base64(reinterpret_cast<const unsigned char*>(Box.Copy), Box.CopyLength, Encoded);
   Put("\x1b]52;c;");
   Put(Encoded, Length);
   Put("\x07");
@@ -217,11 +212,11 @@ int HandleKey(TerminalBox& Box, Key K) {
     case KEY_INTERRUPT:
       // Ctrl+C copies the box, as on Windows, where the terminal can take it; elsewhere it keeps
       // its usual meaning.
-      if (CopyText == nullptr) {
-        EndingSignal = SIGINT;
+      if (Box.Copy == nullptr) {
+        Box.EndingSignal = SIGINT;
         return SIGNALLED;
       }
-      CopyToClipboard();
+      CopyToClipboard(Box);
       return KEEP_GOING;
     case KEY_LETTER: {
       int Answer = AcceleratorAnswer(Box.Model, K.Letter);
@@ -274,20 +269,20 @@ int RunLoop(TerminalBox& Box) {
   unsigned char Input[64];
   size_t Have = 0;
   for (;;) {
-    if (EndingSignal != 0) return SIGNALLED;
+    if (Box.EndingSignal != 0) return SIGNALLED;
     if (Continued) {
       Continued = 0;
       Resized = 0;
-      DrainWakePipe();
+      DrainWakePipe(Box);
       if (!TakeBack(Box, &Have)) return Box.Model.CloseAnswer;
     }
     if (Resized) {
       Resized = 0;
-      DrainWakePipe();
+      DrainWakePipe(Box);
       Show(Box, DRAW_AGAIN);
     }
-    if (TimeLimitOver(Limit)) return Limit.DefaultId;
-    if (TickTimeLimit(&Limit)) Draw(Box);
+    if (TimeLimitOver(Box.Limit)) return Box.Limit.DefaultId;
+    if (TickTimeLimit(&Box.Limit)) Draw(Box);
     while (Have > 0) {
       Key K = DecodeKey(Input, Have, Have == sizeof Input ? NO_MORE_COMING : MORE_MAY_COME);
       if (K.Action == KEY_NEED_MORE) break;
@@ -295,7 +290,7 @@ int RunLoop(TerminalBox& Box) {
       if (Answer != KEEP_GOING) return Answer;
     }
     pollfd Fds[2] = {{Tty, POLLIN, 0}, {StopSignalFd(Signals), POLLIN, 0}};
-    int Ready = poll(Fds, 2, TimeLimitWait(Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
+    int Ready = poll(Fds, 2, TimeLimitWait(Box.Limit, Have > 0 ? ESCAPE_WAIT_MS : -1));
     if (Ready < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return Box.Model.CloseAnswer;
@@ -306,7 +301,7 @@ int RunLoop(TerminalBox& Box) {
       if (Answer != KEEP_GOING) return Answer;
       continue;
     }
-    if (Fds[1].revents) DrainWakePipe();
+    if (Fds[1].revents) DrainWakePipe(Box);
     if (Fds[0].revents) {
       ssize_t Got = read(Tty, Input + Have, sizeof Input - Have);
       if (Got > 0) {
@@ -347,7 +342,7 @@ int RunTerminalBox(TerminalBox& Box) {
   DiscardOutput();
   RestoreLength = 0;
   Resized = 0;
-  EndingSignal = 0;
+  Box.EndingSignal = 0;
 
   // Signals wait until the terminal is in a state the prepared restore sequence matches.
   sigset_t Handled, CallerMask;
@@ -366,8 +361,8 @@ int RunTerminalBox(TerminalBox& Box) {
   }
   // A signal caught after the loop's last look ends the program all the same; one still blocked
   // meets the caller's own handler once the mask is back.
-  DrainWakePipe();
-  if (EndingSignal != 0) Answer = SIGNALLED;
+  DrainWakePipe(Box);
+  if (Box.EndingSignal != 0) Answer = SIGNALLED;
   RestoreHandlers();
   ReleaseStopSignals(&Signals);
   close(Tty);
@@ -379,19 +374,19 @@ int RunTerminalBox(TerminalBox& Box) {
 
 // The copy is made of the text as drawn, in UTF-8, with the buttons' own labels.
 int RunCopyable(TerminalBox& Box, const BoxModel& Plain) {
-  CopyText = nullptr;
+  Box.Copy = nullptr;
   if (TakesClipboard(getenv("TERM")))
-    CopyText = BoxCopyText(Box.Caption, Box.CaptionLength, Box.Text, Box.TextLength, Plain, &CopyLength);
+    Box.Copy = BoxCopyText(Box.Caption, Box.CaptionLength, Box.Text, Box.TextLength, Plain, &Box.CopyLength);
   int Answer = RunTerminalBox(Box);
-  free(CopyText);
-  CopyText = nullptr;
+  free(Box.Copy);
+  Box.Copy = nullptr;
   return Answer;
 }
 
 // The caller ends the program by the signal, once the terminal is back; Ctrl-C arrives as a byte
 // while signal keys are off and, where it does not copy, is taken as the SIGINT it would be.
-BoxOutcome OutcomeOf(int Answer) {
-  if (Answer == SIGNALLED) return {BOX_SIGNALLED, 0, EndingSignal};
+BoxOutcome OutcomeOf(const TerminalBox& Box, int Answer) {
+  if (Answer == SIGNALLED) return {BOX_SIGNALLED, 0, Box.EndingSignal};
   if (Answer == NO_TERMINAL) return {BOX_NOT_HERE, 0, 0};
   return {BOX_ANSWERED, Answer, 0};
 }
@@ -414,7 +409,7 @@ BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen) {
   Box.Icon = ICONS[Request.Icon];
   Box.Model = Request.Model;
   // Before the layout, which sizes the buttons for the hint's longest label.
-  StartTimeLimit(&Limit, &Box.Model);
+  StartTimeLimit(&Box.Limit, &Box.Model);
   Box.AlternateScreen = AlternateScreen;
   Box.RightToLeft = Request.RightToLeft;
   Box.AlignRight = Request.AlignRight;
@@ -423,7 +418,7 @@ BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen) {
   // out in that set.
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
-  BoxOutcome Outcome = OutcomeOf(RunCopyable(Box, Request.Model));
+  BoxOutcome Outcome = OutcomeOf(Box, RunCopyable(Box, Request.Model));
   if (Box.Encoder != nullptr) CloseGlyphEncoder(&Encoder);
   return Outcome;
 }

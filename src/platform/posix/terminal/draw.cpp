@@ -14,7 +14,6 @@
 namespace platform {
 
 int Tty = -1;
-Layout BoxLayout;
 
 namespace {
 
@@ -96,7 +95,7 @@ void DrawTextRow(GlyphEncoder* Encoder, const unsigned char* Text, Span Row) {
 }
 
 void DrawCaption(const TerminalBox& Box, int Room) {
-  bool Fits = BoxLayout.CaptionCells <= Room;
+  bool Fits = Box.Layout.CaptionCells <= Room;
   int Budget = Fits ? Room : Room - Box.Lines->EllipsisCells;
   int Used = 0;
   for (const GlyphStep& S : GlyphsOf(Box.Caption, Box.CaptionLength)) {
@@ -113,7 +112,7 @@ void DrawCaption(const TerminalBox& Box, int Room) {
 }
 
 void DrawButtons(const TerminalBox& Box) {
-  const Layout& L = BoxLayout;
+  const TerminalLayout& L = Box.Layout;
   int Level = L.ButtonLevel;
   PadTo(1 + (L.Width - 2 - ButtonRowCells(Box, Level)) / 2);
   for (int Place = 0; Place < Box.Model.ButtonCount; ++Place) {
@@ -149,7 +148,7 @@ void DrawIcon(const TerminalIcon& Icon) {
 }
 
 void DrawRow(const TerminalBox& Box, int Index) {
-  const Layout& L = BoxLayout;
+  const TerminalLayout& L = Box.Layout;
   const Frame& F = *Box.Lines;
   int Kind = L.Kinds[Index];
   Column = 0;
@@ -202,7 +201,7 @@ void DrawRow(const TerminalBox& Box, int Index) {
 // position report: it needs no reply, so it also works where none would ever come.
 void MoveToRow(const TerminalBox& Box, int Index) {
   if (Box.AlternateScreen) {
-    PutCursorTo(BoxLayout.Top + Index, BoxLayout.Left);
+    PutCursorTo(Box.Layout.Top + Index, Box.Layout.Left);
     return;
   }
   Put(Index == 0 ? "\x1b" "8\n\r" : "\r\n");
@@ -259,7 +258,7 @@ size_t FormatCsi(char* Buffer, unsigned Number, char Final) {
 // Inline, the hidden cursor is parked back on the caller's spot after every draw: a terminal that
 // reflows its lines on a resize moves the real cursor along with that line, but not the saved one.
 void Draw(const TerminalBox& Box) {
-  for (int I = 0; I < BoxLayout.Height; ++I) {
+  for (int I = 0; I < Box.Layout.Height; ++I) {
     MoveToRow(Box, I);
     DrawRow(Box, I);
   }
@@ -279,9 +278,9 @@ void Place(const TerminalBox& Box, Drawing How) {
   // the reflow made of the old box lies after it. A terminal that pushed that line into its
   // scrollback leaves the cursor at the top, and then the whole screen is old box.
   if (How == DRAW_AGAIN) Put("\x1b" "7\x1b[J");
-  for (int I = 0; I < BoxLayout.Height; ++I) Put("\n", 1);
+  for (int I = 0; I < Box.Layout.Height; ++I) Put("\n", 1);
   char Up[16];
-  Put(Up, FormatCsi(Up, static_cast<unsigned>(BoxLayout.Height), 'A'));
+  Put(Up, FormatCsi(Up, static_cast<unsigned>(Box.Layout.Height), 'A'));
   Put("\x1b" "7");
 }
 

@@ -7,7 +7,6 @@
 namespace platform {
 
 extern int Tty;  // the controlling terminal while a box is up, else -1
-extern Layout BoxLayout;
 
 // Async-signal-safe: the signal handlers restore the terminal with it.
 void WriteAll(int Fd, const char* Data, size_t Length);

@@ -51,7 +51,7 @@ int StackRows(const TextShown& Shown, int MaxHeight, short* Kinds) {
   return H;
 }
 
-int TextCellsShown(const TerminalBox& Box, const Layout& L, const TextShown& Shown) {
+int TextCellsShown(const TerminalBox& Box, const TerminalLayout& L, const TextShown& Shown) {
   int TextCells = 0;
   for (int I = 0; I < Shown.Rows; ++I) {
     bool Ellipsis = Shown.Cut && I == Shown.Rows - 1;
@@ -70,7 +70,7 @@ int FittingButtonLevel(const TerminalBox& Box, int Room) {
 
 // The inside's width: the content and the caption with their margins, no less than a minimum
 // and no more than the screen has.
-int InnerCells(const TerminalBox& Box, const Layout& L, int TextCells, int MaxInner) {
+int InnerCells(const TerminalBox& Box, const TerminalLayout& L, int TextCells, int MaxInner) {
   int Content = std::max(L.IconCells + TextCells, ButtonRowCells(Box, L.ButtonLevel));
   int Inner = Content + 2 * L.Padding;
   if (L.CaptionCells > 0 && L.CaptionCells + 4 > Inner) Inner = L.CaptionCells + 4;
@@ -101,8 +101,8 @@ int ButtonRowCells(const TerminalBox& Box, int Level) {
   return Cells;
 }
 
-void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Layout* Out) {
-  Layout& L = *Out;
+void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, TerminalLayout* Out) {
+  TerminalLayout& L = *Out;
   // Inline, the line the cursor was on must stay on screen so that it can be returned to.
   int MaxHeight = std::clamp(Box.AlternateScreen ? ScreenRows : ScreenRows - 1, 1, MAX_ROWS);
   int MaxInner = std::max(ScreenColumns - 2, 1);

@@ -3,6 +3,7 @@
 #define ASKBOX_PLATFORM_POSIX_TERMINAL_LAYOUT_H
 
 #include "platform/posix/box/model.h"
+#include "platform/posix/time-limit.h"
 
 namespace platform {
 
@@ -30,6 +31,18 @@ struct TerminalIcon {
 const int ICON_CELLS = 3;
 const int ICON_GAP = 2;
 
+// A row of the box is one of these, or else the index of the text row it shows.
+enum RowKind { ROW_TOP = -1, ROW_BLANK = -2, ROW_ELLIPSIS = -3, ROW_BUTTONS = -4, ROW_BOTTOM = -5 };
+
+const int MAX_ROWS = 512;
+
+struct TerminalLayout {
+  int Top, Left, Width, Height;
+  int Padding, IconCells, ButtonLevel, CaptionCells;
+  short Kinds[MAX_ROWS];
+  Span TextRows[MAX_ROWS + 1];
+};
+
 struct TerminalBox {
   const unsigned char* Text;
   size_t TextLength;
@@ -46,23 +59,19 @@ struct TerminalBox {
   // itself orders the characters of a row.
   bool RightToLeft = false;
   bool AlignRight = false;  // rows end at the text's right edge
+  TerminalLayout Layout;  // for the screen's size now
+  // While the box is up: its time limit, the signal it is left for (else 0), and the box as
+  // text for Ctrl+C where the terminal takes a clipboard (else null).
+  TimeLimit Limit;
+  int EndingSignal = 0;
+  char* Copy = nullptr;
+  size_t CopyLength = 0;
 };
 
-// A row of the box is one of these, or else the index of the text row it shows.
-enum RowKind { ROW_TOP = -1, ROW_BLANK = -2, ROW_ELLIPSIS = -3, ROW_BUTTONS = -4, ROW_BOTTOM = -5 };
-
-const int MAX_ROWS = 512;
-
-struct Layout {
-  int Top, Left, Width, Height;
-  int Padding, IconCells, ButtonLevel, CaptionCells;
-  short Kinds[MAX_ROWS];
-  Span TextRows[MAX_ROWS + 1];
-};
 
 // Space is given up in order as the screen shrinks: the blank rows around the text, then the
 // text's tail (an ellipsis row says so), then the padding; the buttons always stay.
-void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Layout* Out);
+void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, TerminalLayout* Out);
 
 // Level 0: equal buttons "[ label ]", 1: each as wide as its label, 2: "[label]" packed tight.
 int ButtonField(const TerminalBox& Box);
