@@ -154,19 +154,14 @@ void ReadOptions(TStringList* Options, int NumArguments) {
   }
 }
 
-// icon= names a module and a resource in it, the resource by name or by number.
-void LoadModuleIcon(const TStringList& Options, int32_t Mode) {
-  TStringList* IconList = new TStringList;
-  IconList->LoadCommaList(Options.ValueOf("icon"));
-  BoxParams.hInstance = LoadLibraryA(IconList->LineAt(0).CString());
-  Text Resource = IconList->LineAt(1);
+// The resource in the module, by name or by number.
+void SetIconResource(const Text& Resource, int32_t Mode) {
   if (Mode & MODE_ICON_BY_NUMBER) {
     BoxParams.lpszIcon = IntegerResource(Resource);
   } else {
     IconName = Resource;
     BoxParams.lpszIcon = IconName.CString();
   }
-  delete IconList;
 }
 
 // Windows NT 3.x knew the service desktop's style bit by another value.
@@ -237,8 +232,14 @@ void RunMain() {
   int32_t Mode = IntOrDefault(Options->ValueOf("mode"), 0);
   if (ArgumentCount() == 0 || Options->ValueOf("text").IsEmpty()) ShowUsage(NumArguments == 0 ? USAGE_PAUSES : USAGE_EXITS);
 
+  // icon= names a module and a resource in it. A list too short fails here, where a report's
+  // place in the program points at the main routine.
   if (Mode & MODE_ICON_FROM_MODULE) {
-    LoadModuleIcon(*Options, Mode);
+    TStringList* IconList = new TStringList;
+    IconList->LoadCommaList(Options->ValueOf("icon"));
+    BoxParams.hInstance = LoadLibraryA(IconList->LineAt(0).CString());
+    SetIconResource(IconList->LineAt(1), Mode);
+    delete IconList;
     ExtraStyle |= MB_USERICON;
   }
   if (Mode & MODE_SERVICE_DESKTOP) ExtraStyle |= ServiceDesktopStyle();
