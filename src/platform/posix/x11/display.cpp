@@ -27,11 +27,11 @@ const int MAX_ANCESTORS = 64;
 Display* Dpy;
 bool Tried;
 bool Lost;
-int LastError;
+int X11ErrorCode;
 sigjmp_buf* Recovery;
 
 int OnError(Display*, XErrorEvent* Event) {
-  LastError = Event->error_code;
+  X11ErrorCode = Event->error_code;
   return 0;
 }
 
@@ -192,11 +192,11 @@ void FindConsole(void* Context) {
     FreeProperty(State);
     PropertyValue Class = ReadProperty(Current, XA_WM_CLASS, 1);
     FreeProperty(Class);
-    if (LastError != 0) return;
+    if (X11ErrorCode != 0) return;
     if (Class.Data != nullptr) Named = Current;
     Window Root, Parent, *Children = nullptr;
     unsigned Count = 0;
-    if (!XQueryTree(Dpy, Current, &Root, &Parent, &Children, &Count) || LastError != 0) return;
+    if (!XQueryTree(Dpy, Current, &Root, &Parent, &Children, &Count) || X11ErrorCode != 0) return;
     if (Children) XFree(Children);
     if (State.Data == nullptr && Parent != Root) {
       Current = Parent;
@@ -265,8 +265,8 @@ bool X11Guarded(void (*Body)(void* Context), void* Context) {
   return !Lost;
 }
 
-void ClearX11Error() { LastError = 0; }
-int LastX11Error() { return LastError; }
+void ClearX11Error() { X11ErrorCode = 0; }
+int LastX11Error() { return X11ErrorCode; }
 
 Atom X11Atom(const char* Name) { return XInternAtom(Dpy, Name, False); }
 
