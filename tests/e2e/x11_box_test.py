@@ -446,6 +446,13 @@ def case_minimised_box_comes_back():
     time.sleep(0.5)
     state = x("xwininfo", "-id", wid)
     check("IsViewable" in state, "minimised, the box stayed away:\n" + state)
+    # Left on another desktop, it stays there rather than pulling the user back.
+    x("wmctrl", "-s", "1")
+    time.sleep(0.5)
+    away = x("xwininfo", "-id", wid)
+    x("wmctrl", "-s", "0")
+    time.sleep(0.3)
+    check("IsViewable" not in away, "the box followed to another desktop:\n" + away)
     type_keys(wid, ["Return"])
     code, _ = finish(proc)
     check(code == IDOK, f"exit {code}")

@@ -288,12 +288,6 @@ void OnEvent(XBox& B, XEvent& Event) {
         B.FrameCentred = CentreBoxFrame(B.Frame);
       }
       break;
-    case UnmapNotify:
-      // An unowned box has no minimise button on Windows. Where a window manager offers one
-      // anyway, or a script minimises the box, it would wait unseen for an answer, so it comes
-      // straight back. An owned box goes and comes with its owner.
-      if (B.Owner == 0 && Event.xunmap.window == B.Win) XMapRaised(B.Dpy, B.Win);
-      break;
     case FocusIn:
       if (Event.xfocus.detail != NotifyPointer) B.Focused = true;
       break;
@@ -316,6 +310,12 @@ void OnEvent(XBox& B, XEvent& Event) {
       // area's place, so the frame is centred only once the box is up.
       if (B.FocusAsked && !B.FrameCentred && Event.xproperty.atom == X11Atom("_NET_FRAME_EXTENTS"))
         B.FrameCentred = CentreBoxFrame(B.Frame);
+      // An unowned box has no minimise button on Windows. Where a window manager offers one
+      // anyway, or a script minimises the box, it would wait unseen for an answer, so it comes
+      // straight back; mapped again, an iconic window is a normal one. An owned box goes and
+      // comes with its owner, and one on another desktop stays there.
+      if (B.Owner == 0 && Event.xproperty.atom == X11Atom("_NET_WM_STATE") && BoxWindowMinimised(B.Frame))
+        XMapRaised(B.Dpy, B.Win);
       break;
     case ClientMessage:
       if (Event.xclient.message_type == B.Protocols &&

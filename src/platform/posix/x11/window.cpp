@@ -234,4 +234,22 @@ void SetBoxWindowIcon(const BoxWindow& Box) {
   free(Data);
 }
 
+bool BoxWindowMinimised(const BoxWindow& Box) {
+  Atom Type;
+  int Format;
+  unsigned long Count, After;
+  unsigned char* Data = nullptr;
+  ClearX11Error();
+  if (XGetWindowProperty(Box.Dpy, Box.Win, X11Atom("_NET_WM_STATE"), 0, 32, False, XA_ATOM, &Type, &Format, &Count,
+                         &After, &Data) != Success || Data == nullptr)
+    return false;
+  bool Hidden = false;
+  Atom HiddenState = X11Atom("_NET_WM_STATE_HIDDEN");
+  // Format 32 comes as longs, whatever the atoms' own size.
+  for (unsigned long I = 0; Type == XA_ATOM && Format == 32 && I < Count; ++I)
+    Hidden = Hidden || static_cast<Atom>(reinterpret_cast<unsigned long*>(Data)[I]) == HiddenState;
+  XFree(Data);
+  return Hidden;
+}
+
 }  // namespace platform

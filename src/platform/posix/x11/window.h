@@ -39,6 +39,9 @@ bool CentreBoxFrame(const BoxWindow& Box);
 void DescribeBoxWindow(const BoxWindow& Box, int X, int Y, Atom DeleteWindow);
 // Once it is mapped: the keys go to the box at once, and the window manager is asked to activate it.
 void ActivateBoxWindow(const BoxWindow& Box);
+// Whether the window manager says the box is minimised (_NET_WM_STATE_HIDDEN); a box on another
+// desktop is not.
+bool BoxWindowMinimised(const BoxWindow& Box);
 // The title bar's and task bar's picture: the box's icon, or askbox's own where it has none of
 // Windows' four. Set after the map, as nothing waits for it there.
 void SetBoxWindowIcon(const BoxWindow& Box);
