@@ -57,6 +57,10 @@ int FuzzWindowProperties(const uint8_t* Data, size_t Size) {
   FUZZ_CHECK(Pid >= 0 && (Pid == 0 || (OnePid && Pid == Stated)), "pid " + std::to_string(Pid) + Where);
   if (OnePid && Stated > 0 && Stated <= (1L << 22)) FUZZ_CHECK(Pid == Stated, "pid missed" + Where);
 
+  // A state list is read item by item, never past its count.
+  bool Listed = ListsAtom(Value, TYPES.Utf8String);
+  FUZZ_CHECK(!Listed || (Value.Type == XA_ATOM && Value.Format == 32 && Value.Count > 0), "atom listed" + Where);
+
   bool Latin1 = Value.Type == XA_STRING && Value.Format == 8;
   // The host name is a C string: it ends at its first NUL.
   std::string Host;

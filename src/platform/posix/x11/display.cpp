@@ -119,28 +119,6 @@ void Connect() {
   fcntl(ConnectionNumber(Dpy), F_SETFD, FD_CLOEXEC);
 }
 
-// Null Data where the window lacks the property or is gone. The caller XFrees Data.
-PropertyValue ReadProperty(Window Target, Atom Name, long MaxLongs) {
-  PropertyValue Result = {None, 0, 0, nullptr};
-  unsigned char* Data = nullptr;
-  unsigned long After;
-  if (XGetWindowProperty(Dpy, Target, Name, 0, MaxLongs, False, AnyPropertyType, &Result.Type,
-                         &Result.Format, &Result.Count, &After, &Data) != Success) {
-    Data = nullptr;
-    Result.Count = 0;
-  }
-  if (Data != nullptr && Result.Type == None) {
-    XFree(Data);
-    Data = nullptr;
-  }
-  Result.Data = Data;
-  return Result;
-}
-
-void FreeProperty(const PropertyValue& Value) {
-  if (Value.Data) XFree(const_cast<unsigned char*>(Value.Data));
-}
-
 long ParentOf(long Pid) {
   char Stat[512];
   if (ReadProcessFile(Pid, "stat", Stat, sizeof Stat) == 0) return 0;
@@ -241,6 +219,27 @@ void MapBody(void* Context) {
 }
 
 }  // namespace
+
+PropertyValue ReadProperty(Window Target, Atom Name, long MaxLongs) {
+  PropertyValue Result = {None, 0, 0, nullptr};
+  unsigned char* Data = nullptr;
+  unsigned long After;
+  if (XGetWindowProperty(Dpy, Target, Name, 0, MaxLongs, False, AnyPropertyType, &Result.Type,
+                         &Result.Format, &Result.Count, &After, &Data) != Success) {
+    Data = nullptr;
+    Result.Count = 0;
+  }
+  if (Data != nullptr && Result.Type == None) {
+    XFree(Data);
+    Data = nullptr;
+  }
+  Result.Data = Data;
+  return Result;
+}
+
+void FreeProperty(const PropertyValue& Value) {
+  if (Value.Data) XFree(const_cast<unsigned char*>(Value.Data));
+}
 
 Display* X11Display() {
   if (!Tried) {

@@ -3,6 +3,7 @@
 #define ASKBOX_PLATFORM_POSIX_X11_DISPLAY_H
 
 #include "platform/platform.h"
+#include "platform/posix/x11/properties.h"
 
 #include <X11/Xlib.h>
 
@@ -31,6 +32,10 @@ DWORD X11WindowTitle(Window Target, LPSTR Title, DWORD Size);
 bool X11Iconify(Window Target);
 bool X11MapAgain(Window Target);
 Atom X11Atom(const char* Name);
+// A window's property as the server holds it, up to MaxLongs 32-bit units; null Data where the
+// window lacks it or is gone. FreeProperty gives it back.
+PropertyValue ReadProperty(Window Target, Atom Name, long MaxLongs);
+void FreeProperty(const PropertyValue& Value);
 
 }  // namespace platform
 

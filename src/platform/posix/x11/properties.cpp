@@ -22,6 +22,16 @@ long StatedPid(const PropertyValue& Pid) {
   return Value > 0 && Value <= MAX_PID ? static_cast<long>(Value) : 0;
 }
 
+bool ListsAtom(const PropertyValue& List, Atom Wanted) {
+  if (List.Data == nullptr || List.Type != XA_ATOM || List.Format != 32) return false;
+  for (unsigned long I = 0; I < List.Count; ++I) {
+    unsigned long Item;
+    memcpy(&Item, List.Data + I * sizeof Item, sizeof Item);
+    if (Item == Wanted) return true;
+  }
+  return false;
+}
+
 bool NamesHost(const PropertyValue& Machine, const char* Host) {
   if (Machine.Data == nullptr || Machine.Type != XA_STRING || Machine.Format != 8) return false;
   return strlen(Host) == Machine.Count && memcmp(Host, Machine.Data, Machine.Count) == 0;

@@ -20,6 +20,9 @@ struct PropertyValue {
 // The process id a _NET_WM_PID states (one CARDINAL of format 32), 0 where it states none.
 long StatedPid(const PropertyValue& Pid);
 
+// True where an ATOM list of format 32 (_NET_WM_STATE, say) holds Wanted.
+bool ListsAtom(const PropertyValue& List, Atom Wanted);
+
 // True where a WM_CLIENT_MACHINE (STRING of format 8) names exactly Host.
 bool NamesHost(const PropertyValue& Machine, const char* Host);
 

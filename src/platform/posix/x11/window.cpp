@@ -138,18 +138,13 @@ void PlaceBoxWindow(const BoxWindow& Box, const FrameExtents& Frame, int* X, int
 }
 
 bool CentreBoxFrame(const BoxWindow& Box) {
-  Atom Type;
-  int Format;
-  unsigned long Count, After;
-  unsigned char* Data = nullptr;
   ClearX11Error();
-  if (XGetWindowProperty(Box.Dpy, Box.Win, X11Atom("_NET_FRAME_EXTENTS"), 0, 4, False, XA_CARDINAL, &Type,
-                         &Format, &Count, &After, &Data) != Success || Data == nullptr)
-    return false;
-  bool Known = Type == XA_CARDINAL && Format == 32 && Count == 4;
+  PropertyValue Extents = ReadProperty(Box.Win, X11Atom("_NET_FRAME_EXTENTS"), 4);
+  if (Extents.Data == nullptr) return false;
+  bool Known = Extents.Type == XA_CARDINAL && Extents.Format == 32 && Extents.Count == 4;
   if (Known) {
     long Sides[4];  // left, right, top, bottom; format 32 comes as longs
-    memcpy(Sides, Data, sizeof Sides);
+    memcpy(Sides, Extents.Data, sizeof Sides);
     const long MOST = 1000;  // a window manager's frame, not a wild value's overflow
     FrameExtents Frame = {0, 0, 0, 0};
     if (Sides[0] >= 0 && Sides[1] >= 0 && Sides[2] >= 0 && Sides[3] >= 0 && Sides[0] < MOST && Sides[1] < MOST &&
@@ -160,7 +155,7 @@ bool CentreBoxFrame(const BoxWindow& Box) {
     PlaceBoxWindow(Box, Frame, &X, &Y);
     XMoveWindow(Box.Dpy, Box.Win, X, Y);
   }
-  XFree(Data);
+  FreeProperty(Extents);
   return Known;
 }
 
@@ -235,20 +230,10 @@ void SetBoxWindowIcon(const BoxWindow& Box) {
 }
 
 bool BoxWindowMinimised(const BoxWindow& Box) {
-  Atom Type;
-  int Format;
-  unsigned long Count, After;
-  unsigned char* Data = nullptr;
   ClearX11Error();
-  if (XGetWindowProperty(Box.Dpy, Box.Win, X11Atom("_NET_WM_STATE"), 0, 32, False, XA_ATOM, &Type, &Format, &Count,
-                         &After, &Data) != Success || Data == nullptr)
-    return false;
-  bool Hidden = false;
-  Atom HiddenState = X11Atom("_NET_WM_STATE_HIDDEN");
-  // Format 32 comes as longs, whatever the atoms' own size.
-  for (unsigned long I = 0; Type == XA_ATOM && Format == 32 && I < Count; ++I)
-    Hidden = Hidden || static_cast<Atom>(reinterpret_cast<unsigned long*>(Data)[I]) == HiddenState;
-  XFree(Data);
+  PropertyValue State = ReadProperty(Box.Win, X11Atom("_NET_WM_STATE"), 32);
+  bool Hidden = ListsAtom(State, X11Atom("_NET_WM_STATE_HIDDEN"));
+  FreeProperty(State);
   return Hidden;
 }
 
