@@ -55,6 +55,7 @@ struct XBox {
   int Pressed;  // the button the mouse holds down, -1 for none
   bool PressedOver;  // and the pointer is over it, so it looks pressed
   bool FocusAsked;
+  bool Mapped;
   bool FrameCentred;
   bool Focused;
   bool Listening;  // keys count only once the box has the focus
@@ -138,30 +139,27 @@ void DrawButton(XBox& B, int Index) {
   }
 }
 
+// A row of the text, or the ellipsis that stands for the rows the screen cannot hold.
+void DrawRow(XBox& B, int Index, int Baseline) {
+  Span Row = B.Layout.Rows[Index];
+  bool Ellipsis = B.Layout.Cut && Index == B.Layout.RowCount - 1;
+  const unsigned char* Bytes = Ellipsis ? reinterpret_cast<const unsigned char*>(ELLIPSIS) : B.Text + Row.Begin;
+  size_t Length = Ellipsis ? sizeof ELLIPSIS - 1 : Row.End - Row.Begin;
+  int Pixels = Ellipsis ? TextPixels(&B.Fonts, Bytes, Length) : TextAdvance(B.Text, Row, MeasuredAdvance, B.Measured);
+  int X = B.Layout.AlignRight ? B.Layout.TextRight - Pixels : B.Layout.TextX;
+  if (B.IsShaped && !Ellipsis) {
+    DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, Row);
+  } else {
+    DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Bytes, Length);
+  }
+}
+
 void Paint(XBox& B) {
   Fill(B, WHITE, 0, 0, B.Layout.Width, B.Layout.StripY);
   Fill(B, STRIP, 0, B.Layout.StripY, B.Layout.Width, B.Layout.Height - B.Layout.StripY);
   DrawIcon(&B.Fonts, B.Draw, B.Icon, B.Layout.IconX, B.Layout.IconY, B.Layout.IconSize);
   int LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
-  for (int I = 0; I < B.Layout.RowCount; ++I) {
-    int Baseline = B.Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent;
-    const unsigned char* Row = reinterpret_cast<const unsigned char*>(ELLIPSIS);
-    size_t Length = sizeof ELLIPSIS - 1;
-    if (!B.Layout.Cut || I < B.Layout.RowCount - 1) {
-      Row = B.Text + B.Layout.Rows[I].Begin;
-      Length = B.Layout.Rows[I].End - B.Layout.Rows[I].Begin;
-    }
-    bool Shaped = B.IsShaped && Row != reinterpret_cast<const unsigned char*>(ELLIPSIS);
-    int Pixels = Row == B.Text + B.Layout.Rows[I].Begin
-                     ? TextAdvance(B.Text, B.Layout.Rows[I], MeasuredAdvance, B.Measured)
-                     : TextPixels(&B.Fonts, Row, Length);
-    int X = B.Layout.AlignRight ? B.Layout.TextRight - Pixels : B.Layout.TextX;
-    if (Shaped) {
-      DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, B.Layout.Rows[I]);
-    } else {
-      DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Row, Length);
-    }
-  }
+  for (int I = 0; I < B.Layout.RowCount; ++I) DrawRow(B, I, B.Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent);
   for (int I = 0; I < B.Model.ButtonCount; ++I) DrawButton(B, I);
   XClearWindow(B.Dpy, B.Win);
 }
@@ -199,8 +197,6 @@ bool HeldFromBefore(const XBox& B, unsigned Keycode) {
 void ReleaseHeldKey(XBox& B, unsigned Keycode) {
   if (Keycode < 8 * sizeof B.HeldBefore) B.HeldBefore[Keycode / 8] &= static_cast<char>(~(1 << (Keycode % 8)));
 }
-
-bool Mirrored(const XBox& B) { return B.Request->RightToLeft; }
 
 void OnKey(XBox& B, XKeyEvent& Key) {
   if (!B.Listening || HeldFromBefore(B, Key.keycode)) return;
@@ -240,11 +236,11 @@ void OnKey(XBox& B, XKeyEvent& Key) {
     // right, they step through the buttons the other way.
     case XK_Left:
     case XK_KP_Left:
-      Move = Mirrored(B) ? 1 : -1;
+      Move = B.Request->RightToLeft ? 1 : -1;
       break;
     case XK_Right:
     case XK_KP_Right:
-      Move = Mirrored(B) ? -1 : 1;
+      Move = B.Request->RightToLeft ? -1 : 1;
       break;
     default:
       if (Count == 1 && !(Key.state & ControlMask))
@@ -278,9 +274,19 @@ void OnPointer(XBox& B, const XEvent& Event) {
   }
 }
 
+// An unowned box has no minimise button on Windows. Where a window manager offers one anyway, or
+// a script minimises the box, it would wait unseen for an answer, so it comes straight back:
+// mapped again, an iconic window is a normal one. Only once it is unmapped, since mapping a
+// mapped window does nothing, and whichever of the unmap and the hidden state comes last. An
+// owned box goes and comes with its owner, and one on another desktop stays there.
+void ComeBackIfMinimised(XBox& B) {
+  if (B.Owner == 0 && !B.Mapped && BoxWindowMinimised(B.Frame)) XMapRaised(B.Dpy, B.Win);
+}
+
 void OnEvent(XBox& B, XEvent& Event) {
   switch (Event.type) {
     case MapNotify:
+      B.Mapped = true;
       if (!B.FocusAsked) {
         B.FocusAsked = true;
         ActivateBoxWindow(B.Frame);
@@ -310,12 +316,11 @@ void OnEvent(XBox& B, XEvent& Event) {
       // area's place, so the frame is centred only once the box is up.
       if (B.FocusAsked && !B.FrameCentred && Event.xproperty.atom == X11Atom("_NET_FRAME_EXTENTS"))
         B.FrameCentred = CentreBoxFrame(B.Frame);
-      // An unowned box has no minimise button on Windows. Where a window manager offers one
-      // anyway, or a script minimises the box, it would wait unseen for an answer, so it comes
-      // straight back; mapped again, an iconic window is a normal one. An owned box goes and
-      // comes with its owner, and one on another desktop stays there.
-      if (B.Owner == 0 && Event.xproperty.atom == X11Atom("_NET_WM_STATE") && BoxWindowMinimised(B.Frame))
-        XMapRaised(B.Dpy, B.Win);
+      if (Event.xproperty.atom == X11Atom("_NET_WM_STATE")) ComeBackIfMinimised(B);
+      break;
+    case UnmapNotify:
+      B.Mapped = false;
+      ComeBackIfMinimised(B);
       break;
     case ClientMessage:
       if (Event.xclient.message_type == B.Protocols &&
@@ -373,7 +378,7 @@ bool LayOut(XBox& B) {
   for (int I = 0; I < B.Model.ButtonCount; ++I)
     Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
   Content.CaptionPixels = TextPixels(&B.Fonts, B.Caption, B.CaptionLength);
-  Content.RightToLeft = Mirrored(B);
+  Content.RightToLeft = B.Request->RightToLeft;
   Content.AlignRight = B.Request->AlignRight;
   WindowMetrics Metrics;
   Metrics.Scale = B.Scale;

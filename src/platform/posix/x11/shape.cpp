@@ -153,7 +153,7 @@ bool ShapeText(BoxFonts* Fonts, const unsigned char* Text, size_t Length, bool R
   bool Ok = Out->Measured.Advances && Out->Runs && S.Codes && S.Starts && S.Types && S.Brackets && S.Levels && S.Fonts;
   int Room = 0, Count = 0;
   // Each paragraph is shaped when its line end, or the text's, comes.
-  for (const GlyphStep& Step : GlyphsOf(Ok ? Text : nullptr, Ok ? Length : 0)) {
+  for (const GlyphStep& Step : GlyphsOf(Text, Ok ? Length : 0)) {
     if (Step.G.Kind != GLYPH_LINE_END) {
       S.Codes[Count] = Step.G.Kind == GLYPH_TAB ? '\t' : Step.G.Code;
       S.Starts[Count++] = Step.At;
