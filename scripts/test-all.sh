@@ -5,20 +5,27 @@ cd "$(dirname "$0")/.."
 
 if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   export DEBIAN_FRONTEND=noninteractive
+  apt_get() { apt-get -y -qq -o DPkg::Lock::Timeout=600 "$@"; }
   # Wine runs the 32-bit Windows program where the machine can, so the i386 packages must be
   # reachable; wine64 runs the 64-bit one everywhere.
   dpkg --add-architecture i386
-  apt-get update -qq -o DPkg::Lock::Timeout=600
-  apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
+  # One index that is mid-sync or unreachable must not stop the run: try once more, then go on
+  # with the lists there are. A package the tests need that is still missing fails below.
+  apt_get update || { sleep 10; apt_get update; } ||
+    echo "apt-get update failed twice; installing from the package lists at hand" >&2
+  apt_get install cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
     clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libxft-dev libxrender-dev libfontconfig-dev \
     libharfbuzz-dev libfribidi-dev >/dev/null
   # The window's tests: a virtual display, a window manager, a terminal emulator and the tools
   # that type, close, read properties and the clipboard and take screenshots; setpriv, unshare and mount run askbox
-  # as a user unknown to the system and with the X libraries hidden.
-  apt-get install -y -qq -o DPkg::Lock::Timeout=600 xvfb xauth openbox x11-utils wmctrl xterm xdotool \
-    imagemagick fonts-dejavu-core fonts-noto-color-emoji util-linux mount xclip >/dev/null
-  apt-get install -y -qq -o DPkg::Lock::Timeout=600 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 \
-    icoutils locales zip unzip >/dev/null
+  # as a user unknown to the system and with the X libraries hidden; tmux shows the terminal box
+  # as a person sees it.
+  apt_get install xvfb xauth openbox x11-utils wmctrl xterm xdotool \
+    imagemagick fonts-dejavu-core fonts-noto-color-emoji util-linux mount xclip tmux >/dev/null
+  apt_get install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 icoutils locales zip unzip >/dev/null
+  # The 32-bit Wine only where its packages install; the 32-bit suite below runs only where the
+  # machine runs 32-bit programs anyway.
+  apt_get install wine32:i386 >/dev/null 2>&1 || echo "wine32:i386 does not install here; the 32-bit Wine suite will not run" >&2
 fi
 # Wine takes its double-byte ANSI code page (932) from a Japanese locale, which must exist.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
