@@ -103,14 +103,48 @@ XftFont* OpenFallback(BoxFonts* Fonts, uint32_t Code) {
   return Font;
 }
 
+size_t MissingSlot(const BoxFonts* Fonts, uint32_t Code) {
+  size_t Mask = Fonts->MissingRoom - 1;
+  size_t Slot = (Code * 2654435761u) & Mask;
+  while (Fonts->Missing[Slot] != 0 && Fonts->Missing[Slot] != Code + 1) Slot = (Slot + 1) & Mask;
+  return Slot;
+}
+
+bool KnownMissing(const BoxFonts* Fonts, uint32_t Code) {
+  return Fonts->MissingRoom > 0 && Fonts->Missing[MissingSlot(Fonts, Code)] == Code + 1;
+}
+
+// Kept at most half full, so a search always ends at an empty slot. Where memory fails the code
+// point is only searched for again.
+void NoteMissing(BoxFonts* Fonts, uint32_t Code) {
+  if (2 * (Fonts->MissingCount + 1) > Fonts->MissingRoom) {
+    size_t Room = Fonts->MissingRoom ? 2 * Fonts->MissingRoom : 64;
+    uint32_t* Slots = static_cast<uint32_t*>(calloc(Room, sizeof(uint32_t)));
+    if (Slots == nullptr) return;
+    BoxFonts Grown = *Fonts;
+    Grown.Missing = Slots;
+    Grown.MissingRoom = Room;
+    for (size_t I = 0; I < Fonts->MissingRoom; ++I)
+      if (Fonts->Missing[I] != 0) Slots[MissingSlot(&Grown, Fonts->Missing[I] - 1)] = Fonts->Missing[I];
+    free(Fonts->Missing);
+    Fonts->Missing = Slots;
+    Fonts->MissingRoom = Room;
+  }
+  Fonts->Missing[MissingSlot(Fonts, Code)] = Code + 1;
+  ++Fonts->MissingCount;
+}
+
 }  // namespace
 
 XftFont* FontFor(BoxFonts* Fonts, uint32_t* Code) {
   if (XftCharExists(Fonts->Dpy, Fonts->Regular, *Code)) return Fonts->Regular;
   for (int I = 0; I < Fonts->FallbackCount; ++I)
     if (XftCharExists(Fonts->Dpy, Fonts->Fallbacks[I], *Code)) return Fonts->Fallbacks[I];
-  XftFont* Font = OpenFallback(Fonts, *Code);
-  if (Font) return Font;
+  if (!KnownMissing(Fonts, *Code)) {
+    XftFont* Font = OpenFallback(Fonts, *Code);
+    if (Font) return Font;
+    NoteMissing(Fonts, *Code);
+  }
   *Code = REPLACEMENT_CHARACTER;
   return Fonts->Regular;
 }
@@ -154,6 +188,7 @@ bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSi
 }
 
 void CloseBoxFonts(BoxFonts* Fonts) {
+  free(Fonts->Missing);
   for (int I = 0; I < Fonts->FallbackCount; ++I) XftFontClose(Fonts->Dpy, Fonts->Fallbacks[I]);
   if (Fonts->Bold && Fonts->Bold != Fonts->Regular) XftFontClose(Fonts->Dpy, Fonts->Bold);
   if (Fonts->Regular) XftFontClose(Fonts->Dpy, Fonts->Regular);

@@ -18,6 +18,11 @@ struct BoxFonts {
   XftFont* Bold;  // the marks inside the icons, at their size; the regular font where there is no bold one
   XftFont* Fallbacks[MAX_FALLBACK_FONTS];
   int FallbackCount;
+  // Code points no font has, so that fontconfig is searched once for each, not at every
+  // measure and repaint: an open-addressed set of code point + 1, 0 for an empty slot.
+  uint32_t* Missing;
+  size_t MissingRoom;  // slots, a power of two
+  size_t MissingCount;
   int TabStop;  // pixels between tab stops; 0 until a tab needs it
 };
 
