@@ -20,6 +20,7 @@ SCREEN = (1280, 800)
 PROGRAM = None
 DRIVER = None  # the box driver, for the memcheck run
 MANAGER = None  # the clipboard manager helper
+NEIGHBOUR = None  # another client that floods the box or cuts it off
 DISPLAY = None
 SCRATCH = tempfile.mkdtemp(prefix="askbox-x11-")
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE = 1, 2, 3, 4, 5, 6, 7, 10, 11
@@ -831,6 +832,110 @@ def case_window_under_valgrind():
     check(proc.returncode == IDCANCEL, f"exit {proc.returncode}: {err.decode(errors='replace')[-2000:]}")
 
 
+def bad_screen_case(screen, with_terminal):
+    """A screen number the display does not have is no display: the terminal box, else 0."""
+    name = "%s.%s" % (DISPLAY, screen)
+    if with_terminal:
+        p = PtyProcess([PROGRAM, "text=Screen", "caption=Screenless"], env=box_env(DISPLAY=name, TERM="xterm"))
+        try:
+            check(p.read_until(b"Screenless", 5) is not None, "no terminal box")
+            p.send(b"\r")
+            check(p.wait(3) == IDOK, "wrong answer from the terminal box")
+        finally:
+            p.close()
+    else:
+        code, out = finish(launch("text=Screen", DISPLAY=name))
+        check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+
+
+def neighbour(*args):
+    return subprocess.Popen([NEIGHBOUR, *args], env=dict(os.environ, DISPLAY=DISPLAY), stdout=subprocess.PIPE)
+
+
+def end_with_usage(proc, timeout):
+    """Waits for askbox; gives its exit code and the most memory it held, in MB."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        pid, status, usage = os.wait4(proc.pid, os.WNOHANG)
+        if pid:
+            proc.returncode = os.waitstatus_to_exitcode(status)
+            return proc.returncode, usage.ru_maxrss / 1024
+        time.sleep(0.02)
+    proc.kill()
+    proc.wait()
+    raise Failure(f"askbox did not end within {timeout} s")
+
+
+def storm_case(mode, copied):
+    """Another client's flood of events neither stretches a one-second box nor makes it grow."""
+    if NEIGHBOUR is None:
+        raise Failure("needs the neighbour helper")
+    caption = "Storm %s" % mode
+    proc = launch("text=Flooded", "caption=" + caption, "timeout=1" if not copied else "timeout=2")
+    wid = find_window(caption, proc=proc)
+    if copied:
+        type_keys(wid, ["ctrl+c"])
+    started = time.monotonic()
+    flood = neighbour(*([mode, wid, "1500"] if mode != "converts" else [mode, "1500"]))
+    try:
+        code, megabytes = end_with_usage(proc, 6)
+    finally:
+        flood.wait(10)
+    check(code == IDOK, f"exit {code}")
+    check(time.monotonic() - started < 3, "the flood held the box past its time limit")
+    # The address checks' own shadow memory is not the box's.
+    check(megabytes < (64 if "--hostile-only" not in sys.argv else 512), f"the box grew to {megabytes:.0f} MB")
+
+
+def stopped_server_case(how):
+    """A server that stops answering holds neither a signal nor the time limit."""
+    server, name = start_xvfb("-noreset")
+    try:
+        proc = subprocess.Popen([PROGRAM, "text=Frozen", "caption=Frozen", "timeout=2"], env=box_env(DISPLAY=name),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+        deadline = time.monotonic() + 5
+        while "Frozen" not in subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=name),
+                                              capture_output=True, text=True).stdout:
+            check(time.monotonic() < deadline, "no box")
+            time.sleep(0.05)
+        started = time.monotonic()
+        server.send_signal(signal.SIGSTOP)
+        if how == "signal":
+            proc.send_signal(signal.SIGTERM)
+        try:
+            proc.wait(3)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            raise Failure("askbox waited for the stopped server")
+        elapsed = time.monotonic() - started
+        if how == "signal":
+            check(proc.returncode == -signal.SIGTERM and elapsed < 1.5, f"exit {proc.returncode} after {elapsed:.1f} s")
+        else:
+            check(proc.returncode == IDOK and elapsed < 2.6, f"exit {proc.returncode} after {elapsed:.1f} s")
+    finally:
+        server.send_signal(signal.SIGCONT)
+        server.kill()
+        server.wait()
+
+
+def case_answer_outlives_connection():
+    """The answer given stands when a clipboard manager cuts the connection as the box hands over."""
+    if NEIGHBOUR is None:
+        raise Failure("needs the neighbour helper")
+    manager = neighbour("cutting-manager")
+    try:
+        check(manager.stdout.readline() == b"ready\n", "the manager did not start")
+        proc = launch("text=Answered", "caption=Cut off", "button=1")
+        wid = find_window("Cut off", proc=proc)
+        type_keys(wid, ["ctrl+c", "Return"])
+        code, out = finish(proc)
+        check(code == IDOK and out == b"", f"exit {code}, output {out!r}")
+    finally:
+        manager.kill()
+        manager.wait()
+
+
 HOSTILE_CASES = [
     ("TSCII text that expands past three bytes a byte", lambda: locale_box_case("ta_IN.TSCII", b"\x82\xa0\x82\x82")),
     ("ISO-2022-CN-EXT text ending in a shift", lambda: locale_box_case("zh_CN.ISO-2022-CN-EXT", b"abc def\x0e")),
@@ -840,6 +945,16 @@ HOSTILE_CASES = [
     ("a stopped X server: the terminal box", lambda: silent_display_case("stopped", True)),
     ("display number 2147483647", case_huge_display_number),
     ("a key held before the box appears", case_key_held_before),
+    ("screen -1 of the display: MessageBox Failed", lambda: bad_screen_case("-1", False)),
+    ("screen 4294967295 of the display: the terminal box", lambda: bad_screen_case("4294967295", True)),
+    ("screen 2147483648 of the display: MessageBox Failed", lambda: bad_screen_case("2147483648", False)),
+    ("screen 1 of a one-screen display: MessageBox Failed", lambda: bad_screen_case("1", False)),
+    ("a flood of selection requests", lambda: storm_case("requests", False)),
+    ("a flood of clipboard requests after Ctrl+C", lambda: storm_case("converts", True)),
+    ("an unmap, then a flood of state changes", lambda: storm_case("state", False)),
+    ("a stopped server holds no SIGTERM", lambda: stopped_server_case("signal")),
+    ("a stopped server holds no time limit", lambda: stopped_server_case("timeout")),
+    ("the answer outlives a connection cut during the hand-over", case_answer_outlives_connection),
 ]
 if "--valgrind" in sys.argv:
     HOSTILE_CASES.append(("the window under valgrind memcheck", case_window_under_valgrind))
@@ -890,10 +1005,12 @@ def run_cases(cases, server, wm, wm_log):
 
 
 def main():
-    global PROGRAM, DRIVER, MANAGER
+    global PROGRAM, DRIVER, MANAGER, NEIGHBOUR
     PROGRAM = os.path.abspath(sys.argv[1])
     if "--manager" in sys.argv:
         MANAGER = os.path.abspath(sys.argv[sys.argv.index("--manager") + 1])
+    if "--neighbour" in sys.argv:
+        NEIGHBOUR = os.path.abspath(sys.argv[sys.argv.index("--neighbour") + 1])
     if "--valgrind" in sys.argv:
         DRIVER = os.path.abspath(sys.argv[sys.argv.index("--valgrind") + 1])
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]

@@ -13,7 +13,7 @@ import x11_box_test as desktop  # noqa: E402
 from ptyrun import PtyProcess  # noqa: E402
 from x11_box_test import Failure, check, find_window, finish, type_keys  # noqa: E402
 
-SONAMES = ["libX11.so.6", "libXrender.so.1", "libfontconfig.so.1", "libXft.so.2"]
+SONAMES = ["libX11.so.6", "libXrender.so.1", "libfontconfig.so.1", "libXft.so.2", "libX11-xcb.so.1"]
 SHAPING_SONAMES = ["libharfbuzz.so.0", "libfribidi.so.0"]
 IDOK = 1
 INCOMPLETE_XFT = None
@@ -47,6 +47,8 @@ WINDOW_CASES = [
     # Shaping is optional: without HarfBuzz and FriBidi, Arabic is drawn letter by letter as before.
     ("Arabic text without HarfBuzz and FriBidi", lambda: hidden_libraries([], SHAPING_SONAMES), {},
      "مرحبا".encode(), b"Unshaped", "Unshaped"),
+    # Reading events a buffer at a time is optional too: without libX11-xcb, Xlib's queue reads them.
+    ("without libX11-xcb", lambda: hidden_libraries([], ["libX11-xcb.so.1"]), {}, b"Hi", b"Queued", "Queued"),
 ]
 
 

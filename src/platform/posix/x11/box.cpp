@@ -33,6 +33,14 @@ const unsigned WHITE = 0xFFFFFF, STRIP = 0xF0F0F0, TEXT_COLOUR = 0x000000;
 const unsigned BUTTON_FACE = 0xE1E1E1, BUTTON_EDGE = 0xADADAD;
 const unsigned FOCUS_FACE = 0xE5F1FB, FOCUS_EDGE = 0x0078D7, PRESSED_FACE = 0xCCE4F7;
 const char ELLIPSIS[] = "\xe2\x80\xa6";
+// The longest the checks that ask the server (the frame, the minimised state, the clipboard's
+// owner) wait while events keep coming; they are made once for all the events that asked.
+const int RECHECK_MS = 100;
+
+enum Recheck : unsigned { RECHECK_FRAME = 1, RECHECK_MINIMISED = 2, RECHECK_NOTES = 4 };
+// A property of no meaning on a window, changed by nothing of the box's but appended nothing to
+// when it asks whether the server answers: the PropertyNotify that follows says it does.
+const Atom ANSWER_PROBE = XA_CAP_HEIGHT;
 
 struct XBox {
   const BoxRequest* Request;
@@ -58,6 +66,11 @@ struct XBox {
   bool Mapped;
   bool FrameCentred;
   bool Focused;
+  bool NeedsPaint;  // drawn once after the events that changed it
+  unsigned Rechecks;  // Recheck bits asked for since the last checks
+  int64_t RecheckedMs;
+  Atom WmState, FrameExtents;
+  bool Probing;  // an ANSWER_PROBE is on its way
   bool Listening;  // keys count only once the box has the focus
   char HeldBefore[32];  // keys already down then, whose repeats are no answer; one bit a keycode
   bool Done;
@@ -248,7 +261,7 @@ void OnKey(XBox& B, XKeyEvent& Key) {
       return;
   }
   MoveFocus(&B.Model, Move);
-  Paint(B);
+  B.NeedsPaint = true;
 }
 
 // A press and release on the same button presses it; as a push button does, it shows pressed
@@ -258,18 +271,18 @@ void OnPointer(XBox& B, const XEvent& Event) {
     B.Pressed = ButtonAt(B, Event.xbutton.x, Event.xbutton.y);
     B.PressedOver = B.Pressed >= 0;
     if (B.Pressed >= 0) B.Model.Focus = B.Pressed;
-    Paint(B);
+    B.NeedsPaint = true;
   } else if (Event.type == ButtonRelease && Event.xbutton.button == Button1 && B.Pressed >= 0) {
     int Released = ButtonAt(B, Event.xbutton.x, Event.xbutton.y);
     int Held = B.Pressed;
     B.Pressed = -1;
-    Paint(B);
+    B.NeedsPaint = true;
     if (Released == Held) Finish(B, B.Model.Buttons[Held].Id);
   } else if (Event.type == MotionNotify && B.Pressed >= 0) {
     bool Over = ButtonAt(B, Event.xmotion.x, Event.xmotion.y) == B.Pressed;
     if (Over != B.PressedOver) {
       B.PressedOver = Over;
-      Paint(B);
+      B.NeedsPaint = true;
     }
   }
 }
@@ -292,6 +305,8 @@ void OnEvent(XBox& B, XEvent& Event) {
         ActivateBoxWindow(B.Frame);
         SetBoxWindowIcon(B.Frame);
         B.FrameCentred = CentreBoxFrame(B.Frame);
+        B.WmState = X11Atom("_NET_WM_STATE");
+        B.FrameExtents = X11Atom("_NET_FRAME_EXTENTS");
       }
       break;
     case FocusIn:
@@ -314,13 +329,13 @@ void OnEvent(XBox& B, XEvent& Event) {
     case PropertyNotify:
       // A request to move a window the window manager has not taken on yet is read as the client
       // area's place, so the frame is centred only once the box is up.
-      if (B.FocusAsked && !B.FrameCentred && Event.xproperty.atom == X11Atom("_NET_FRAME_EXTENTS"))
-        B.FrameCentred = CentreBoxFrame(B.Frame);
-      if (Event.xproperty.atom == X11Atom("_NET_WM_STATE")) ComeBackIfMinimised(B);
+      if (B.FocusAsked && !B.FrameCentred && Event.xproperty.atom == B.FrameExtents) B.Rechecks |= RECHECK_FRAME;
+      if (B.FocusAsked && Event.xproperty.atom == B.WmState) B.Rechecks |= RECHECK_MINIMISED;
+      if (B.Probing && Event.xproperty.atom == ANSWER_PROBE) B.Rechecks |= RECHECK_NOTES;
       break;
     case UnmapNotify:
       B.Mapped = false;
-      ComeBackIfMinimised(B);
+      B.Rechecks |= RECHECK_MINIMISED;
       break;
     case ClientMessage:
       if (Event.xclient.message_type == B.Protocols &&
@@ -333,16 +348,43 @@ void OnEvent(XBox& B, XEvent& Event) {
   }
 }
 
+// What the events of a batch asked the server, asked once: when the events have stopped coming,
+// or every RECHECK_MS while they do not.
+void RecheckWithServer(XBox& B, bool MoreQueued) {
+  bool Asked = B.Rechecks != 0 || B.Clip.Unconfirmed;
+  if (!Asked || (MoreQueued && NowMs() - B.RecheckedMs < RECHECK_MS)) return;
+  if ((B.Rechecks & RECHECK_FRAME) && !B.FrameCentred) B.FrameCentred = CentreBoxFrame(B.Frame);
+  if (B.Rechecks & RECHECK_MINIMISED) ComeBackIfMinimised(B);
+  if (B.Clip.Unconfirmed) ConfirmX11Clipboard(&B.Clip);
+  if (B.Rechecks & RECHECK_NOTES) {
+    B.Probing = false;
+    XSync(B.Dpy, False);
+  }
+  B.Rechecks = 0;
+  B.RecheckedMs = NowMs();
+}
+
+// Each pass handles a batch of the events that have come, then looks at the signals and the
+// deadline: what another client sends can delay neither, and nothing here waits for the server
+// on an event's behalf.
 void Loop(XBox& B) {
   while (!B.Done) {
-    while (!B.Done && XPending(B.Dpy) > 0) {
-      XEvent Event;
-      XNextEvent(B.Dpy, &Event);
-      OnEvent(B, Event);
-    }
+    XEvent Event;
+    for (int Handled = 0; !B.Done && Handled < X11_EVENT_BATCH && NextX11Event(&Event); ++Handled) OnEvent(B, Event);
     if (B.Done) break;
+    bool MoreQueued = X11EventQueued();
+    RecheckWithServer(B, MoreQueued);
+    if (!B.Probing && X11NotesPileUp()) {
+      B.Probing = true;
+      XChangeProperty(B.Dpy, B.Win, ANSWER_PROBE, XA_INTEGER, 32, PropModeAppend, nullptr, 0);
+    }
+    if (B.NeedsPaint) {
+      B.NeedsPaint = false;
+      Paint(B);
+    }
+    XFlush(B.Dpy);
     pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {StopSignalFd(B.Signals), POLLIN, 0}};
-    int Ready = poll(Fds, 2, TimeLimitWait(B.Limit, -1));
+    int Ready = poll(Fds, 2, MoreQueued ? 0 : TimeLimitWait(B.Limit, -1));
     if (Ready < 0 && errno != EINTR) break;
     if (Ready > 0 && Fds[1].revents && (B.Signal = CaughtStopSignal(&B.Signals)) != 0) {
       B.Done = true;
@@ -449,7 +491,9 @@ void DestroyBoxWindow(XBox& B) {
   FreeMeasuredText(&B.Plain);
   CloseBoxFonts(&B.Fonts);
   B.FontsOpen = false;
-  XSync(Dpy, False);
+  // Sent, not waited for: the server takes the window away when the program's connection ends,
+  // and a server that has stopped answering must not hold the answer back.
+  XFlush(Dpy);
 }
 
 void Run(void* Context) {
@@ -468,7 +512,7 @@ void Run(void* Context) {
   B.Clip.Length = B.CopyLength;
   Loop(B);
   // Only an answer hands the copy on: with the display gone or a signal pending there is no time.
-  if (B.Answer != 0 && B.Signal == 0) HandOverX11Clipboard(&B.Clip);
+  if (B.Answer != 0 && B.Signal == 0) HandOverX11Clipboard(&B.Clip, StopSignalFd(B.Signals));
   DestroyBoxWindow(B);
 }
 
@@ -504,7 +548,9 @@ BoxOutcome ShowX11Box(const BoxRequest& Request, Window Owner) {
     return NotHere;
   }
   if (B.Signal != 0) return {BOX_SIGNALLED, 0, B.Signal};
-  return {BOX_ANSWERED, Kept ? B.Answer : 0, 0};
+  // An answer given stands, whatever became of the display after it; without one, a display
+  // that went away means the box could not be shown (B.Answer is 0).
+  return {BOX_ANSWERED, B.Answer, 0};
 }
 
 }  // namespace platform

@@ -15,6 +15,9 @@ namespace platform {
 namespace {
 
 const int HAND_OVER_MS = 1000;
+// A person's paste asks a few times; a client asking faster than this is flooding the box, whose
+// answers would then fill its connection faster than the server takes them.
+const int ANSWERS_PER_PERIOD = 32, ANSWER_PERIOD_MS = 100;
 
 // STRING is ISO 8859-1: characters beyond it become '?'.
 char* Latin1(const char* Utf8, size_t Length, size_t* OutLength) {
@@ -26,16 +29,16 @@ char* Latin1(const char* Utf8, size_t Length, size_t* OutLength) {
 
 // What the requestor gets for Target in Property; false for a target the box does not offer.
 bool Convert(X11Clipboard* Clip, Window Requestor, Atom Target, Atom Property) {
-  Atom Utf8 = X11Atom("UTF8_STRING");
+  const ClipboardAtoms& A = Clip->Atoms;
   Display* Dpy = Clip->Dpy;
-  if (Target == X11Atom("TARGETS")) {
-    Atom Offered[] = {X11Atom("TARGETS"), Utf8, XA_STRING, X11Atom("TEXT")};
+  if (Target == A.Targets) {
+    Atom Offered[] = {A.Targets, A.Utf8String, XA_STRING, A.Text};
     XChangeProperty(Dpy, Requestor, Property, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(Offered), 4);
     return true;
   }
-  if (Target == Utf8 || Target == X11Atom("TEXT")) {
-    XChangeProperty(Dpy, Requestor, Property, Utf8, 8, PropModeReplace,
+  if (Target == A.Utf8String || Target == A.Text) {
+    XChangeProperty(Dpy, Requestor, Property, A.Utf8String, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(Clip->Text), static_cast<int>(Clip->Length));
     return true;
   }
@@ -51,7 +54,20 @@ bool Convert(X11Clipboard* Clip, Window Requestor, Atom Target, Atom Property) {
   return false;
 }
 
+// Only a request the box can be asked, as the clipboard's owner, is answered, and no more than
+// ANSWERS_PER_PERIOD of them a period. Nothing is waited for: a requestor gone meanwhile makes an
+// error that is only recorded.
+bool WithinBudget(X11Clipboard* Clip) {
+  int64_t Now = NowMs();
+  if (Now - Clip->BudgetFromMs >= ANSWER_PERIOD_MS) {
+    Clip->BudgetFromMs = Now;
+    Clip->AnswersLeft = ANSWERS_PER_PERIOD;
+  }
+  return Clip->AnswersLeft-- > 0;
+}
+
 void Answer(X11Clipboard* Clip, const XSelectionRequestEvent& Request) {
+  if (!Clip->Owned || Request.selection != Clip->Atoms.Clipboard || !WithinBudget(Clip)) return;
   XEvent Reply;
   memset(&Reply, 0, sizeof Reply);
   Reply.xselection.type = SelectionNotify;
@@ -64,23 +80,31 @@ void Answer(X11Clipboard* Clip, const XSelectionRequestEvent& Request) {
   // A requestor of before ICCCM names no property: the target's name is used for it.
   Atom Property = Request.property != None ? Request.property : Request.target;
   bool InTime = Request.time == CurrentTime || Request.time >= Clip->Since;
-  ClearX11Error();
-  if (Clip->Owned && Request.selection == X11Atom("CLIPBOARD") && InTime &&
-      Convert(Clip, Request.requestor, Request.target, Property))
-    Reply.xselection.property = Property;
+  if (InTime && Convert(Clip, Request.requestor, Request.target, Property)) Reply.xselection.property = Property;
   XSendEvent(Clip->Dpy, Request.requestor, False, NoEventMask, &Reply);
-  // A requestor gone meanwhile is no fault of the box's.
-  XSync(Clip->Dpy, False);
-  ClearX11Error();
+}
+
+void InternAtoms(X11Clipboard* Clip) {
+  if (Clip->AtomsKnown) return;
+  Clip->Atoms = {X11Atom("CLIPBOARD"), X11Atom("TARGETS"),           X11Atom("UTF8_STRING"),
+                 X11Atom("TEXT"),      X11Atom("CLIPBOARD_MANAGER"), X11Atom("SAVE_TARGETS"),
+                 X11Atom("ASKBOX_SAVE_TARGETS")};
+  Clip->AtomsKnown = true;
 }
 
 }  // namespace
 
-bool TakeX11Clipboard(X11Clipboard* Clip, Time At) {
-  Atom Clipboard = X11Atom("CLIPBOARD");
-  XSetSelectionOwner(Clip->Dpy, Clipboard, Clip->Owner, At);
-  Clip->Owned = XGetSelectionOwner(Clip->Dpy, Clipboard) == Clip->Owner;
-  if (Clip->Owned) Clip->Since = At;
+void TakeX11Clipboard(X11Clipboard* Clip, Time At) {
+  InternAtoms(Clip);
+  XSetSelectionOwner(Clip->Dpy, Clip->Atoms.Clipboard, Clip->Owner, At);
+  Clip->Owned = true;
+  Clip->Unconfirmed = true;
+  Clip->Since = At;
+}
+
+bool ConfirmX11Clipboard(X11Clipboard* Clip) {
+  Clip->Unconfirmed = false;
+  Clip->Owned = Clip->Owned && XGetSelectionOwner(Clip->Dpy, Clip->Atoms.Clipboard) == Clip->Owner;
   return Clip->Owned;
 }
 
@@ -89,34 +113,35 @@ bool OnX11ClipboardEvent(X11Clipboard* Clip, const XEvent& Event) {
     Answer(Clip, Event.xselectionrequest);
     return true;
   }
-  if (Event.type == SelectionClear && Event.xselectionclear.selection == X11Atom("CLIPBOARD")) {
+  if (Event.type == SelectionClear && Clip->AtomsKnown && Event.xselectionclear.selection == Clip->Atoms.Clipboard) {
     Clip->Owned = false;
     return true;
   }
   return false;
 }
 
-void HandOverX11Clipboard(X11Clipboard* Clip) {
-  Atom Manager = X11Atom("CLIPBOARD_MANAGER");
-  if (!Clip->Owned || XGetSelectionOwner(Clip->Dpy, Manager) == None) return;
-  // The targets to keep, in the property the manager reads them from.
-  Atom Property = X11Atom("ASKBOX_SAVE_TARGETS");
-  Atom Kept[] = {X11Atom("UTF8_STRING"), XA_STRING, X11Atom("TEXT")};
-  XChangeProperty(Clip->Dpy, Clip->Owner, Property, XA_ATOM, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(Kept), 3);
-  XConvertSelection(Clip->Dpy, Manager, X11Atom("SAVE_TARGETS"), Property, Clip->Owner, Clip->Since);
+void HandOverX11Clipboard(X11Clipboard* Clip, int StopFd) {
+  if (!Clip->Owned) return;
+  const ClipboardAtoms& A = Clip->Atoms;
+  Display* Dpy = Clip->Dpy;
+  // The targets to keep, in the property the manager reads them from. Where no manager runs, the
+  // server itself answers at once that nobody converted them.
+  Atom Kept[] = {A.Utf8String, XA_STRING, A.Text};
+  XChangeProperty(Dpy, Clip->Owner, A.Kept, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(Kept), 3);
+  XConvertSelection(Dpy, A.Manager, A.SaveTargets, A.Kept, Clip->Owner, Clip->Since);
   int64_t Deadline = NowMs() + HAND_OVER_MS;
   for (;;) {
-    while (XPending(Clip->Dpy) > 0) {
-      XEvent Event;
-      XNextEvent(Clip->Dpy, &Event);
-      if (Event.type == SelectionNotify && Event.xselection.selection == Manager) return;
+    XEvent Event;
+    for (int Handled = 0; Handled < X11_EVENT_BATCH && NextX11Event(&Event); ++Handled) {
+      if (Event.type == SelectionNotify && Event.xselection.selection == A.Manager) return;
       OnX11ClipboardEvent(Clip, Event);
     }
     int64_t Left = Deadline - NowMs();
     if (Left <= 0) return;
-    pollfd Connection = {ConnectionNumber(Clip->Dpy), POLLIN, 0};
-    if (poll(&Connection, 1, static_cast<int>(Left)) == 0) return;
+    XFlush(Dpy);
+    pollfd Fds[2] = {{ConnectionNumber(Dpy), POLLIN, 0}, {StopFd, POLLIN, 0}};
+    int Wait = X11EventQueued() ? 0 : static_cast<int>(Left);
+    if (poll(Fds, 2, Wait) > 0 && Fds[1].revents != 0) return;
   }
 }
 

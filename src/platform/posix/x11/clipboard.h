@@ -4,8 +4,15 @@
 
 #include <X11/Xlib.h>
 #include <stddef.h>
+#include <stdint.h>
 
 namespace platform {
+
+// The atoms the clipboard speaks in, interned once, when it is first taken: a request that names
+// one then costs no round trip to the server.
+struct ClipboardAtoms {
+  Atom Clipboard, Targets, Utf8String, Text, Manager, SaveTargets, Kept;
+};
 
 struct X11Clipboard {
   Display* Dpy;
@@ -14,16 +21,25 @@ struct X11Clipboard {
   size_t Length;
   Time Since;  // when it was taken, from the key press that took it
   bool Owned;
+  bool Unconfirmed;  // taken, but not yet asked whether the server gave it to the box
+  bool AtomsKnown;
+  ClipboardAtoms Atoms;
+  int64_t BudgetFromMs;  // when the answers left were last counted afresh
+  int AnswersLeft;
 };
 
-// Makes Owner the CLIPBOARD's owner with Text, as of the event time At; false where the server
-// gave it to another.
-bool TakeX11Clipboard(X11Clipboard* Clip, Time At);
-// Answers a request for the clipboard or notes its loss; false for an event that is not the
-// clipboard's.
+// Asks for Owner to become the CLIPBOARD's owner with Text, as of the event time At. The answer
+// is not waited for here: ConfirmX11Clipboard asks the server once, however often it was taken.
+void TakeX11Clipboard(X11Clipboard* Clip, Time At);
+// False where the server gave the clipboard to another; one round trip.
+bool ConfirmX11Clipboard(X11Clipboard* Clip);
+// Answers a request for the clipboard while the box owns it, or notes its loss; false for an
+// event that is not the clipboard's. Nothing here waits for the server.
 bool OnX11ClipboardEvent(X11Clipboard* Clip, const XEvent& Event);
-// Before Owner goes: a running clipboard manager is asked to keep a copy, for a second at most.
-void HandOverX11Clipboard(X11Clipboard* Clip);
+// Before Owner goes: a running clipboard manager is asked to keep a copy, for a second at most,
+// and no longer than until StopFd (a caught signal) becomes readable. Nothing but events is
+// waited for, so a server that has stopped answering holds it no longer either.
+void HandOverX11Clipboard(X11Clipboard* Clip, int StopFd);
 
 }  // namespace platform
 

@@ -7,6 +7,7 @@
 #include "platform/posix/x11/properties.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xproto.h>
 #include <X11/Xutil.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -23,8 +24,11 @@ namespace {
 
 const int CONNECT_WAIT_MS = 3000;
 const int MAX_ANCESTORS = 64;
+const unsigned long MOST_NOTES = 4096;  // Xlib's notes of requests sent (X11NotesPileUp), 32 bytes each
 
 Display* Dpy;
+xcb_connection_t* Connection;  // where XCB reads the events; null where Xlib's queue does
+xcb_generic_event_t* Ahead;  // read from XCB's queue to see whether one was there, not yet handled
 bool Tried;
 bool Lost;
 int X11ErrorCode;
@@ -114,7 +118,22 @@ void Connect() {
   if (Null >= 0) close(Null);
   if (SavedError >= 0) close(SavedError);
   if (Dpy == nullptr) return;
+  // Xlib takes any screen number DISPLAY names ("host:0.7", even ":0.-1") and every use of a
+  // screen that is not there reads past the server's list: such a display is none at all.
+  if (DefaultScreen(Dpy) < 0 || DefaultScreen(Dpy) >= ScreenCount(Dpy)) {
+    XCloseDisplay(Dpy);
+    Dpy = nullptr;
+    return;
+  }
   XSetIOErrorExitHandler(Dpy, OnIOErrorExit, nullptr);
+  // Xlib has the connection's socket, taken while it read the events itself: a request of XCB's
+  // own makes it give the socket back and take it again as XCB's queue wants, with the errors of
+  // its requests set aside for it, so that an error still reaches the request that waits for it.
+  if (LoadEventLibraries()) {
+    Connection = XGetXCBConnection(Dpy);
+    XSetEventQueueOwner(Dpy, XCBOwnsEventQueue);
+    xcb_no_operation(Connection);
+  }
   // The connection must not leak into the programs a script starts after this one.
   fcntl(ConnectionNumber(Dpy), F_SETFD, FD_CLOEXEC);
 }
@@ -213,12 +232,59 @@ void IconifyBody(void* Context) {
   XSync(Dpy, False);
 }
 
+// Sent, not waited for: on the way out a server that has stopped answering must not hold the
+// program, and the window comes back whenever it answers again.
 void MapBody(void* Context) {
   XMapWindow(Dpy, *static_cast<Window*>(Context));
-  XSync(Dpy, False);
+  XFlush(Dpy);
+}
+
+// Xlib's own conversion of the event from the wire, as its queue would have made it.
+void ConvertEvent(xcb_generic_event_t* Wire, XEvent* Event) {
+  Event->type = 0;
+  int Type = Wire->response_type & 0x7F;
+  if (Type == 0) {
+    X11ErrorCode = reinterpret_cast<xcb_generic_error_t*>(Wire)->error_code;
+    return;
+  }
+  if (Type == GenericEvent) return;  // none is asked for
+  // Xlib works the event's serial out from its sequence and the last reply it read; replies are
+  // read ahead of the events queued here, which it would take for a sequence lost and say so on
+  // standard error. The box never reads the serial, so the event is given the one it knows.
+  if (Type != KeymapNotify) Wire->sequence = static_cast<uint16_t>(LastKnownRequestProcessed(Dpy) & 0xFFFF);
+  auto Convert = XESetWireToEvent(Dpy, Type, nullptr);
+  XESetWireToEvent(Dpy, Type, Convert);
+  if (Convert == nullptr || !Convert(Dpy, Event, reinterpret_cast<xEvent*>(Wire))) Event->type = 0;
 }
 
 }  // namespace
+
+bool NextX11Event(XEvent* Event) {
+  if (Connection == nullptr) {
+    if (XPending(Dpy) == 0) return false;
+    XNextEvent(Dpy, Event);
+    return true;
+  }
+  xcb_generic_event_t* Wire = Ahead != nullptr ? Ahead : xcb_poll_for_event(Connection);
+  Ahead = nullptr;
+  if (Wire == nullptr) {
+    if (xcb_connection_has_error(Connection)) OnIOError(Dpy);
+    return false;
+  }
+  ConvertEvent(Wire, Event);
+  free(Wire);
+  return true;
+}
+
+bool X11NotesPileUp() {
+  return Connection != nullptr && NextRequest(Dpy) - LastKnownRequestProcessed(Dpy) > MOST_NOTES;
+}
+
+bool X11EventQueued() {
+  if (Connection == nullptr) return XEventsQueued(Dpy, QueuedAlready) > 0;
+  if (Ahead == nullptr) Ahead = xcb_poll_for_queued_event(Connection);
+  return Ahead != nullptr;
+}
 
 PropertyValue ReadProperty(Window Target, Atom Name, long MaxLongs) {
   PropertyValue Result = {None, 0, 0, nullptr};

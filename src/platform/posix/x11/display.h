@@ -9,9 +9,27 @@
 
 namespace platform {
 
+// How many events a loop handles before it looks at its deadline and its signals again, so that
+// another client sending events as fast as it can holds back neither.
+const int X11_EVENT_BATCH = 64;
+
 // Connects on first use; null where DISPLAY is unset, the server cannot be reached or refuses,
 // and from the moment the connection breaks.
 Display* X11Display();
+
+// The next event that has come, after at most one read from the connection; false where none has.
+// Where XCB's libraries are there, the connection is read a buffer at a time, so that however
+// fast another client sends, what waits to be handled stays small: Xlib's own queue reads for as
+// long as the server keeps sending. An X error that comes as an event is recorded (LastX11Error)
+// and given as an event of type 0. Only inside X11Guarded: a broken connection ends the guard.
+bool NextX11Event(XEvent* Event);
+// Whether an event has been read and waits for NextX11Event; reads nothing.
+bool X11EventQueued();
+
+// Where XCB reads the events, Xlib keeps a note of every request sent, dropped only when a reply
+// is next waited for: true once they pile up, so that a box that draws for hours without asking
+// the server anything makes one round trip, at a moment the server is known to answer.
+bool X11NotesPileUp();
 
 // Runs Body with the display; false, and the display given up for good, if the connection broke
 // on the way. Every use of the display goes through here: a broken connection comes back as a

@@ -1,4 +1,4 @@
-// Loading the X, Xrender, fontconfig and Xft libraries, and HarfBuzz and FriBidi for text that needs them.
+// Loading the X, Xrender, fontconfig and Xft libraries, XCB's for reading events, and HarfBuzz and FriBidi for text that needs them.
 #include "platform/posix/x11/library.h"
 
 #ifndef ASKBOX_LINK_X11
@@ -12,6 +12,7 @@ namespace platform {
 // Linked in: the calls are the libraries' own, there before main.
 bool LoadX11Libraries() { return true; }
 bool LoadShapingLibraries() { return true; }
+bool LoadEventLibraries() { return true; }
 
 #else
 
@@ -23,11 +24,12 @@ namespace {
 
 // The names the runtime packages install; the bare .so names come only with the development
 // packages, which a machine that shows windows need not have.
-const char* const SONAMES[ALL_LIBRARY_COUNT] = {"libX11.so.6", "libXrender.so.1", "libfontconfig.so.1",
-                                                "libXft.so.2", "libharfbuzz.so.0", "libfribidi.so.0"};
+const char* const SONAMES[ALL_LIBRARY_COUNT] = {"libX11.so.6",      "libXrender.so.1",  "libfontconfig.so.1",
+                                                "libXft.so.2",      "libxcb.so.1",      "libX11-xcb.so.1",
+                                                "libharfbuzz.so.0", "libfribidi.so.0"};
 
 enum LoadState { NOT_TRIED, LOADED, MISSING };
-LoadState State = NOT_TRIED, ShapingState = NOT_TRIED;
+LoadState State = NOT_TRIED, EventState = NOT_TRIED, ShapingState = NOT_TRIED;
 
 template <typename Call>
 bool Take(void* Library, const char* Name, Call* Slot) {
@@ -73,8 +75,14 @@ bool LoadX11Libraries() {
 
 bool LoadShapingLibraries() {
   if (State != LOADED) return false;
-  if (ShapingState == NOT_TRIED) ShapingState = Load(X11_LIBRARY_COUNT, ALL_LIBRARY_COUNT) ? LOADED : MISSING;
+  if (ShapingState == NOT_TRIED) ShapingState = Load(EVENT_LIBRARY_END, ALL_LIBRARY_COUNT) ? LOADED : MISSING;
   return ShapingState == LOADED;
+}
+
+bool LoadEventLibraries() {
+  if (State != LOADED) return false;
+  if (EventState == NOT_TRIED) EventState = Load(X11_LIBRARY_COUNT, EVENT_LIBRARY_END) ? LOADED : MISSING;
+  return EventState == LOADED;
 }
 
 #endif

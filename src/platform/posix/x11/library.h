@@ -1,11 +1,13 @@
-// Every X, Xrender, fontconfig, Xft, HarfBuzz and FriBidi call the window makes, and loading their libraries.
+// Every X, Xrender, fontconfig, Xft, XCB, HarfBuzz and FriBidi call the window makes, and loading their libraries.
 #ifndef ASKBOX_PLATFORM_POSIX_X11_LIBRARY_H
 #define ASKBOX_PLATFORM_POSIX_X11_LIBRARY_H
 
 // The headers that declare the calls, whose types the stand-ins below take.
 #include <X11/XKBlib.h>
 #include <X11/Xft/Xft.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrender.h>
 #include <fontconfig/fontconfig.h>
@@ -13,18 +15,26 @@
 #include <harfbuzz/hb-ft.h>
 #include <harfbuzz/hb.h>
 
+// Declared in Xlibint.h, whose min and max macros must not come along with it.
+extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
+                                   Bool (*Convert)(Display*, XEvent*, xEvent*)))(Display*, XEvent*, xEvent*);
+
 // CALL(Library, Name) for each call, Library one of X11Library. XDestroyImage is left out: Xutil.h
-// makes it a macro that calls through the image itself. HarfBuzz's and FriBidi's calls come last,
-// in the optional group.
+// makes it a macro that calls through the image itself. XCB's, then HarfBuzz's and FriBidi's calls
+// come last, in the optional groups.
 #define ASKBOX_X11_CALLS(CALL)                     \
   CALL(LIBRARY_X11, XChangeProperty)               \
   CALL(LIBRARY_X11, XClearWindow)                  \
+  CALL(LIBRARY_X11, XCloseDisplay)                 \
   CALL(LIBRARY_X11, XConvertSelection)             \
   CALL(LIBRARY_X11, XCreateGC)                     \
   CALL(LIBRARY_X11, XCreateImage)                  \
   CALL(LIBRARY_X11, XCreatePixmap)                 \
   CALL(LIBRARY_X11, XCreateWindow)                 \
   CALL(LIBRARY_X11, XDestroyWindow)                \
+  CALL(LIBRARY_X11, XESetWireToEvent)              \
+  CALL(LIBRARY_X11, XEventsQueued)                 \
+  CALL(LIBRARY_X11, XFlush)                        \
   CALL(LIBRARY_X11, XFree)                         \
   CALL(LIBRARY_X11, XFreeGC)                       \
   CALL(LIBRARY_X11, XFreePixmap)                   \
@@ -90,6 +100,12 @@
   CALL(LIBRARY_XFT, XftTextExtents32)              \
   CALL(LIBRARY_XFT, XftTextExtentsUtf8)            \
   CALL(LIBRARY_XFT, XftUnlockFace)                 \
+  CALL(LIBRARY_XCB, xcb_connection_has_error)      \
+  CALL(LIBRARY_XCB, xcb_no_operation)              \
+  CALL(LIBRARY_XCB, xcb_poll_for_event)            \
+  CALL(LIBRARY_XCB, xcb_poll_for_queued_event)     \
+  CALL(LIBRARY_X11_XCB, XGetXCBConnection)         \
+  CALL(LIBRARY_X11_XCB, XSetEventQueueOwner)       \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_add_utf8)       \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_create)         \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_destroy)        \
@@ -107,14 +123,18 @@
 namespace platform {
 
 // In the order they are loaded: each after the ones it needs. The window cannot do without the
-// first X11_LIBRARY_COUNT; the optional ones after them only shape text that needs it.
+// first X11_LIBRARY_COUNT; the optional ones after them read events a buffer at a time, and shape
+// text that needs it.
 enum X11Library {
   LIBRARY_X11,
   LIBRARY_XRENDER,
   LIBRARY_FONTCONFIG,
   LIBRARY_XFT,
   X11_LIBRARY_COUNT,
-  LIBRARY_HARFBUZZ = X11_LIBRARY_COUNT,
+  LIBRARY_XCB = X11_LIBRARY_COUNT,
+  LIBRARY_X11_XCB,
+  EVENT_LIBRARY_END,
+  LIBRARY_HARFBUZZ = EVENT_LIBRARY_END,
   LIBRARY_FRIBIDI,
   ALL_LIBRARY_COUNT
 };
@@ -129,6 +149,10 @@ bool LoadX11Libraries();
 // LoadX11Libraries() succeeded. The first call loads them; either missing leaves both unloaded,
 // and text is then drawn character by character, as without them.
 bool LoadShapingLibraries();
+// True where libxcb and libX11-xcb are there too, with every call of theirs in the table, after
+// LoadX11Libraries() succeeded; either missing leaves both unloaded, and events are then read
+// through Xlib's own queue.
+bool LoadEventLibraries();
 
 #ifndef ASKBOX_LINK_X11
 // Each call's stand-in has the call's own name and type. The X front end lives in this namespace,

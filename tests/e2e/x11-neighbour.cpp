@@ -1,0 +1,102 @@
+// Test helper: another client on the box's display that floods it with events, or a clipboard manager that cuts it off.
+//
+//   x11-neighbour requests WINDOW MS   synthetic SelectionRequests sent to WINDOW for MS milliseconds
+//   x11-neighbour converts MS          real requests for CLIPBOARD, whoever owns it, for MS milliseconds
+//   x11-neighbour state WINDOW MS      WINDOW unmapped, then its _NET_WM_STATE changed for MS milliseconds
+//   x11-neighbour cutting-manager      owns CLIPBOARD_MANAGER and kills the client that asks it to save
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+namespace {
+
+Display* Dpy;
+Window Self;
+
+Atom Named(const char* Name) { return XInternAtom(Dpy, Name, False); }
+
+long long NowMs() {
+  timespec Now;
+  clock_gettime(CLOCK_MONOTONIC, &Now);
+  return Now.tv_sec * 1000LL + Now.tv_nsec / 1000000;
+}
+
+// Calls Send in bursts until Ms have passed; gives how many it sent.
+template <typename Sender>
+long Flood(long Ms, Sender Send) {
+  long long End = NowMs() + Ms;
+  long Sent = 0;
+  while (NowMs() < End) {
+    for (int I = 0; I < 500; ++I, ++Sent) Send(Sent);
+    XFlush(Dpy);
+  }
+  XSync(Dpy, False);
+  return Sent;
+}
+
+// The box it floods goes away when its time is up; that is no fault of the flood's.
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+int Usage() {
+  fprintf(stderr, "usage: x11-neighbour requests WINDOW MS | converts MS | state WINDOW MS | cutting-manager\n");
+  return 2;
+}
+
+int CuttingManager() {
+  XSetSelectionOwner(Dpy, Named("CLIPBOARD_MANAGER"), Self, CurrentTime);
+  if (XGetSelectionOwner(Dpy, Named("CLIPBOARD_MANAGER")) != Self) return 1;
+  printf("ready\n");
+  fflush(stdout);
+  for (;;) {
+    XEvent Event;
+    XNextEvent(Dpy, &Event);
+    if (Event.type == SelectionRequest && Event.xselectionrequest.target == Named("SAVE_TARGETS")) {
+      XKillClient(Dpy, Event.xselectionrequest.requestor);
+      XSync(Dpy, False);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int Count, char** Arguments) {
+  if (Count < 2) return Usage();
+  Dpy = XOpenDisplay(nullptr);
+  if (Dpy == nullptr) return 1;
+  XSetErrorHandler(IgnoreError);
+  Self = XCreateSimpleWindow(Dpy, DefaultRootWindow(Dpy), 0, 0, 1, 1, 0, 0, 0);
+  const char* Mode = Arguments[1];
+  long Sent = 0;
+  if (strcmp(Mode, "cutting-manager") == 0) return CuttingManager();
+  if (strcmp(Mode, "requests") == 0 && Count == 4) {
+    Window Target = strtoul(Arguments[2], nullptr, 0);
+    XEvent Event;
+    memset(&Event, 0, sizeof Event);
+    Event.xselectionrequest.type = SelectionRequest;
+    Event.xselectionrequest.owner = Target;
+    Event.xselectionrequest.requestor = Self;
+    Event.xselectionrequest.selection = Named("CLIPBOARD");
+    Event.xselectionrequest.target = Named("UTF8_STRING");
+    Event.xselectionrequest.property = Named("NEIGHBOUR");
+    Event.xselectionrequest.time = CurrentTime;
+    Sent = Flood(atol(Arguments[3]), [&](long) { XSendEvent(Dpy, Target, False, NoEventMask, &Event); });
+  } else if (strcmp(Mode, "converts") == 0 && Count == 3) {
+    Atom Clipboard = Named("CLIPBOARD"), Utf8 = Named("UTF8_STRING"), Property = Named("NEIGHBOUR");
+    Sent = Flood(atol(Arguments[2]), [&](long) { XConvertSelection(Dpy, Clipboard, Utf8, Property, Self, CurrentTime); });
+  } else if (strcmp(Mode, "state") == 0 && Count == 4) {
+    Window Target = strtoul(Arguments[2], nullptr, 0);
+    XUnmapWindow(Dpy, Target);
+    Atom State = Named("_NET_WM_STATE"), States[2] = {Named("_NET_WM_STATE_ABOVE"), Named("_NET_WM_STATE_BELOW")};
+    Sent = Flood(atol(Arguments[3]), [&](long N) {
+      XChangeProperty(Dpy, Target, State, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&States[N % 2]), 1);
+    });
+  } else {
+    return Usage();
+  }
+  printf("%ld\n", Sent);
+  return 0;
+}
