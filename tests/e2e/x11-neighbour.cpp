@@ -4,12 +4,14 @@
 //   x11-neighbour converts MS          real requests for CLIPBOARD, whoever owns it, for MS milliseconds
 //   x11-neighbour state WINDOW MS      WINDOW unmapped, then its _NET_WM_STATE changed for MS milliseconds
 //   x11-neighbour cutting-manager      owns CLIPBOARD_MANAGER and kills the client that asks it to save
+//   x11-neighbour activations WINDOW MS  counts the requests, as the user's, to activate WINDOW in MS milliseconds
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +45,29 @@ int IgnoreError(Display*, XErrorEvent*) { return 0; }
 int Usage() {
   fprintf(stderr, "usage: x11-neighbour requests WINDOW MS | converts MS | state WINDOW MS | cutting-manager\n");
   return 2;
+}
+
+// Requests to activate a window go to the root as client messages, where a client that selects
+// substructure changes sees them too.
+long Activations(Window Target, long Ms) {
+  XSelectInput(Dpy, DefaultRootWindow(Dpy), SubstructureNotifyMask);
+  XSync(Dpy, False);
+  printf("ready\n");
+  fflush(stdout);
+  long long End = NowMs() + Ms;
+  long Seen = 0;
+  while (NowMs() < End) {
+    while (XPending(Dpy) > 0) {
+      XEvent Event;
+      XNextEvent(Dpy, &Event);
+      const XClientMessageEvent& Message = Event.xclient;
+      if (Event.type == ClientMessage && Message.message_type == Named("_NET_ACTIVE_WINDOW") &&
+          Message.window == Target && Message.data.l[0] == 2)
+        ++Seen;
+    }
+    usleep(10000);
+  }
+  return Seen;
 }
 
 int CuttingManager() {
@@ -86,6 +111,8 @@ int main(int Count, char** Arguments) {
   } else if (strcmp(Mode, "converts") == 0 && Count == 3) {
     Atom Clipboard = Named("CLIPBOARD"), Utf8 = Named("UTF8_STRING"), Property = Named("NEIGHBOUR");
     Sent = Flood(atol(Arguments[2]), [&](long) { XConvertSelection(Dpy, Clipboard, Utf8, Property, Self, CurrentTime); });
+  } else if (strcmp(Mode, "activations") == 0 && Count == 4) {
+    Sent = Activations(strtoul(Arguments[2], nullptr, 0), atol(Arguments[3]));
   } else if (strcmp(Mode, "state") == 0 && Count == 4) {
     Window Target = strtoul(Arguments[2], nullptr, 0);
     XUnmapWindow(Dpy, Target);

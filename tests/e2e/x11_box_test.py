@@ -443,10 +443,17 @@ def case_pressed_look_follows_pointer():
 def case_minimised_box_comes_back():
     proc = launch("text=Minimise", "caption=Minimise")
     wid = find_window("Minimise", proc=proc)
+    # Back, it asks for the focus as the user would, or a window manager that keeps it elsewhere
+    # (kwin) leaves Return going nowhere.
+    watcher = neighbour("activations", wid, "1500") if NEIGHBOUR else None
+    check(watcher is None or watcher.stdout.readline() == b"ready\n", "the watcher did not start")
     x("xdotool", "windowminimize", wid)
     time.sleep(0.5)
     state = x("xwininfo", "-id", wid)
     check("IsViewable" in state, "minimised, the box stayed away:\n" + state)
+    if watcher:
+        asked = int(watcher.communicate(timeout=5)[0])
+        check(asked >= 1, "back, the box did not ask for the focus")
     # Left on another desktop, it stays there rather than pulling the user back.
     x("wmctrl", "-s", "1")
     time.sleep(0.5)
@@ -479,6 +486,42 @@ def case_small_screen_at_192_dpi():
             proc.kill()
             proc.wait()
             check(width is not None and width <= 640, f"{len(text)} characters: a box {width} wide on 640")
+    finally:
+        server.kill()
+        server.wait()
+
+
+def case_two_monitors():
+    """Two monitors side by side: an unowned box is centred on the one that holds the pointer, within
+    the part GTK's work areas leave free of panels."""
+    server, name = start_xvfb("-noreset", screen=(2560, 800))
+    env = dict(os.environ, DISPLAY=name)
+    try:
+        for monitor in ("left 1280/338x800/211+0+0", "right 1280/338x800/211+1280+0"):
+            subprocess.run(["xrandr", "--setmonitor", *monitor.split(), "none"], env=env, check=True, timeout=10)
+        subprocess.run(["xdotool", "mousemove", "1900", "400"], env=env, check=True, timeout=10)
+        for areas, centre in [(None, (1920, 400)), ("0,0,1280,800,1380,0,1180,700", (1970, 350))]:
+            if areas:
+                for prop, value in (("_NET_CURRENT_DESKTOP", "0"), ("_GTK_WORKAREAS_D0", areas)):
+                    subprocess.run(["xprop", "-root", "-f", prop, "32c", "-set", prop, value], env=env, check=True,
+                                   timeout=10)
+            proc = subprocess.Popen([PROGRAM, "text=Where am I?", "caption=Monitors"], env=box_env(DISPLAY=name),
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+            try:
+                deadline, box = time.monotonic() + 10, None
+                while box is None and time.monotonic() < deadline:
+                    tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True, text=True).stdout
+                    box = next((line.split()[-2] for line in tree.splitlines() if '"Monitors"' in line), None)
+                    time.sleep(0.05)
+                check(box is not None, "no box")
+                size, left, top = box.split("+")[0], int(box.split("+")[1]), int(box.split("+")[2])
+                width, height = (int(n) for n in size.split("x"))
+                seen = (left + width / 2, top + height / 2)
+                check(left >= 1280 and abs(seen[0] - centre[0]) <= 3 and abs(seen[1] - centre[1]) <= 3,
+                      f"work areas {areas}: a box at {box}, centred on {seen}, not on {centre}")
+            finally:
+                proc.kill()
+                proc.wait()
     finally:
         server.kill()
         server.wait()
@@ -1048,6 +1091,7 @@ def main():
               ("a pressed button looks pressed only under the pointer", case_pressed_look_follows_pointer),
               ("a minimised unowned box comes back", case_minimised_box_comes_back),
               ("640 x 480 at 192 DPI: the box fits", case_small_screen_at_192_dpi),
+              ("two monitors: centred on the pointer's, within its work area", case_two_monitors),
               ("Hebrew reads from the right", case_right_to_left_text),
               ("a joined Arabic word is narrower than its letters apart", case_joined_arabic),
               ("a ZWJ family is one emoji wide", case_emoji_sequence)]

@@ -69,6 +69,21 @@ int FuzzWindowProperties(const uint8_t* Data, size_t Size) {
   bool Same = Latin1 && Host.size() == Value.Count && memcmp(Host.data(), Bytes, Value.Count) == 0;
   FUZZ_CHECK(NamesHost(Value, Host.c_str()) == Same, "host " + Printable(Host) + Where);
 
+  // Work areas: read within the count, and what is taken lies within the monitor it is for.
+  long Desktop = CurrentDesktop(Value);
+  FUZZ_CHECK(Desktop >= -1 && Desktop < 1024 && (Desktop < 0 || OnePid), "desktop " + std::to_string(Desktop) + Where);
+  RootArea Monitor = {1280, 0, 1280, 800}, Area = {0, 0, 0, 0};
+  if (DesktopWorkArea(Value, static_cast<long>(HostLength % 4), &Area))
+    FUZZ_CHECK(Area.Width > 0 && Area.Height > 0 && Area.X >= 0 && Area.Width <= (1L << 20), "work area" + Where);
+  RootArea Free = UncoveredPart(Monitor, Area);
+  FUZZ_CHECK(Free.X >= Monitor.X && Free.Y >= Monitor.Y && Free.X + Free.Width <= Monitor.X + Monitor.Width &&
+                 Free.Y + Free.Height <= Monitor.Y + Monitor.Height && Free.Width > 0 && Free.Height > 0,
+             "uncovered part outside the monitor" + Where);
+  if (MonitorWorkArea(Value, Monitor, &Area))
+    FUZZ_CHECK(Area.X >= Monitor.X && Area.X + Area.Width <= Monitor.X + Monitor.Width && Area.Width > 0 &&
+                   Area.Height > 0 && Area.Y + Area.Height <= Monitor.Y + Monitor.Height,
+               "monitor's work area outside it" + Where);
+
   // Only the bytes promised: a title is written within Room and ends there.
   char* Title = static_cast<char*>(malloc(Room));
   size_t Length = DecodeTitle(Value, TYPES, Title, Room);

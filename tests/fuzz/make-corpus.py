@@ -245,6 +245,11 @@ def window_properties():
         ("title-compound", prop(COMPOUND_TEXT, F8, 5, 64, LOCALE_UTF8, 0, b"a\x1b-Ab")),
         ("title-room-0", prop(STRING, F8, 3, 0, LOCALE_UTF8, 0, b"abc")),
         ("odd-format", prop(UTF8_STRING, F_ODD, 3, 64, LOCALE_UTF8, 0, b"abc")),
+        # _GTK_WORKAREAS_Dn for two monitors, and _NET_WORKAREA for four desktops (the fourth too big)
+        ("work-areas", prop(CARDINAL, F32, 8, 8, 0, 1, b"".join(n.to_bytes(8, "little") for n in
+                                                                 (0, 0, 1280, 800, 1380, 0, 1180, 700)))),
+        ("desktop-work-areas", prop(CARDINAL, F32, 16, 8, 0, 3, b"".join(n.to_bytes(8, "little") for n in
+                                                                           (0, 30, 2560, 770) * 3 + (0, 0, 1 << 40, 5)))),
         ("no-property", prop(STRING, F0, 7, 64, LOCALE_UTF8, 0, b"")), ("atom", prop(ATOM, F32, 1, 64, 0, 0, pid)),
     ]
     for name_, data in props:

@@ -9,6 +9,7 @@
 #include "platform/posix/x11/icons.h"
 #include "platform/posix/x11/layout.h"
 #include "platform/posix/x11/library.h"
+#include "platform/posix/x11/monitors.h"
 #include "platform/posix/x11/shape.h"
 #include "platform/posix/x11/window.h"
 
@@ -300,9 +301,12 @@ void OnEvent(XBox& B, XEvent& Event) {
   switch (Event.type) {
     case MapNotify:
       B.Mapped = true;
-      if (!B.FocusAsked) {
+      if (B.FocusAsked) {
+        // Back from being minimised or shaded: Return must answer it at once, as before.
+        ActivateBoxWindow(B.Frame, ACTIVATE_AS_USER);
+      } else {
         B.FocusAsked = true;
-        ActivateBoxWindow(B.Frame);
+        ActivateBoxWindow(B.Frame, ACTIVATE_AS_PROGRAM);
         SetBoxWindowIcon(B.Frame);
         B.FrameCentred = CentreBoxFrame(B.Frame);
         B.WmState = X11Atom("_NET_WM_STATE");
@@ -426,8 +430,9 @@ bool LayOut(XBox& B) {
   Metrics.Scale = B.Scale;
   Metrics.Ascent = B.Fonts.Regular->ascent;
   Metrics.LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
-  Metrics.ScreenWidth = DisplayWidth(Dpy, B.Screen);
-  Metrics.ScreenHeight = DisplayHeight(Dpy, B.Screen);
+  B.Frame.Area = BoxArea(Dpy, B.Screen, B.Owner);
+  Metrics.ScreenWidth = static_cast<int>(B.Frame.Area.Width);
+  Metrics.ScreenHeight = static_cast<int>(B.Frame.Area.Height);
   // Only text that needs them loads HarfBuzz and FriBidi; without them it is drawn as before.
   if (TextNeedsShaping(B.Text, B.TextLength) && LoadShapingLibraries() &&
       ShapeText(&B.Fonts, B.Text, B.TextLength, Content.RightToLeft, &B.Shaped)) {

@@ -1,4 +1,4 @@
-// Loading the X, Xrender, fontconfig and Xft libraries, XCB's for reading events, and HarfBuzz and FriBidi for text that needs them.
+// Loading the X, Xrender, fontconfig and Xft libraries, and the optional ones: XCB's, RandR, Xinerama, HarfBuzz and FriBidi.
 #include "platform/posix/x11/library.h"
 
 #ifndef ASKBOX_LINK_X11
@@ -13,6 +13,8 @@ namespace platform {
 bool LoadX11Libraries() { return true; }
 bool LoadShapingLibraries() { return true; }
 bool LoadEventLibraries() { return true; }
+bool LoadRandrLibrary() { return true; }
+bool LoadXineramaLibrary() { return true; }
 
 #else
 
@@ -24,12 +26,12 @@ namespace {
 
 // The names the runtime packages install; the bare .so names come only with the development
 // packages, which a machine that shows windows need not have.
-const char* const SONAMES[ALL_LIBRARY_COUNT] = {"libX11.so.6",      "libXrender.so.1",  "libfontconfig.so.1",
-                                                "libXft.so.2",      "libxcb.so.1",      "libX11-xcb.so.1",
-                                                "libharfbuzz.so.0", "libfribidi.so.0"};
+const char* const SONAMES[ALL_LIBRARY_COUNT] = {
+    "libX11.so.6",      "libXrender.so.1",   "libfontconfig.so.1", "libXft.so.2",      "libxcb.so.1",
+    "libX11-xcb.so.1",  "libXrandr.so.2",    "libXinerama.so.1",   "libharfbuzz.so.0", "libfribidi.so.0"};
 
 enum LoadState { NOT_TRIED, LOADED, MISSING };
-LoadState State = NOT_TRIED, EventState = NOT_TRIED, ShapingState = NOT_TRIED;
+LoadState State = NOT_TRIED;
 
 template <typename Call>
 bool Take(void* Library, const char* Name, Call* Slot) {
@@ -73,16 +75,35 @@ bool LoadX11Libraries() {
   return State == LOADED;
 }
 
-bool LoadShapingLibraries() {
+namespace {
+
+// An optional group, libraries First to Last - 1: tried once, after the ones the window needs.
+bool LoadOptional(int First, int Last, LoadState* Group) {
   if (State != LOADED) return false;
-  if (ShapingState == NOT_TRIED) ShapingState = Load(EVENT_LIBRARY_END, ALL_LIBRARY_COUNT) ? LOADED : MISSING;
-  return ShapingState == LOADED;
+  if (*Group == NOT_TRIED) *Group = Load(First, Last) ? LOADED : MISSING;
+  return *Group == LOADED;
 }
 
+}  // namespace
+
 bool LoadEventLibraries() {
-  if (State != LOADED) return false;
-  if (EventState == NOT_TRIED) EventState = Load(X11_LIBRARY_COUNT, EVENT_LIBRARY_END) ? LOADED : MISSING;
-  return EventState == LOADED;
+  static LoadState Group;
+  return LoadOptional(LIBRARY_XCB, LIBRARY_X11_XCB + 1, &Group);
+}
+
+bool LoadRandrLibrary() {
+  static LoadState Group;
+  return LoadOptional(LIBRARY_XRANDR, LIBRARY_XRANDR + 1, &Group);
+}
+
+bool LoadXineramaLibrary() {
+  static LoadState Group;
+  return LoadOptional(LIBRARY_XINERAMA, LIBRARY_XINERAMA + 1, &Group);
+}
+
+bool LoadShapingLibraries() {
+  static LoadState Group;
+  return LoadOptional(LIBRARY_HARFBUZZ, LIBRARY_FRIBIDI + 1, &Group);
 }
 
 #endif

@@ -1,4 +1,4 @@
-// Every X, Xrender, fontconfig, Xft, XCB, HarfBuzz and FriBidi call the window makes, and loading their libraries.
+// Every X, Xrender, fontconfig, Xft, XCB, RandR, Xinerama, HarfBuzz and FriBidi call the window makes, and loading their libraries.
 #ifndef ASKBOX_PLATFORM_POSIX_X11_LIBRARY_H
 #define ASKBOX_PLATFORM_POSIX_X11_LIBRARY_H
 
@@ -9,6 +9,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/Xrender.h>
 #include <fontconfig/fontconfig.h>
 #include <fribidi/fribidi.h>
@@ -20,8 +22,8 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
                                    Bool (*Convert)(Display*, XEvent*, xEvent*)))(Display*, XEvent*, xEvent*);
 
 // CALL(Library, Name) for each call, Library one of X11Library. XDestroyImage is left out: Xutil.h
-// makes it a macro that calls through the image itself. XCB's, then HarfBuzz's and FriBidi's calls
-// come last, in the optional groups.
+// makes it a macro that calls through the image itself. XCB's, RandR's, Xinerama's, then HarfBuzz's
+// and FriBidi's calls come last, in the optional groups.
 #define ASKBOX_X11_CALLS(CALL)                     \
   CALL(LIBRARY_X11, XChangeProperty)               \
   CALL(LIBRARY_X11, XClearWindow)                  \
@@ -45,6 +47,7 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_X11, XGetWindowProperty)            \
   CALL(LIBRARY_X11, XIconifyWindow)                \
   CALL(LIBRARY_X11, XInternAtom)                   \
+  CALL(LIBRARY_X11, XInternAtoms)                  \
   CALL(LIBRARY_X11, XLookupString)                 \
   CALL(LIBRARY_X11, XMapRaised)                    \
   CALL(LIBRARY_X11, XMapWindow)                    \
@@ -53,6 +56,7 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_X11, XOpenDisplay)                  \
   CALL(LIBRARY_X11, XPending)                      \
   CALL(LIBRARY_X11, XPutImage)                     \
+  CALL(LIBRARY_X11, XQueryPointer)                 \
   CALL(LIBRARY_X11, XQueryTree)                    \
   CALL(LIBRARY_X11, XSendEvent)                    \
   CALL(LIBRARY_X11, XSetErrorHandler)              \
@@ -106,6 +110,10 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_XCB, xcb_poll_for_queued_event)     \
   CALL(LIBRARY_X11_XCB, XGetXCBConnection)         \
   CALL(LIBRARY_X11_XCB, XSetEventQueueOwner)       \
+  CALL(LIBRARY_XRANDR, XRRFreeMonitors)            \
+  CALL(LIBRARY_XRANDR, XRRGetMonitors)             \
+  CALL(LIBRARY_XINERAMA, XineramaIsActive)         \
+  CALL(LIBRARY_XINERAMA, XineramaQueryScreens)     \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_add_utf8)       \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_create)         \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_destroy)        \
@@ -123,8 +131,8 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
 namespace platform {
 
 // In the order they are loaded: each after the ones it needs. The window cannot do without the
-// first X11_LIBRARY_COUNT; the optional ones after them read events a buffer at a time, and shape
-// text that needs it.
+// first X11_LIBRARY_COUNT; the optional ones after them read events a buffer at a time, list the
+// monitors, and shape text that needs it.
 enum X11Library {
   LIBRARY_X11,
   LIBRARY_XRENDER,
@@ -133,8 +141,9 @@ enum X11Library {
   X11_LIBRARY_COUNT,
   LIBRARY_XCB = X11_LIBRARY_COUNT,
   LIBRARY_X11_XCB,
-  EVENT_LIBRARY_END,
-  LIBRARY_HARFBUZZ = EVENT_LIBRARY_END,
+  LIBRARY_XRANDR,
+  LIBRARY_XINERAMA,
+  LIBRARY_HARFBUZZ,
   LIBRARY_FRIBIDI,
   ALL_LIBRARY_COUNT
 };
@@ -153,6 +162,11 @@ bool LoadShapingLibraries();
 // LoadX11Libraries() succeeded; either missing leaves both unloaded, and events are then read
 // through Xlib's own queue.
 bool LoadEventLibraries();
+// True where libXrandr, or libXinerama, is there with every call of its in the table, after
+// LoadX11Libraries() succeeded; missing, the monitors are looked for the other way, else the
+// screen counts as one.
+bool LoadRandrLibrary();
+bool LoadXineramaLibrary();
 
 #ifndef ASKBOX_LINK_X11
 // Each call's stand-in has the call's own name and type. The X front end lives in this namespace,

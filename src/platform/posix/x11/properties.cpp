@@ -1,9 +1,11 @@
-// Window properties of other clients, read as hostile bytes: a pid, a host name and a title.
+// Window properties of other clients, read as hostile bytes: a pid, a host name, a title and work areas.
 #include "platform/posix/x11/properties.h"
 
 #include "platform/posix/codeset.h"
 
 #include <X11/Xatom.h>
+
+#include <algorithm>
 #include <stdlib.h>
 #include <string.h>
 
@@ -54,6 +56,62 @@ size_t DecodeTitle(const PropertyValue& Title, const TitleTypes& Types, char* Ou
   size_t Result = Utf8ToLocale(Utf8, Length, Out, Room);
   free(Utf8);
   return Result;
+}
+
+namespace {
+
+// Another client's numbers: a rectangle beyond this is no screen's.
+const long MOST_PIXELS = 1L << 20;
+
+// The Index-th rectangle of a CARDINAL list of format 32; false where the list has no such one, or
+// where it is of no size or beyond any screen.
+bool RectangleAt(const PropertyValue& List, unsigned long Index, RootArea* Area) {
+  if (List.Data == nullptr || List.Type != XA_CARDINAL || List.Format != 32 || Index >= List.Count / 4) return false;
+  unsigned long Items[4];  // format 32 comes as longs
+  memcpy(Items, List.Data + 4 * Index * sizeof Items[0], sizeof Items);
+  for (unsigned long Item : Items)
+    if (Item > static_cast<unsigned long>(MOST_PIXELS)) return false;
+  *Area = {static_cast<long>(Items[0]), static_cast<long>(Items[1]), static_cast<long>(Items[2]),
+           static_cast<long>(Items[3])};
+  return Area->Width > 0 && Area->Height > 0;
+}
+
+RootArea Overlap(const RootArea& A, const RootArea& B) {
+  long Left = std::max(A.X, B.X), Top = std::max(A.Y, B.Y);
+  long Right = std::min(A.X + A.Width, B.X + B.Width), Bottom = std::min(A.Y + A.Height, B.Y + B.Height);
+  return {Left, Top, std::max(0L, Right - Left), std::max(0L, Bottom - Top)};
+}
+
+}  // namespace
+
+long CurrentDesktop(const PropertyValue& Desktop) {
+  if (Desktop.Data == nullptr || Desktop.Type != XA_CARDINAL || Desktop.Format != 32 || Desktop.Count != 1) return -1;
+  unsigned long Value;
+  memcpy(&Value, Desktop.Data, sizeof Value);
+  return Value < 1024 ? static_cast<long>(Value) : -1;
+}
+
+bool DesktopWorkArea(const PropertyValue& Areas, long Desktop, RootArea* Area) {
+  return Desktop >= 0 && RectangleAt(Areas, static_cast<unsigned long>(Desktop), Area);
+}
+
+RootArea UncoveredPart(const RootArea& Monitor, const RootArea& Work) {
+  RootArea Both = Overlap(Monitor, Work);
+  return Both.Width > 0 && Both.Height > 0 ? Both : Monitor;
+}
+
+bool MonitorWorkArea(const PropertyValue& Areas, const RootArea& Monitor, RootArea* Area) {
+  long Most = 0;
+  RootArea Candidate;
+  for (unsigned long I = 0; I < Areas.Count / 4; ++I) {
+    if (!RectangleAt(Areas, I, &Candidate)) continue;
+    RootArea Both = Overlap(Monitor, Candidate);
+    if (Both.Width * Both.Height > Most) {
+      Most = Both.Width * Both.Height;
+      *Area = Both;
+    }
+  }
+  return Most > 0;
 }
 
 }  // namespace platform

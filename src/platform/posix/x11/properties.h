@@ -26,6 +26,24 @@ bool ListsAtom(const PropertyValue& List, Atom Wanted);
 // True where a WM_CLIENT_MACHINE (STRING of format 8) names exactly Host.
 bool NamesHost(const PropertyValue& Machine, const char* Host);
 
+// A rectangle of the root window, in pixels.
+struct RootArea {
+  long X, Y, Width, Height;
+};
+
+// The desktop a _NET_CURRENT_DESKTOP (one CARDINAL of format 32) names, -1 where it names none.
+long CurrentDesktop(const PropertyValue& Desktop);
+
+// The work area of Desktop in a _NET_WORKAREA (four CARDINALs of format 32 for each desktop):
+// false where it has none for that desktop, or one of no size.
+bool DesktopWorkArea(const PropertyValue& Areas, long Desktop, RootArea* Area);
+
+// The part of Monitor that no panel covers: Monitor cut to Work where they overlap, Monitor
+// itself where they do not. From a _GTK_WORKAREAS_D<n> (one rectangle for each monitor) the one
+// that overlaps Monitor the most is taken.
+RootArea UncoveredPart(const RootArea& Monitor, const RootArea& Work);
+bool MonitorWorkArea(const PropertyValue& Areas, const RootArea& Monitor, RootArea* Area);
+
 // The atoms a title may be typed with.
 struct TitleTypes {
   Atom Utf8String;

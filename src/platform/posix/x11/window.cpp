@@ -8,6 +8,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+
+#include <algorithm>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -117,10 +119,9 @@ bool BoxIconArgb(const BoxWindow& Box, unsigned long* Argb) {
 }  // namespace
 
 void PlaceBoxWindow(const BoxWindow& Box, const FrameExtents& Frame, int* X, int* Y) {
-  int ScreenWidth = DisplayWidth(Box.Dpy, Box.Screen), ScreenHeight = DisplayHeight(Box.Dpy, Box.Screen);
+  const RootArea& Area = Box.Area;
   int Width = Box.Width + Frame.Left + Frame.Right, Height = Box.Height + Frame.Top + Frame.Bottom;
-  *X = (ScreenWidth - Width) / 2;
-  *Y = (ScreenHeight - Height) / 2;
+  long Left = Area.X + (Area.Width - Width) / 2, Top = Area.Y + (Area.Height - Height) / 2;
   XWindowAttributes Owner;
   Window Child;
   int OwnerX, OwnerY;
@@ -128,13 +129,13 @@ void PlaceBoxWindow(const BoxWindow& Box, const FrameExtents& Frame, int* X, int
   if (Box.Owner != 0 && XGetWindowAttributes(Box.Dpy, Box.Owner, &Owner) && LastX11Error() == 0 &&
       Owner.map_state == IsViewable &&
       XTranslateCoordinates(Box.Dpy, Box.Owner, RootWindow(Box.Dpy, Box.Screen), 0, 0, &OwnerX, &OwnerY, &Child)) {
-    *X = OwnerX + (Owner.width - Width) / 2;
-    *Y = OwnerY + (Owner.height - Height) / 2;
+    Left = OwnerX + (Owner.width - Width) / 2;
+    Top = OwnerY + (Owner.height - Height) / 2;
   }
-  if (*X + Width > ScreenWidth) *X = ScreenWidth - Width;
-  if (*Y + Height > ScreenHeight) *Y = ScreenHeight - Height;
-  if (*X < 0) *X = 0;
-  if (*Y < 0) *Y = 0;
+  Left = std::max(std::min(Left, Area.X + Area.Width - Width), Area.X);
+  Top = std::max(std::min(Top, Area.Y + Area.Height - Height), Area.Y);
+  *X = static_cast<int>(Left);
+  *Y = static_cast<int>(Top);
 }
 
 bool CentreBoxFrame(const BoxWindow& Box) {
@@ -179,15 +180,17 @@ void DescribeBoxWindow(const BoxWindow& Box, int X, int Y, Atom DeleteWindow) {
 }
 
 // The focus is set directly too, for a window manager that does not activate. MB_SETFOREGROUND
-// speaks as the user's own request, which focus-stealing prevention lets through.
-void ActivateBoxWindow(const BoxWindow& Box) {
+// speaks as the user's own request, which focus-stealing prevention lets through; so does a box
+// that comes back, since the focus it had has gone elsewhere meanwhile (kwin gives it none).
+void ActivateBoxWindow(const BoxWindow& Box, Activation Source) {
   XEvent Event;
   memset(&Event, 0, sizeof Event);
   Event.xclient.type = ClientMessage;
   Event.xclient.window = Box.Win;
   Event.xclient.message_type = X11Atom("_NET_ACTIVE_WINDOW");
   Event.xclient.format = 32;
-  Event.xclient.data.l[0] = (Box.Style & MB_SETFOREGROUND) ? NET_SOURCE_PAGER : NET_SOURCE_APPLICATION;
+  bool AsUser = Source == ACTIVATE_AS_USER || (Box.Style & MB_SETFOREGROUND);
+  Event.xclient.data.l[0] = AsUser ? NET_SOURCE_PAGER : NET_SOURCE_APPLICATION;
   Event.xclient.data.l[1] = CurrentTime;
   Event.xclient.data.l[2] = static_cast<long>(Box.Owner);
   XSendEvent(Box.Dpy, RootWindow(Box.Dpy, Box.Screen), False, SubstructureRedirectMask | SubstructureNotifyMask,

@@ -3,6 +3,7 @@
 #define ASKBOX_PLATFORM_POSIX_X11_WINDOW_H
 
 #include "platform/posix/x11/icons.h"
+#include "platform/posix/x11/properties.h"
 
 #include <X11/Xlib.h>
 #include <stddef.h>
@@ -22,6 +23,7 @@ struct BoxWindow {
   BoxIcon Icon;  // drawn with Fonts at IconSize for the title bar too
   int IconSize;
   BoxFonts* Fonts;
+  RootArea Area;  // where it is placed (BoxArea)
 };
 
 // What the window manager's frame adds on each side.
@@ -31,14 +33,17 @@ struct FrameExtents {
 
 // Where the frame's top left goes (as the window manager takes a position of the default
 // north-west gravity) for the frame to be centred on the owner where it is on screen, else on
-// the screen; never off the screen's edges.
+// the box's area; never off the area's edges.
 void PlaceBoxWindow(const BoxWindow& Box, const FrameExtents& Frame, int* X, int* Y);
 // The frame is known only once the window manager has framed the window (_NET_FRAME_EXTENTS):
 // the box then moves to centre it. False until the window manager says.
 bool CentreBoxFrame(const BoxWindow& Box);
 void DescribeBoxWindow(const BoxWindow& Box, int X, int Y, Atom DeleteWindow);
-// Once it is mapped: the keys go to the box at once, and the window manager is asked to activate it.
-void ActivateBoxWindow(const BoxWindow& Box);
+// Once it is mapped: the keys go to the box at once, and the window manager is asked to activate
+// it, as the program's own request or, where it must get through focus-stealing prevention (a
+// box coming back from being minimised or shaded), as the user's.
+enum Activation { ACTIVATE_AS_PROGRAM, ACTIVATE_AS_USER };
+void ActivateBoxWindow(const BoxWindow& Box, Activation Source);
 // Whether the window manager says the box is minimised (_NET_WM_STATE_HIDDEN); a box on another
 // desktop is not.
 bool BoxWindowMinimised(const BoxWindow& Box);
