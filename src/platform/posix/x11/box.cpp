@@ -132,10 +132,12 @@ void DrawButton(XBox& B, int Index) {
   int PenX = X + (W - LabelWidth) / 2;
   int Baseline = Y + (H - B.Fonts.Regular->ascent - B.Fonts.Regular->descent) / 2 + B.Fonts.Regular->ascent;
   DrawText(&B.Fonts, B.Draw, &B.Ink, PenX, Baseline, Label(Button), Length);
-  if (Button.Accelerator) {
-    int LetterWidth = TextPixels(&B.Fonts, Label(Button), 1);
+  if (Button.AcceleratorAt >= 0) {
+    size_t At = static_cast<size_t>(Button.AcceleratorAt);
+    int LetterX = PenX + TextPixels(&B.Fonts, Label(Button), At);
+    int LetterWidth = TextPixels(&B.Fonts, Label(Button) + At, 1);
     int Thickness = LinePixels(B, 1);
-    Fill(B, TEXT_COLOUR, PenX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
+    Fill(B, TEXT_COLOUR, LetterX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
   }
 }
 
