@@ -429,6 +429,22 @@ def case_joined_arabic():
     check(joined < apart * 0.8, f"joined {joined} px, isolated {apart} px")
 
 
+def case_arabic_label():
+    # The Arabic catalog's OK is drawn as the same word is in the text: joined, read from the right.
+    proc = launch("text=Label", "caption=Arabic label", "button=0", **dict(CATALOGS, LANGUAGE="ar"))
+    wid = find_window("Arabic label", proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "label.png"))
+    centre_x, centre_y = button_centre(wid, 0, 1)
+    type_keys(wid, ["Return"])
+    finish(proc)
+    inked = [x0 for x0 in range(centre_x - 38, centre_x + 38)
+             if any(colour_name(rows[y][x0]) == "dark" for y in range(centre_y - 9, centre_y + 9))]
+    check(inked, "no label drawn")
+    word = width_of(text_ink("\u0645\u0648\u0627\u0641\u0642", "Word"))
+    check(abs(inked[-1] - inked[0] + 1 - word) <= 2, f"label {inked[-1] - inked[0] + 1} px, the word {word} px")
+
+
 def case_emoji_sequence():
     family = width_of(text_ink("\U0001F468\u200d\U0001F469\u200d\U0001F467", "Family"))
     one = width_of(text_ink("\U0001F468", "One"))
@@ -946,6 +962,7 @@ def main():
               ("640 x 480 at 192 DPI: the box fits", case_small_screen_at_192_dpi),
               ("Hebrew reads from the right", case_right_to_left_text),
               ("a joined Arabic word is narrower than its letters apart", case_joined_arabic),
+              ("an Arabic label is joined as the word in the text", case_arabic_label),
               ("a ZWJ family is one emoji wide", case_emoji_sequence)]
     cases += [("locale bytes, malformed bytes and controls in the title", case_text_bytes),
               ("xterm: owner, title and iconified in mode 1", case_xterm_owner_title_and_hiding),
