@@ -74,7 +74,7 @@ catalogs=$(cd "$work/root/usr/share/locale" && ls -d */LC_MESSAGES/askbox.mo 2>/
 languages=$(cd po && ls *.po | sed 's/\.po$//' | LC_ALL=C sort | tr '\n' ' ')
 [ "$catalogs" = "$languages" ] || fail "the package has the catalogs $catalogs, not those of po/: $languages"
 # The box on a terminal of its own, for two seconds: only what it draws counts.
-labels=$(LANG=C.UTF-8 LANGUAGE=de TERM=xterm timeout 2 script -qec "$program text=x button=3" /dev/null </dev/null || true)
+labels=$(LANG=C.UTF-8 LANGUAGE=de TERM=xterm timeout 2 script -qec "$program text=x button=3" /dev/null </dev/null 2>/dev/null || true)
 [[ $labels == *Abbrechen* ]] || fail "packaged askbox shows no German labels with LANGUAGE=de"
 
 manual="$work/root/usr/share/man/man1/askbox.1.gz"
