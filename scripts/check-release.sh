@@ -69,6 +69,14 @@ needed=$(readelf -dW "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\
 [ "$needed" = "libc.so.6 " ] || fail "packaged askbox needs $needed rather than libc.so.6 alone"
 readelf -lW "$program" | grep -q GNU_RELRO || fail "packaged askbox has no read-only relocations (-z relro)"
 
+# One catalog of the labels for each language in po/, found from where the package puts askbox.
+catalogs=$(cd "$work/root/usr/share/locale" && ls -d */LC_MESSAGES/askbox.mo 2>/dev/null | cut -d/ -f1 | LC_ALL=C sort | tr '\n' ' ')
+languages=$(cd po && ls *.po | sed 's/\.po$//' | LC_ALL=C sort | tr '\n' ' ')
+[ "$catalogs" = "$languages" ] || fail "the package has the catalogs $catalogs, not those of po/: $languages"
+# The box on a terminal of its own, for two seconds: only what it draws counts.
+labels=$(LANG=C.UTF-8 LANGUAGE=de TERM=xterm timeout 2 script -qec "$program text=x button=3" /dev/null </dev/null 2>/dev/null || true)
+[[ $labels == *Abbrechen* ]] || fail "packaged askbox shows no German labels with LANGUAGE=de"
+
 manual="$work/root/usr/share/man/man1/askbox.1.gz"
 [ -f "$manual" ] || fail "the package has no manual page"
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null; zcat "$manual" | groff -ww -man -z 2>&1)

@@ -15,7 +15,7 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
     echo "apt-get update failed twice; installing from the package lists at hand" >&2
   apt_get install cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
     clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libx11-xcb-dev libxrandr-dev libxinerama-dev libxft-dev libxrender-dev libfontconfig-dev \
-    libharfbuzz-dev libfribidi-dev >/dev/null
+    libharfbuzz-dev libfribidi-dev gettext >/dev/null
   # The window's tests: a virtual display, a window manager, a terminal emulator and the tools
   # that type, close, read properties and the clipboard and take screenshots; setpriv, unshare and mount run askbox
   # as a user unknown to the system and with the X libraries hidden; tmux shows the terminal box
@@ -27,10 +27,13 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   # machine runs 32-bit programs anyway.
   apt_get install wine32:i386 >/dev/null 2>&1 || echo "wine32:i386 does not install here; the 32-bit Wine suite will not run" >&2
 fi
-# Wine takes its double-byte ANSI code page (932) from a Japanese locale, which must exist.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
-  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+# Wine takes its double-byte ANSI code page (932) from a Japanese locale, which must exist; the
+# boxes in German, French and Japanese need theirs for gettext to translate their labels.
+for locale in ja_JP de_DE fr_FR; do
+  if ! locale -a 2>/dev/null | grep -qi "^$locale.utf-\?8$"; then
+    localedef -i $locale -f UTF-8 $locale.UTF-8
+  fi
+done
 
 cmake --preset native
 cmake --build --preset native -j"$(nproc)"

@@ -23,12 +23,38 @@ using namespace platform;
 
 const unsigned char* Bytes(const char* Text) { return reinterpret_cast<const unsigned char*>(Text); }
 
+// Catalogs in the forms translations take: a word with its own letter marked, a Latin letter
+// after the word, and marks a box cannot use, which leave the English labels.
+const char* FromCatalog(const char* const (*Catalog)[2], const char* MsgId) {
+  for (; (*Catalog)[0] != nullptr; ++Catalog)
+    if (strcmp((*Catalog)[0], MsgId) == 0) return (*Catalog)[1];
+  return MsgId;
+}
+const char* German(const char* MsgId) {
+  static const char* const CATALOG[][2] = {{"&Yes", "&Ja"}, {"&No", "&Nein"}, {"Cancel", "Abbrechen"},
+                                           {"&Abort", "&Abbrechen"}, {"&Retry", "&Wiederholen"},
+                                           {"&Ignore", "&Ignorieren"}, {nullptr, nullptr}};
+  return FromCatalog(CATALOG, MsgId);
+}
+const char* Japanese(const char* MsgId) {
+  static const char* const CATALOG[][2] = {{"&Yes", "\xe3\x81\xaf\xe3\x81\x84(&Y)"}, {"&No", "\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88(&N)"},
+                                           {"Cancel", "R&&D"},
+                                           {nullptr, nullptr}};
+  return FromCatalog(CATALOG, MsgId);
+}
+const char* Unusable(const char* MsgId) {
+  static const char* const CATALOG[][2] = {{"&Yes", "&J&a"}, {"&No", "Nein&"}, {"Cancel", ""}, {"OK", "O\tK"},
+                                           {"&Retry", "&\xc3\xa9"}, {nullptr, nullptr}};
+  return FromCatalog(CATALOG, MsgId);
+}
+
 TEST(BoxModel, ButtonSetsDefaultsAndCloseAnswers) {
   const struct {
     DWORD Style;
     std::string Labels;
     int Focus;
     int CloseAnswer;
+    LabelSource Catalog = nullptr;
   } CASES[] = {
       {0x0, "OK", 0, IDOK},
       {0x1, "OK,Cancel", 0, IDCANCEL},
@@ -42,10 +68,17 @@ TEST(BoxModel, ButtonSetsDefaultsAndCloseAnswers) {
       {0x302, "Abort,Retry,Ignore", 0, 0},  // a fourth button the set lacks: the first
       {0x201, "OK,Cancel", 0, IDCANCEL},
       {0x41034, "Yes,No", 0, 0},  // icon and other style bits do not matter
+      {0x103, "Ja,Nein,Abbrechen", 1, IDCANCEL, German},
+      {0x2, "Abbrechen,Wiederholen,Ignorieren", 0, 0, German},
+      {0x1, "OK,Abbrechen", 0, IDCANCEL, German},  // OK has no translation there: English
+      {0x3, "Yes,No,Cancel", 0, IDCANCEL, Unusable},
+      {0x5, "Retry,Cancel", 0, IDCANCEL, Unusable},
+      {0x0, "OK", 0, IDOK, Unusable},
+      {0x3, "\xe3\x81\xaf\xe3\x81\x84(Y),\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88(N),R&D", 0, IDCANCEL, Japanese},
   };
   for (const auto& Case : CASES) {
     BoxModel Model;
-    ASSERT_TRUE(MakeBoxModel(Case.Style, &Model)) << Case.Style;
+    ASSERT_TRUE(MakeBoxModel(Case.Style, &Model, Case.Catalog)) << Case.Style;
     std::string Labels;
     for (int I = 0; I < Model.ButtonCount; ++I) Labels += (I ? "," : "") + std::string(Model.Buttons[I].Label);
     EXPECT_EQ(Labels, Case.Labels) << Case.Style;
@@ -64,12 +97,14 @@ TEST(BoxCopy, LaidOutAsWindowsCopiesABox) {
     const char* Caption;
     const char* Text;
     const char* Labels;
+    LabelSource Catalog = nullptr;
   } Cases[] = {{0x0, "Caption", "Text", "OK   "},
                {0x203, "", "", "Yes   No   Cancel   "},
-               {0x6, "T\xc3\xa9", "a\nb", "Cancel   Try Again   Continue   "}};
+               {0x6, "T\xc3\xa9", "a\nb", "Cancel   Try Again   Continue   "},
+               {0x3, "", "", "Ja   Nein   Abbrechen   ", German}};
   for (const auto& C : Cases) {
     BoxModel Model;
-    MakeBoxModel(C.Style, &Model);
+    MakeBoxModel(C.Style, &Model, C.Catalog);
     size_t Length = 0;
     char* Copy = BoxCopyText(Bytes(C.Caption), strlen(C.Caption), Bytes(C.Text), strlen(C.Text), Model, &Length);
     ASSERT_NE(Copy, nullptr);
@@ -92,16 +127,21 @@ TEST(BoxCopy, Base64AsOsc52CarriesIt) {
 TEST(BoxModel, AcceleratorsAndFocusSteps) {
   const struct {
     DWORD Style;
-    char Letter;
+    unsigned Letter;
     int Answer;
+    LabelSource Catalog = nullptr;
   } CASES[] = {{0x2, 'a', IDABORT}, {0x2, 'R', IDRETRY}, {0x2, 'i', IDIGNORE}, {0x3, 'y', IDYES},
                {0x3, 'N', IDNO},    {0x3, 'c', 0},       {0x1, 'o', 0},        {0x1, 'c', 0},
-               {0x6, 't', IDTRYAGAIN}, {0x6, 'C', IDCONTINUE}, {0x4, 'x', 0}};
+               {0x6, 't', IDTRYAGAIN}, {0x6, 'C', IDCONTINUE}, {0x4, 'x', 0},
+               {0x3, 'j', IDYES, German}, {0x3, 'n', IDNO, German}, {0x3, 'y', 0, German},
+               {0x2, 'w', IDRETRY, German}, {0x2, 'r', 0, German}, {0x2, 'A', IDABORT, German},
+               {0x4, 'Y', IDYES, Japanese}, {0x4, 'n', IDNO, Japanese},
+               {0x4, 0x159, 0, Japanese},  // beyond ASCII, though its low byte is a 'Y'
+               {0x3, 'J', 0, Unusable}, {0x3, 'y', IDYES, Unusable}};
   for (const auto& Case : CASES) {
     BoxModel Model;
-    MakeBoxModel(Case.Style, &Model);
-    EXPECT_EQ(AcceleratorAnswer(Model, static_cast<unsigned char>(Case.Letter)), Case.Answer)
-        << Case.Style << " " << Case.Letter;
+    MakeBoxModel(Case.Style, &Model, Case.Catalog);
+    EXPECT_EQ(AcceleratorAnswer(Model, Case.Letter), Case.Answer) << Case.Style << " " << Case.Letter;
   }
   BoxModel Model;
   MakeBoxModel(0x3, &Model);

@@ -19,6 +19,12 @@ PAUSE = "PAUSE"  # the box must still be up after a while
 DRAWN = re.compile(rb"\xe2\x94\x98|(\r\n|H)\+-+\+")  # the bottom-right corner ends every draw
 BASE_ENV = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm", "LANG": "C.UTF-8"}
 
+# The catalogs of the build tree, where CMake built them; a language's labels need them.
+CATALOGS = {"ASKBOX_TEST_LOCALEDIR": os.environ.get("ASKBOX_TEST_LOCALEDIR", "/nonexistent: built without msgfmt")}
+GERMAN = dict(CATALOGS, LANG="de_DE.UTF-8")
+FRENCH = dict(CATALOGS, LANG="fr_FR.UTF-8")
+JAPANESE = dict(CATALOGS, LANG="ja_JP.UTF-8")
+
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE = 1, 2, 3, 4, 5, 6, 7, 10, 11
 RIGHT, LEFT, UP, DOWN, BACKTAB = b"\x1b[C", b"\x1b[D", b"\x1b[A", b"\x1b[B", b"\x1b[Z"
 
@@ -116,11 +122,18 @@ KEY_CASES = [
     ("default button 3 beyond two is the first", "201", [b" "], IDOK),
     ("other style bits do not matter", "41034", [b"\r"], IDYES),
     ("mirrored Yes/No/Cancel: Left goes to No", "100003", [LEFT, b"\r"], IDNO),
+    ("German Yes/No/Cancel: j", "3", [b"j"], IDYES, GERMAN),
+    ("German Yes/No/Cancel: y does nothing, then N", "3", [b"y", PAUSE, b"N"], IDNO, GERMAN),
+    ("German Abort/Retry/Ignore: w", "2", [b"w"], IDRETRY, GERMAN),
+    ("French Cancel/Try/Continue: r", "6", [b"r"], IDTRYAGAIN, FRENCH),
+    ("Japanese Yes/No: the letter after the word, n", "4", [b"n"], IDNO, JAPANESE),
+    ("LANGUAGE before LANG: French o", "4", [b"o"], IDYES, dict(GERMAN, LANGUAGE="fr")),
+    ("LANGUAGE does not count in the C locale: y", "4", [b"y"], IDYES, dict(CATALOGS, LANG="C", LANGUAGE="de")),
 ]
 
 
-def run_key_case(style, keys, answer):
-    p = spawn(style, before_start=distinctive_modes)
+def run_key_case(style, keys, answer, env=None):
+    p = spawn(style, before_start=distinctive_modes, env=env)
     try:
         before = p.start_modes
         wait_box(p)
@@ -193,6 +206,8 @@ COPY_CASES = [
      {"LANG": "en_US.ISO-8859-1"}, "\xe9t\xe9\n" + DASHES + "caf\xe9\n" + DASHES + "OK   \n", IDOK),
     ("with a time limit the copy has the plain label", "0", "T", "C", ["timeout=30"], {},
      "C\n" + DASHES + "T\n" + DASHES + "OK   \n", IDOK),
+    ("German Yes/No/Cancel", "3", "T", "C", [], GERMAN, "C\n" + DASHES + "T\n" + DASHES + "Ja   Nein   Abbrechen   \n",
+     IDYES),
 ]
 
 
@@ -375,13 +390,13 @@ def case_controls_neutralised():
         p.close()
 
 
-def locale_text_case(locale, text, wanted, unwanted):
+def locale_text_case(locale, text, wanted, unwanted, style="0", answer=IDOK, env=None):
     """Text comes in the locale's set and goes out in it; no byte of it is a C1 control there."""
-    p = PtyProcess([DRIVER, "0", text, b"Cap"], env=dict(BASE_ENV, LANG=locale))
+    p = PtyProcess([DRIVER, style, text, b"Cap"], env=dict(BASE_ENV, LANG=locale, **(env or {})))
     try:
         wait_box(p)
         p.send(b"\r")
-        check(p.wait(3) == IDOK, "wrong answer")
+        check(p.wait(3) == answer, "wrong answer")
         out = bytes(p.output)
         check(wanted in out, f"{wanted!r} not drawn: {out[-300:]!r}")
         check(not any(0x80 <= b <= 0x9F for b in out), f"a C1 byte reached a {locale} terminal")
@@ -509,6 +524,19 @@ def case_keys_from_terminal_not_stdin():
         p.close()
 
 
+def language_case(env, labels, underlined):
+    """The labels of the user's language, their own letters underlined, the border straight."""
+    p, up, _ = shown_with_answer("3", "Text", "C", env=env, keys=(ESC,), answer=IDCANCEL)
+    try:
+        rows = box_rows(up)
+        buttons = [line for _, line in rows if "[" in line]
+        check(len(buttons) == 1 and re.findall(r"\[\s*(.*?)\s*\]", buttons[0]) == labels, f"buttons {buttons}")
+        check(len({right_border(up, r) for r, _ in rows}) == 1, "the labels broke the border")
+        check(up.runs(2) == underlined, f"underlined: {up.runs(2)}")
+    finally:
+        p.close()
+
+
 SCREEN_CASES = [
     ("inline box leaves earlier output and the cursor in place", case_inline_restores_content),
     ("inline box at the bottom scrolls and comes back", case_inline_scrolls_at_bottom),
@@ -527,6 +555,12 @@ SCREEN_CASES = [
     ("EUC-JP text drawn in EUC-JP", lambda: locale_text_case("ja_JP.EUC-JP", b"\xc6\xfc\xcb\xdc", b"\xc6\xfc\xcb\xdc", ())),
     ("wide and combining characters keep the border straight", case_wide_characters),
     ("focus highlight and accelerator underline", case_focus_and_underline),
+    ("German labels", lambda: language_case(GERMAN, ["Ja", "Nein", "Abbrechen"], ["J", "N"])),
+    ("French labels", lambda: language_case(FRENCH, ["Oui", "Non", "Annuler"], ["O", "N"])),
+    ("Japanese labels, wide, the letter after the word", lambda: language_case(
+        JAPANESE, ["はい(Y)", "いいえ(N)", "キャンセル"], ["Y", "N"])),
+    ("French labels drawn in Latin-1", lambda: locale_text_case(
+        "en_US.ISO-8859-1", b"T", b"\x1b[24m\xe9essayer ]", (), "106", IDTRYAGAIN, dict(CATALOGS, LC_MESSAGES="fr_FR.UTF-8"))),
     ("error icon", lambda: icon_case("10", [], "(X)")),
     ("question icon", lambda: icon_case("20", [], "(?)")),
     ("warning icon", lambda: icon_case("30", [], "/!\\")),
@@ -627,8 +661,8 @@ def main():
         print("usage: terminal_box_test.py <box_driver>", file=sys.stderr)
         return 2
     DRIVER = os.path.abspath(sys.argv[1])
-    cases = [(name, (lambda s=style, k=keys, a=answer: run_key_case(s, k, a)))
-             for name, style, keys, answer in KEY_CASES]
+    cases = [(name, (lambda s=style, k=keys, a=answer, e=env: run_key_case(s, k, a, *e)))
+             for name, style, keys, answer, *env in KEY_CASES]
     cases += [("Ctrl+C copies: " + name, (lambda c=case: copy_case(*c))) for name, *case in COPY_CASES]
     cases += [("timeout: " + name, (lambda c=case: timeout_case(*c))) for name, *case in TIMEOUT_CASES]
     cases += SCREEN_CASES + PROCESS_CASES

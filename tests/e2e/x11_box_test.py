@@ -121,8 +121,15 @@ def type_keys(wid, keys):
 
 # ---------------------------------------------------------------- answers
 
+# The catalogs of the build tree, where CMake built them; a language's labels need them.
+CATALOGS = {"ASKBOX_TEST_LOCALEDIR": os.environ.get("ASKBOX_TEST_LOCALEDIR", "/nonexistent: built without msgfmt")}
+GERMAN = dict(CATALOGS, LANG="de_DE.UTF-8")
+FRENCH = dict(CATALOGS, LANG="fr_FR.UTF-8")
+JAPANESE = dict(CATALOGS, LANG="ja_JP.UTF-8")
+
 KEY_CASES = [
-    # style, keys, answer; None in the keys: the box must still be up at that point
+    # style, keys, answer, the environment where not English; None in the keys: the box must
+    # still be up at that point
     ("0", ["Return"], IDOK),
     ("0", ["Escape"], IDOK),
     ("1", ["Escape"], IDCANCEL),
@@ -142,12 +149,15 @@ KEY_CASES = [
     ("203", ["Return"], IDCANCEL),
     ("106", ["Up", "Return"], IDCANCEL),
     ("100003", ["Left", "Return"], IDNO),  # mirrored: Yes on the right, No left of it
+    ("3", ["y", None, "j"], IDYES, GERMAN),
+    ("6", ["r"], IDTRYAGAIN, FRENCH),
+    ("4", ["n"], IDNO, JAPANESE),
 ]
 
 
-def key_case(style, keys, answer):
+def key_case(style, keys, answer, env=None):
     caption = "Keys %s" % style
-    proc = launch("text=Press a key", "caption=" + caption, "button=0x" + style)
+    proc = launch("text=Press a key", "caption=" + caption, "button=0x" + style, **(env or {}))
     wid = find_window(caption, proc=proc)
     for key in keys:
         if key is None:
@@ -202,6 +212,11 @@ COPY_CASES = [
     (["button=1"], "Copy OK/Cancel", "Disk is full", "OK   Cancel   ", "Copy OK/Cancel"),
     (["button=0x203", "timeout=60"], "Copy Yes/No/Cancel", "Two\nlines", "Yes   No   Cancel   ", "Copy Yes/No/Cancel"),
     (["button=0"], "Copy caf\u00e9 \u2713", "\u00e9t\u00e9", "OK   ", "Copy caf\u00e9 ?"),
+    # then the environment and the labels' STRING form; each of these boxes has a Cancel
+    (["button=3"], "Copy German", "Text", "Ja   Nein   Abbrechen   ", "Copy German", GERMAN),
+    (["button=6"], "Copy French", "Texte", "Annuler   R\u00e9essayer   Continuer   ", "Copy French", FRENCH),
+    (["button=5"], "Copy Japanese", "Text", "\u518d\u8a66\u884c(R)   \u30ad\u30e3\u30f3\u30bb\u30eb   ",
+     "Copy Japanese", JAPANESE, "???(R)   ?????   "),
 ]
 
 
@@ -211,22 +226,23 @@ def clipboard(target):
     return out.stdout if out.returncode == 0 else None
 
 
-def copy_case(args, caption, text, labels, latin1_caption):
+def copy_case(args, caption, text, labels, latin1_caption, env=None, latin1_labels=None):
     rule = "-" * 27 + "\n"
-    proc = launch("text=" + text, "caption=" + caption, *args)
+    proc = launch("text=" + text, "caption=" + caption, *args, **(env or {}))
     wid = find_window(caption, proc=proc)
     type_keys(wid, ["ctrl+c"])
     check(still_up(proc, 0.2), "Ctrl+C closed the box")
     wanted = rule + caption + "\n" + rule + text + "\n" + rule + labels + "\n" + rule
     got = clipboard("UTF8_STRING")
     check(got == wanted.encode(), f"UTF8_STRING {got!r}")
-    check(clipboard("STRING") == wanted.replace(caption, latin1_caption).encode("latin-1"),
-          f"STRING {clipboard('STRING')!r}")
+    latin1 = wanted.replace(caption, latin1_caption).replace(labels, latin1_labels or labels)
+    check(clipboard("STRING") == latin1.encode("latin-1"), f"STRING {clipboard('STRING')!r}")
     targets = (clipboard("TARGETS") or b"").split()
     check({b"TARGETS", b"UTF8_STRING", b"STRING", b"TEXT"} <= set(targets), f"TARGETS {targets}")
-    type_keys(wid, ["Escape" if "Cancel" in labels else "Return"])
+    cancels = "Cancel" in labels or env is not None
+    type_keys(wid, ["Escape" if cancels else "Return"])
     code, _ = finish(proc)
-    check(code == (IDCANCEL if "Cancel" in labels else IDOK), f"exit {code}")
+    check(code == (IDCANCEL if cancels else IDOK), f"exit {code}")
 
 
 def case_copy_handed_to_manager():
@@ -412,6 +428,22 @@ def case_joined_arabic():
     joined = width_of(text_ink("ببببب", "Joined"))
     apart = width_of(text_ink("\u200c".join("ببببب"), "Apart"))
     check(joined < apart * 0.8, f"joined {joined} px, isolated {apart} px")
+
+
+def case_arabic_label():
+    # The Arabic catalog's OK is drawn as the same word is in the text: joined, read from the right.
+    proc = launch("text=Label", "caption=Arabic label", "button=0", **dict(CATALOGS, LANGUAGE="ar"))
+    wid = find_window("Arabic label", proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "label.png"))
+    centre_x, centre_y = button_centre(wid, 0, 1)
+    type_keys(wid, ["Return"])
+    finish(proc)
+    inked = [x0 for x0 in range(centre_x - 38, centre_x + 38)
+             if any(colour_name(rows[y][x0]) == "dark" for y in range(centre_y - 9, centre_y + 9))]
+    check(inked, "no label drawn")
+    word = width_of(text_ink("\u0645\u0648\u0627\u0641\u0642", "Word"))
+    check(abs(inked[-1] - inked[0] + 1 - word) <= 2, f"label {inked[-1] - inked[0] + 1} px, the word {word} px")
 
 
 def case_emoji_sequence():
@@ -1070,8 +1102,9 @@ def main():
         print(error)
         print("0 passed, 1 failed")
         return 1
-    cases = [("keys: %s %s" % (style, keys), lambda s=style, k=keys, a=answer: key_case(s, k, a))
-             for style, keys, answer in KEY_CASES]
+    cases = [("keys: %s %s %s" % (style, keys, env[0]["LANG"] if env else ""),
+              lambda s=style, k=keys, a=answer, e=env: key_case(s, k, a, *e))
+             for style, keys, answer, *env in KEY_CASES]
     cases += [("timeout=%s on button=%s" % (c[1], c[0]), lambda c=c: timeout_case(*c)) for c in TIMEOUT_CASES]
     cases += [("Ctrl+C copies: %s" % c[1], lambda c=c: copy_case(*c)) for c in COPY_CASES]
     cases += [("the copy goes to a clipboard manager as the box closes", case_copy_handed_to_manager)]
@@ -1094,6 +1127,7 @@ def main():
               ("two monitors: centred on the pointer's, within its work area", case_two_monitors),
               ("Hebrew reads from the right", case_right_to_left_text),
               ("a joined Arabic word is narrower than its letters apart", case_joined_arabic),
+              ("an Arabic label is joined as the word in the text", case_arabic_label),
               ("a ZWJ family is one emoji wide", case_emoji_sequence)]
     cases += [("locale bytes, malformed bytes and controls in the title", case_text_bytes),
               ("xterm: owner, title and iconified in mode 1", case_xterm_owner_title_and_hiding),

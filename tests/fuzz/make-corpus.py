@@ -256,6 +256,15 @@ def window_properties():
         write("window-properties", name_, data)
 
 
+LABELS = ["&Ja".encode(), "はい(&Y)".encode(), b"R&&D", b"&&&", b"&", b"a&", b"&a&b", "&é".encode(), b"O\tK",
+          b"two\nlines", b"\xff&x", b"", b"x" * 63, b"&" + b"x" * 62, "é".encode() * 40, b"\x1b[2J&c"]
+
+
+def button_labels():
+    for i, label in enumerate(LABELS):
+        write("button-labels", "label-%02d" % i, bytes([i % 7]) + label)
+
+
 if __name__ == "__main__":
     argument_splitting()
     comma_list()
@@ -268,3 +277,4 @@ if __name__ == "__main__":
     window_layout()
     locale_to_utf8()
     window_properties()
+    button_labels()

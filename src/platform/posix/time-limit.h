@@ -19,7 +19,7 @@ struct TimeLimit {
   unsigned ShownSeconds;
   const char* OwnLabel;  // the default button's label without the hint
   BoxButton Buttons[MAX_BUTTONS];
-  char Label[32];
+  char Label[LABEL_ROOM + 16];  // the label and " (4294967295)"
 };
 
 // Starts the count for Model->TimeLimit seconds, from now; none where that is 0. The model's

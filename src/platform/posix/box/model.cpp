@@ -6,18 +6,47 @@
 namespace platform {
 namespace {
 
-// Windows' order and labels; Cancel has no accelerator there, Esc is its key.
-const BoxButton BUTTON_SETS[7][MAX_BUTTONS] = {
-    {{"OK", IDOK, false}},
-    {{"OK", IDOK, false}, {"Cancel", IDCANCEL, false}},
-    {{"Abort", IDABORT, true}, {"Retry", IDRETRY, true}, {"Ignore", IDIGNORE, true}},
-    {{"Yes", IDYES, true}, {"No", IDNO, true}, {"Cancel", IDCANCEL, false}},
-    {{"Yes", IDYES, true}, {"No", IDNO, true}},
-    {{"Retry", IDRETRY, true}, {"Cancel", IDCANCEL, false}},
-    {{"Cancel", IDCANCEL, false}, {"Try Again", IDTRYAGAIN, true}, {"Continue", IDCONTINUE, true}}};
+// Marks a label for the catalogs (xgettext --keyword=LABEL); the catalog is read when a box is made.
+#define LABEL(Text) Text
+
+struct ButtonSpec {
+  const char* MsgId;
+  int Id;
+};
+
+// Windows' order and labels, '&' before the accelerator; Cancel has none there, Esc is its key.
+const ButtonSpec BUTTON_SETS[7][MAX_BUTTONS] = {
+    // TRANSLATORS: button labels. Put '&' before the letter that presses the button, an ASCII
+    // letter that differs from the others of its box (Abort/Retry/Ignore, Yes/No/Cancel,
+    // Retry/Cancel, Cancel/Try Again/Continue). Where the language is not written in Latin letters,
+    // follow Windows: "(&Y)" after the word in Chinese, Japanese and Korean, no '&' in the others.
+    {{LABEL("OK"), IDOK}},
+    {{LABEL("OK"), IDOK}, {LABEL("Cancel"), IDCANCEL}},
+    {{LABEL("&Abort"), IDABORT}, {LABEL("&Retry"), IDRETRY}, {LABEL("&Ignore"), IDIGNORE}},
+    {{LABEL("&Yes"), IDYES}, {LABEL("&No"), IDNO}, {LABEL("Cancel"), IDCANCEL}},
+    {{LABEL("&Yes"), IDYES}, {LABEL("&No"), IDNO}},
+    {{LABEL("&Retry"), IDRETRY}, {LABEL("Cancel"), IDCANCEL}},
+    {{LABEL("Cancel"), IDCANCEL}, {LABEL("&Try Again"), IDTRYAGAIN}, {LABEL("&Continue"), IDCONTINUE}}};
 const int BUTTON_COUNTS[7] = {1, 2, 3, 3, 2, 2, 3};
 
 bool IsSpaceOrTab(unsigned char C) { return C == ' ' || C == '\t'; }
+
+bool IsAsciiLetterOrDigit(unsigned char C) {
+  return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9');
+}
+
+unsigned char AsciiUpper(unsigned C) { return static_cast<unsigned char>(C >= 'a' && C <= 'z' ? C - 'a' + 'A' : C); }
+
+// The translation where it is a label a box can show, else the English one, which always is.
+void LabelButton(BoxModel* Model, int Index, const ButtonSpec& Spec, LabelSource Translate) {
+  BoxButton& Button = Model->Labelled[Index];
+  char* Text = Model->LabelText[Index];
+  const char* Translated = Translate != nullptr ? Translate(Spec.MsgId) : nullptr;
+  if (Translated == nullptr || !TakeMarkedLabel(Translated, Text, LABEL_ROOM, &Button.AcceleratorAt))
+    TakeMarkedLabel(Spec.MsgId, Text, LABEL_ROOM, &Button.AcceleratorAt);
+  Button.Label = Text;
+  Button.Id = Spec.Id;
+}
 
 struct RowEnd {
   Span Row;
@@ -80,11 +109,34 @@ RowEnd WrapRow(const unsigned char* Text, size_t Length, size_t Pos, int Width, 
 
 }  // namespace
 
-bool MakeBoxModel(DWORD Style, BoxModel* Model) {
+bool TakeMarkedLabel(const char* Marked, char* Out, size_t Room, int* AcceleratorAt) {
+  size_t N = 0;
+  *AcceleratorAt = -1;
+  for (const char* P = Marked; *P != '\0'; ++P) {
+    if (N + 1 >= Room) return false;
+    if (*P == '&' && P[1] != '&') {
+      if (*AcceleratorAt >= 0 || !IsAsciiLetterOrDigit(static_cast<unsigned char>(P[1]))) return false;
+      *AcceleratorAt = static_cast<int>(N);
+      continue;
+    }
+    if (*P == '&') ++P;  // "&&" is a '&' of the label's own
+    Out[N++] = *P;
+  }
+  Out[N] = '\0';
+  if (N == 0) return false;
+  // Shown glyphs only: a tab, a line end, a control or a malformed byte would break the button row.
+  const unsigned char* Text = reinterpret_cast<const unsigned char*>(Out);
+  for (const GlyphStep& S : GlyphsOf(Text, Span{0, N}))
+    if (S.G.Kind != GLYPH_SHOWN) return false;
+  return true;
+}
+
+bool MakeBoxModel(DWORD Style, BoxModel* Model, LabelSource Translate) {
   DWORD Type = Style & MB_TYPEMASK;
   if (Type > MB_CANCELTRYCONTINUE) return false;
-  Model->Buttons = BUTTON_SETS[Type];
   Model->ButtonCount = BUTTON_COUNTS[Type];
+  for (int I = 0; I < Model->ButtonCount; ++I) LabelButton(Model, I, BUTTON_SETS[Type][I], Translate);
+  Model->Buttons = Model->Labelled;
   int DefaultButton = static_cast<int>((Style & MB_DEFMASK) >> 8);
   // As on Windows, a default beyond the last button falls back to the first.
   Model->Focus = DefaultButton < Model->ButtonCount ? DefaultButton : 0;
@@ -98,10 +150,12 @@ bool MakeBoxModel(DWORD Style, BoxModel* Model) {
 }
 
 int AcceleratorAnswer(const BoxModel& Model, unsigned Letter) {
-  unsigned Upper = Letter >= 'a' && Letter <= 'z' ? Letter - 'a' + 'A' : Letter;
+  if (Letter > 0x7F) return 0;
   for (int I = 0; I < Model.ButtonCount; ++I) {
     const BoxButton& Button = Model.Buttons[I];
-    if (Button.Accelerator && static_cast<unsigned char>(Button.Label[0]) == Upper) return Button.Id;
+    if (Button.AcceleratorAt >= 0 && AsciiUpper(static_cast<unsigned char>(Button.Label[Button.AcceleratorAt])) ==
+                                         AsciiUpper(Letter))
+      return Button.Id;
   }
   return 0;
 }

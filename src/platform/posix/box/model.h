@@ -11,12 +11,14 @@
 namespace platform {
 
 struct BoxButton {
-  const char* Label;
+  const char* Label;  // UTF-8, as shown
   int Id;
-  bool Accelerator;  // the first letter is underlined and presses the button
+  int AcceleratorAt;  // the byte of the underlined ASCII letter that presses the button; -1: none
 };
 
 const int MAX_BUTTONS = 3;
+// Bytes a label may take, its end included; a translation that needs more is not taken.
+const int LABEL_ROOM = 64;
 
 struct BoxModel {
   const BoxButton* Buttons;
@@ -24,10 +26,22 @@ struct BoxModel {
   int Focus;
   int CloseAnswer;  // what Esc and the window's close request give; 0 where they do nothing
   unsigned TimeLimit;  // seconds the box waits for an answer before taking its default; 0: for ever
+  // What Buttons points to when the model is made; a copy of the model goes on showing these.
+  BoxButton Labelled[MAX_BUTTONS];
+  char LabelText[MAX_BUTTONS][LABEL_ROOM];
 };
 
-// False for a button type Windows does not know (MB_TYPEMASK beyond MB_CANCELTRYCONTINUE).
-bool MakeBoxModel(DWORD Style, BoxModel* Model);
+// A button's label in the user's language: UTF-8 with '&' before the accelerator letter ("&&" for
+// a '&' of its own), or the English MsgId itself where there is no translation.
+typedef const char* (*LabelSource)(const char* MsgId);
+
+// False for a button type Windows does not know (MB_TYPEMASK beyond MB_CANCELTRYCONTINUE). The
+// labels are Translate's, or English without it; a translation that is not one line of shown
+// UTF-8 with at most one accelerator on an ASCII letter or digit gives way to the English label.
+bool MakeBoxModel(DWORD Style, BoxModel* Model, LabelSource Translate = nullptr);
+// Takes a label with '&' marks apart into its shown text (Room bytes at Out) and the accelerator's
+// byte (-1 for none); false where it is no label a box can show.
+bool TakeMarkedLabel(const char* Marked, char* Out, size_t Room, int* AcceleratorAt);
 // The answer of the button whose accelerator is Letter (either case), 0 for none.
 int AcceleratorAnswer(const BoxModel& Model, unsigned Letter);
 // Steps the focus by Delta buttons, wrapping around at either end.

@@ -2,6 +2,7 @@
 #include "platform/posix/box/request.h"
 
 #include "platform/posix/codeset.h"
+#include "platform/posix/language.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -38,7 +39,7 @@ BoxIcon IconOf(const MSGBOXPARAMSA& Params) {
 
 bool MakeBoxRequest(const MSGBOXPARAMSA& Params, unsigned TimeLimit, BoxRequest* Request) {
   memset(Request, 0, sizeof *Request);
-  if (!MakeBoxModel(Params.dwStyle, &Request->Model)) return false;
+  if (!MakeBoxModel(Params.dwStyle, &Request->Model, TranslatedLabel)) return false;
   Request->Model.TimeLimit = TimeLimit;
   Request->Icon = IconOf(Params);
   Request->Style = Params.dwStyle;

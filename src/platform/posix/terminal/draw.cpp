@@ -119,7 +119,9 @@ void DrawButtons(const TerminalBox& Box) {
     int I = Box.RightToLeft ? Box.Model.ButtonCount - 1 - Place : Place;
     const BoxButton& Button = Box.Model.Buttons[I];
     if (Place > 0) PadTo(Column + ButtonGap(Level));
-    int Length = static_cast<int>(strlen(Button.Label));
+    const unsigned char* Label = reinterpret_cast<const unsigned char*>(Button.Label);
+    size_t Bytes = strlen(Button.Label);
+    int Length = LineCells(Label, Bytes);
     int Field = Level == 0 ? ButtonField(Box) : Length;
     int Inset = Level < 2 ? 1 : 0;
     int Before = (Field - Length) / 2;
@@ -127,13 +129,15 @@ void DrawButtons(const TerminalBox& Box) {
     if (Focused) Put("\x1b[7m");
     PutGlyph("[", 1);
     for (int K = 0; K < Inset + Before; ++K) PutGlyph(" ", 1);
-    if (Button.Accelerator) {
+    if (Button.AcceleratorAt >= 0) {
+      size_t At = static_cast<size_t>(Button.AcceleratorAt);
+      DrawTextRow(Box.Encoder, Label, Span{0, At});
       Put("\x1b[4m");
-      PutGlyph(Button.Label, 1, 1);
+      DrawTextRow(Box.Encoder, Label, Span{At, At + 1});
       Put("\x1b[24m");
-      PutGlyph(Button.Label + 1, static_cast<size_t>(Length - 1), Length - 1);
+      DrawTextRow(Box.Encoder, Label, Span{At + 1, Bytes});
     } else {
-      PutGlyph(Button.Label, static_cast<size_t>(Length), Length);
+      DrawTextRow(Box.Encoder, Label, Span{0, Bytes});
     }
     for (int K = 0; K < Field - Length - Before + Inset; ++K) PutGlyph(" ", 1);
     PutGlyph("]", 1);

@@ -17,7 +17,9 @@ namespace {
 
 const int MIN_INNER = 24;
 
-int LabelLength(const BoxButton& Button) { return static_cast<int>(strlen(Button.Label)); }
+int LabelLength(const BoxButton& Button) {
+  return LineCells(reinterpret_cast<const unsigned char*>(Button.Label), strlen(Button.Label));
+}
 
 // How much of the wrapped text a screen of MaxHeight rows shows: all of it, with blank rows
 // around it where they fit, or else its head, whose last row becomes an ellipsis.

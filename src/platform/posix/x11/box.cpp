@@ -7,6 +7,7 @@
 #include "platform/posix/x11/clipboard.h"
 #include "platform/posix/x11/display.h"
 #include "platform/posix/x11/icons.h"
+#include "platform/posix/x11/label.h"
 #include "platform/posix/x11/layout.h"
 #include "platform/posix/x11/library.h"
 #include "platform/posix/x11/monitors.h"
@@ -142,14 +143,17 @@ void DrawButton(XBox& B, int Index) {
   Fill(B, B.Pressed == Index && B.PressedOver ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
        W - 2 * Edge, H - 2 * Edge);
   size_t Length = strlen(Button.Label);
-  int LabelWidth = TextPixels(&B.Fonts, Label(Button), Length);
+  int LabelWidth = LabelPixels(&B.Fonts, Label(Button), Length);
   int PenX = X + (W - LabelWidth) / 2;
   int Baseline = Y + (H - B.Fonts.Regular->ascent - B.Fonts.Regular->descent) / 2 + B.Fonts.Regular->ascent;
-  DrawText(&B.Fonts, B.Draw, &B.Ink, PenX, Baseline, Label(Button), Length);
-  if (Button.Accelerator) {
-    int LetterWidth = TextPixels(&B.Fonts, Label(Button), 1);
+  DrawLabel(&B.Fonts, B.Draw, &B.Ink, PenX, Baseline, Label(Button), Length);
+  // Where the letters are reordered, the marked one is not where its bytes are; the key still works.
+  if (Button.AcceleratorAt >= 0 && !LabelIsShaped(Label(Button), Length)) {
+    size_t At = static_cast<size_t>(Button.AcceleratorAt);
+    int LetterX = PenX + TextPixels(&B.Fonts, Label(Button), At);
+    int LetterWidth = TextPixels(&B.Fonts, Label(Button) + At, 1);
     int Thickness = LinePixels(B, 1);
-    Fill(B, TEXT_COLOUR, PenX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
+    Fill(B, TEXT_COLOUR, LetterX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
   }
 }
 
@@ -422,7 +426,7 @@ bool LayOut(XBox& B) {
   StartTimeLimit(&B.Limit, &B.Model);
   Content.ButtonCount = B.Model.ButtonCount;
   for (int I = 0; I < B.Model.ButtonCount; ++I)
-    Content.LabelPixels[I] = TextPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
+    Content.LabelPixels[I] = LabelPixels(&B.Fonts, Label(B.Model.Buttons[I]), strlen(B.Model.Buttons[I].Label));
   Content.CaptionPixels = TextPixels(&B.Fonts, B.Caption, B.CaptionLength);
   Content.RightToLeft = B.Request->RightToLeft;
   Content.AlignRight = B.Request->AlignRight;
