@@ -45,6 +45,7 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_X11, XGetWindowProperty)            \
   CALL(LIBRARY_X11, XIconifyWindow)                \
   CALL(LIBRARY_X11, XInternAtom)                   \
+  CALL(LIBRARY_X11, XInternAtoms)                  \
   CALL(LIBRARY_X11, XLookupString)                 \
   CALL(LIBRARY_X11, XMapRaised)                    \
   CALL(LIBRARY_X11, XMapWindow)                    \
@@ -78,10 +79,12 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_FONTCONFIG, FcCharSetCreate)        \
   CALL(LIBRARY_FONTCONFIG, FcCharSetDestroy)       \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddBool)       \
+  CALL(LIBRARY_FONTCONFIG, FcPatternAddCharSet)    \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddDouble)     \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddInteger)    \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddString)     \
   CALL(LIBRARY_FONTCONFIG, FcPatternCreate)        \
+  CALL(LIBRARY_FONTCONFIG, FcPatternDel)           \
   CALL(LIBRARY_FONTCONFIG, FcPatternDestroy)       \
   CALL(LIBRARY_XFT, XftCharExists)                 \
   CALL(LIBRARY_XFT, XftCharIndex)                  \
@@ -93,7 +96,7 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_XFT, XftDrawPicture)                \
   CALL(LIBRARY_XFT, XftDrawStringUtf8)             \
   CALL(LIBRARY_XFT, XftFontClose)                  \
-  CALL(LIBRARY_XFT, XftFontOpen)                   \
+  CALL(LIBRARY_XFT, XftFontMatch)                  \
   CALL(LIBRARY_XFT, XftFontOpenPattern)            \
   CALL(LIBRARY_XFT, XftGlyphExtents)               \
   CALL(LIBRARY_XFT, XftLockFace)                   \
