@@ -55,8 +55,12 @@ bool FontChoiceIsStock() {
 }
 
 // The desktop's rendering settings, set on the pattern a font is opened with, so that no rule of
-// fontconfig's has the last word: Debian's turns antialiasing on whatever Xft.antialias says.
+// fontconfig's has the last word: Debian's turns antialiasing on whatever Xft.antialias says. A
+// colour font's glyphs are pictures, not outlines: drawn without antialiasing they would lose their
+// colours, as they do in no GTK program.
 void ApplyRendering(FcPattern* Pattern, const FontRendering& Rendering) {
+  FcBool Colour = FcFalse;
+  if (FcPatternGetBool(Pattern, FC_COLOR, 0, &Colour) != FcResultMatch) Colour = FcFalse;
   const struct {
     const char* Name;
     int Value;
@@ -67,7 +71,7 @@ void ApplyRendering(FcPattern* Pattern, const FontRendering& Rendering) {
                   {FC_RGBA, Rendering.Rgba, false},
                   {FC_LCD_FILTER, Rendering.LcdFilter, false}};
   for (const auto& Setting : SETTINGS) {
-    if (Setting.Value == LOOK_UNSET) continue;
+    if (Setting.Value == LOOK_UNSET || (Colour && strcmp(Setting.Name, FC_ANTIALIAS) == 0)) continue;
     FcPatternDel(Pattern, Setting.Name);
     if (Setting.Boolean) {
       FcPatternAddBool(Pattern, Setting.Name, Setting.Value ? FcTrue : FcFalse);

@@ -86,6 +86,7 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_FONTCONFIG, FcPatternCreate)        \
   CALL(LIBRARY_FONTCONFIG, FcPatternDel)           \
   CALL(LIBRARY_FONTCONFIG, FcPatternDestroy)       \
+  CALL(LIBRARY_FONTCONFIG, FcPatternGetBool)       \
   CALL(LIBRARY_XFT, XftCharExists)                 \
   CALL(LIBRARY_XFT, XftCharIndex)                  \
   CALL(LIBRARY_XFT, XftColorAllocValue)            \
