@@ -205,7 +205,7 @@ bool ParseFontName(const unsigned char* Name, size_t Length, char* Family, size_
         Stripped = true;
       }
   }
-  const unsigned char* Comma = static_cast<const unsigned char*>(memchr(Name, ',', Length));
+  const unsigned char* Comma = Length ? static_cast<const unsigned char*>(memchr(Name, ',', Length)) : nullptr;
   if (Comma) Length = static_cast<size_t>(Comma - Name);
   size_t Begin = 0;
   while (Begin < Length && IsBlank(Name[Begin])) ++Begin;
