@@ -18,7 +18,8 @@ struct NamedValue {
 };
 
 const NamedValue HINT_STYLES[] = {
-    {"hintnone", FC_HINT_NONE}, {"hintslight", FC_HINT_SLIGHT}, {"hintmedium", FC_HINT_MEDIUM}, {"hintfull", FC_HINT_FULL}};
+    {"hintnone", FC_HINT_NONE}, {"hintslight", FC_HINT_SLIGHT}, {"hintmedium", FC_HINT_MEDIUM},
+    {"hintfull", FC_HINT_FULL}};
 const NamedValue RGBA_ORDERS[] = {{"unknown", FC_RGBA_UNKNOWN}, {"rgb", FC_RGBA_RGB},   {"bgr", FC_RGBA_BGR},
                                   {"vrgb", FC_RGBA_VRGB},       {"vbgr", FC_RGBA_VBGR}, {"none", FC_RGBA_NONE}};
 const NamedValue LCD_FILTERS[] = {
@@ -252,7 +253,8 @@ bool TakeXSettings(const unsigned char* Bytes, size_t Length, DesktopLook* Look)
       break;  // an unknown type's size is unknown, and so is where the next setting starts
     }
   }
-  if (Notes.DarkName != LOOK_UNSET || Notes.PreferDark != LOOK_UNSET) Look->Dark = Notes.DarkName == 1 || Notes.PreferDark == 1;
+  if (Notes.DarkName != LOOK_UNSET || Notes.PreferDark != LOOK_UNSET)
+    Look->Dark = Notes.DarkName == 1 || Notes.PreferDark == 1;
   return true;
 }
 
@@ -281,7 +283,8 @@ void ReadDesktopLook(Display* Dpy, int Screen, DesktopLook* Look) {
   if (Manager == None) return;
   // A manager that has just gone leaves an X error, recorded and harmless, and no property.
   PropertyValue Settings = ReadProperty(Manager, Atoms[1], MAX_SETTINGS_LONGS);
-  if (Settings.Data && Settings.Format == 8 && Settings.Type == Atoms[1]) TakeXSettings(Settings.Data, Settings.Count, Look);
+  if (Settings.Data && Settings.Format == 8 && Settings.Type == Atoms[1])
+    TakeXSettings(Settings.Data, Settings.Count, Look);
   FreeProperty(Settings);
 }
 

@@ -1,4 +1,4 @@
-// What the desktop asks of its windows' looks: X resources and an XSETTINGS manager's property, decided from their bytes.
+// How the desktop asks its windows to look: the X resources and an XSETTINGS manager's settings.
 #ifndef ASKBOX_PLATFORM_POSIX_X11_XSETTINGS_H
 #define ASKBOX_PLATFORM_POSIX_X11_XSETTINGS_H
 
