@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Makes the README's pictures with the X tests' own tools: doc/window-box.png, doc/window-box-rtl.png and doc/terminal-box.png."""
+"""Makes the README's pictures with the X tests' own tools: doc/window-box.png, doc/window-box-rtl.png,
+doc/window-box-dark.png (under xsettingsd with a dark theme) and doc/terminal-box.png."""
 import os
+import subprocess
 import sys
 import time
 
@@ -13,9 +15,20 @@ t.PROGRAM = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/native/
 server, wm, _ = t.start_desktop()
 try:
     # The second, right to left (MB_RTLREADING): "Save the changes before closing?" in Hebrew.
+    # The third on a desktop whose theme is dark.
+    dark = os.path.join(t.SCRATCH, "dark.conf")
+    with open(dark, "w") as out:
+        out.write('Net/ThemeName "Adwaita-dark"\n')
     for args, caption, picture in (((TEXT, "icon=16", "button=5"), "Backup", "doc/window-box.png"),
                                    (("text=לשמור את השינויים לפני הסגירה?", "icon=32", "button=0x100003"),
-                                    "עורך", "doc/window-box-rtl.png")):
+                                    "עורך", "doc/window-box-rtl.png"),
+                                   ((TEXT, "icon=48", "button=3"), "Backup", "doc/window-box-dark.png")):
+        manager = None
+        if picture.endswith("dark.png"):
+            manager = subprocess.Popen(["xsettingsd", "-c", dark], env=dict(os.environ, DISPLAY=t.DISPLAY),
+                                       stderr=subprocess.PIPE, text=True)
+            while "Took ownership" not in manager.stderr.readline():
+                pass
         proc = t.launch(*args, "caption=" + caption)
         box = t.find_window(caption, proc=proc)
         time.sleep(0.3)
@@ -25,6 +38,9 @@ try:
             picture, check_rc=True)
         t.type_keys(box, ["Escape"])
         t.finish(proc)
+        if manager:
+            manager.kill()
+            manager.wait()
     term, xterm = t.in_xterm("Terminal", 'env -u DISPLAY -u WINDOWID LANG=C.UTF-8 "%s" "%s" caption=Backup '
                              "icon=16 button=5" % (t.PROGRAM, TEXT))
     time.sleep(1.0)

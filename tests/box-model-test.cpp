@@ -1,5 +1,5 @@
 // The pure parts of the POSIX message box: button sets and answers, glyphs, wrapping, key
-// decoding, the terminal and window layouts, and the locale conversions.
+// decoding, the terminal and window layouts, the desktop's settings, and the locale conversions.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -16,6 +16,7 @@
 #include "platform/posix/x11/text-runs.h"
 #include "platform/posix/terminal/text.h"
 #include "platform/posix/x11/layout.h"
+#include "platform/posix/x11/xsettings.h"
 
 namespace {
 
@@ -391,6 +392,82 @@ TEST(TextRuns, ShapingOnlyWhereNeededAndRunsInDisplayOrder) {
     VisualRunOrder(Case.Levels.data(), static_cast<int>(Order.size()), Order.data());
     EXPECT_EQ(Order, Case.Order);
   }
+}
+
+// An XSETTINGS property of integers (Value) and strings (Text), least significant byte first or not.
+std::string XSettings(const std::vector<std::pair<std::string, std::string>>& Settings, bool BigEndian) {
+  auto Card = [BigEndian](uint32_t Value, int Bytes) {
+    std::string Out;
+    for (int I = 0; I < Bytes; ++I) Out += static_cast<char>(Value >> 8 * (BigEndian ? Bytes - 1 - I : I));
+    return Out;
+  };
+  auto Pad = [](std::string Text) { return Text + std::string((4 - Text.size() % 4) % 4, '\0'); };
+  std::string Out = std::string(1, BigEndian ? 1 : 0) + std::string(3, '\0') + Card(1, 4) + Card(Settings.size(), 4);
+  for (const auto& [Name, Value] : Settings) {
+    bool Text = Value.empty() || Value[0] != '#';
+    Out += std::string(1, Text ? 1 : 0) + '\0' + Card(Name.size(), 2) + Pad(Name) + Card(0, 4);
+    Out += Text ? Card(Value.size(), 4) + Pad(Value) : Card(static_cast<uint32_t>(std::stol(Value.substr(1))), 4);
+  }
+  return Out;
+}
+
+// What the desktop says, from the X resources and then from an XSETTINGS manager, which wins.
+TEST(DesktopLook, ResourcesThenXSettings) {
+  const struct {
+    std::vector<std::pair<LookSetting, const char*>> Resources;
+    std::vector<std::pair<std::string, std::string>> Settings;  // "#" before an integer
+    FontRendering Rendering;
+    double Dpi, Points;
+    const char* Family;
+    bool Dark;
+  } CASES[] = {
+      {{{LOOK_ANTIALIAS, "0"}, {LOOK_RGBA, "rgb"}, {LOOK_HINT_STYLE, "hintfull"}, {LOOK_LCD_FILTER, "lcdlight"}},
+       {},
+       {FcFalse, -1, FC_HINT_FULL, FC_RGBA_RGB, FC_LCD_LIGHT}, 0, 0, "", false},
+      {{{LOOK_ANTIALIAS, "False"}, {LOOK_HINTING, "on"}, {LOOK_RGBA, "sideways"}, {LOOK_HINT_STYLE, "2"}},
+       {},
+       {FcFalse, FcTrue, FC_HINT_MEDIUM, -1, -1}, 0, 0, "", false},
+      {{{LOOK_ANTIALIAS, "0"}, {LOOK_RGBA, "bgr"}},
+       {{"Xft/Antialias", "#1"}, {"Xft/RGBA", "vrgb"}, {"Xft/DPI", "#196608"}, {"Gtk/FontName", "Cantarell 11"},
+        {"Net/ThemeName", "Adwaita-dark"}},
+       {FcTrue, -1, -1, FC_RGBA_VRGB, -1}, 192, 11, "Cantarell", true},
+      // -1 leaves a setting to the resources; a colour or an unknown name is passed over.
+      {{{LOOK_HINTING, "false"}},
+       {{"Xft/Hinting", "#-1"}, {"Xft/DPI", "#-1"}, {"Gtk/FontName", "DejaVu Sans Bold Italic 9.5"},
+        {"Xft/HintStyle", "hintslight"}, {"Net/ThemeName", "Adwaita"}},
+       {-1, FcFalse, FC_HINT_SLIGHT, -1, -1}, 0, 9.5, "DejaVu Sans", false},
+      {{}, {{"Net/ThemeName", "Arc-Dark"}}, {-1, -1, -1, -1, -1}, 0, 0, "", true},
+      {{}, {{"Net/ThemeName", "Adwaita:dark"}}, {-1, -1, -1, -1, -1}, 0, 0, "", true},
+      {{}, {{"Net/ThemeName", "Darkness"}, {"Gtk/ApplicationPreferDarkTheme", "#1"}}, {-1, -1, -1, -1, -1}, 0, 0, "",
+       true},
+      {{}, {{"Net/ThemeName", "Darkness"}, {"Gtk/FontName", "Noto Sans, Sans 400"}}, {-1, -1, -1, -1, -1}, 0, 0,
+       "Noto Sans", false},
+  };
+  for (bool BigEndian : {false, true})
+    for (const auto& Case : CASES) {
+      DesktopLook Look;
+      ClearDesktopLook(&Look);
+      for (const auto& [Setting, Value] : Case.Resources) TakeXResource(Setting, Value, &Look);
+      std::string Property = XSettings(Case.Settings, BigEndian);
+      EXPECT_TRUE(TakeXSettings(Bytes(Property.c_str()), Property.size(), &Look));
+      std::string Name = Case.Settings.empty() ? Case.Resources[0].second : Case.Settings[0].second;
+      const FontRendering& R = Look.Rendering;
+      EXPECT_EQ(std::vector<int>({R.Antialias, R.Hinting, R.HintStyle, R.Rgba, R.LcdFilter}),
+                std::vector<int>({Case.Rendering.Antialias, Case.Rendering.Hinting, Case.Rendering.HintStyle,
+                                  Case.Rendering.Rgba, Case.Rendering.LcdFilter}))
+          << Name;
+      EXPECT_EQ(Look.Dpi, Case.Dpi) << Name;
+      EXPECT_EQ(Look.FontPoints, Case.Points) << Name;
+      EXPECT_STREQ(Look.FontFamily, Case.Family) << Name;
+      EXPECT_EQ(Look.Dark, Case.Dark) << Name;
+      // Cut anywhere, the property says no more than its whole, and is never read past.
+      for (size_t Cut = 0; Cut < Property.size(); ++Cut) {
+        std::vector<unsigned char> Part(Property.begin(), Property.begin() + Cut);
+        DesktopLook Short;
+        ClearDesktopLook(&Short);
+        EXPECT_EQ(TakeXSettings(Part.data(), Part.size(), &Short), Cut >= 12) << Name << " cut at " << Cut;
+      }
+    }
 }
 
 class Codesets : public ::testing::Test {

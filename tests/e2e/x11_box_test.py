@@ -15,7 +15,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ptyrun import PtyProcess  # noqa: E402
 
 TOOLS = ["Xvfb", "openbox", "xdotool", "wmctrl", "xprop", "xwininfo", "import", "convert", "xterm", "xauth",
-         "xclip"]
+         "xclip", "xrdb", "xsettingsd"]
 SCREEN = (1280, 800)
 PROGRAM = None
 DRIVER = None  # the box driver, for the memcheck run
@@ -580,20 +580,67 @@ def case_long_paragraph():
     text_case(" ".join("word%d" % i for i in range(150)), "Wide", shape)
 
 
-def case_high_dpi():
-    sizes = []
-    for dpi in (96, 192):
-        x("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi,
-          check_rc=True)
-        check(str(dpi) in x("xprop", "-root", "RESOURCE_MANAGER"), "Xft.dpi not set on the display")
-        proc = launch("text=Scaled with the display", "caption=Dpi%d" % dpi, "icon=64")
-        wid = find_window("Dpi%d" % dpi, proc=proc)
-        sizes.append(geometry(wid)[2:])
-        type_keys(wid, ["Return"])
-        finish(proc)
-    x("xprop", "-root", "-remove", "RESOURCE_MANAGER")
-    ratio = sizes[1][0] / sizes[0][0], sizes[1][1] / sizes[0][1]
-    check(1.7 < ratio[0] < 2.3 and 1.7 < ratio[1] < 2.3, f"at 192 DPI the box is {ratio} times as large")
+DESKTOP_CASES = [
+    # where the desktop says it (X resources, or an XSETTINGS manager), what it says, how the box then
+    # differs from the stock desktop's
+    ("resources", "Xft.dpi:\t192\n", "doubled"),
+    ("xsettings", "Xft/DPI 196608\n", "doubled"),
+    ("resources", "Xft.antialias:\t0\n", "two-colour text"),
+    ("xsettings", 'Net/ThemeName "Adwaita-dark"\n', "dark"),
+]
+
+
+def desktop_box(caption):
+    """A box with an icon and one row of text: its size, its text rows' colours and its background."""
+    proc = launch("text=Scaled with the display", "caption=" + caption, "icon=64")
+    wid = find_window(caption, proc=proc)
+    time.sleep(0.2)
+    rows = pixels(wid, os.path.join(SCRATCH, "desktop.png"))
+    type_keys(wid, ["Return"])
+    finish(proc)
+    text = {p for row in rows[14:44] for p in row[64:]}
+    return (len(rows[0]), len(rows)), text, rows[5][5]
+
+
+def luminance(rgb):
+    def channel(value):
+        value /= 255
+        return value / 12.92 if value <= 0.03928 else ((value + 0.055) / 1.055) ** 2.4
+    return 0.2126 * channel(rgb[0]) + 0.7152 * channel(rgb[1]) + 0.0722 * channel(rgb[2])
+
+
+def desktop_case(source, settings, look):
+    stock_size, stock_text, stock_back = desktop_box("Stock desktop")
+    manager = None
+    try:
+        if source == "resources":
+            subprocess.run(["xrdb", "-merge"], input=settings, text=True, env=dict(os.environ, DISPLAY=DISPLAY),
+                           check=True, timeout=10)
+        else:
+            config = os.path.join(SCRATCH, "xsettingsd.conf")
+            with open(config, "w") as out:
+                out.write(settings)
+            manager = subprocess.Popen(["xsettingsd", "-c", config], env=dict(os.environ, DISPLAY=DISPLAY),
+                                       stderr=subprocess.PIPE, text=True)
+            while "Took ownership" not in manager.stderr.readline():
+                check(manager.poll() is None, "xsettingsd did not start")
+        size, text, back = desktop_box("Desktop look")
+    finally:
+        # Later rows see the stock desktop again.
+        if manager:
+            manager.kill()
+            manager.wait()
+        x("xprop", "-root", "-remove", "RESOURCE_MANAGER")
+    if look == "doubled":
+        ratio = size[0] / stock_size[0], size[1] / stock_size[1]
+        check(1.7 < ratio[0] < 2.3 and 1.7 < ratio[1] < 2.3, f"the box is {ratio} times as large")
+    elif look == "two-colour text":
+        check(len(stock_text) > 2 and len(text) == 2, f"{len(stock_text)} colours before, {len(text)} now")
+    else:
+        lightest = max(luminance(p) for p in text)
+        contrast = (lightest + 0.05) / (luminance(back) + 0.05)
+        check(luminance(stock_back) > 0.8 and luminance(back) < 0.05, f"background {stock_back} before, {back} now")
+        check(contrast >= 4.5, f"text contrast {contrast:.1f}:1")
 
 
 def pixels(wid, path):
@@ -1115,8 +1162,8 @@ def main():
               ("mouse: press and release on one button", case_click),
               ("dialog properties, focus and place", case_properties),
               ("text taller than the screen keeps the buttons on it", case_tall_text),
-              ("a long paragraph makes a wide box, not a tower", case_long_paragraph),
-              ("Xft.dpi 192 doubles the box", case_high_dpi)]
+              ("a long paragraph makes a wide box, not a tower", case_long_paragraph)]
+    cases += [("%s %r: %s" % c, lambda c=c: desktop_case(*c)) for c in DESKTOP_CASES]
     cases += [("icon %s: %s with %s" % c, lambda c=c: icon_case(*c)) for c in ICON_CASES]
     cases += [("style %s: %s %s %r" % (c[0], c[1], "has" if c[3] else "lacks", c[2]), lambda c=c: style_case(*c))
               for c in STYLE_CASES]

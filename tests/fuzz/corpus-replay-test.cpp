@@ -34,6 +34,7 @@ const Target TARGETS[] = {
     {"locale-to-utf8", FuzzLocaleToUtf8},
     {"window-properties", FuzzWindowProperties},
     {"button-labels", FuzzButtonLabels},
+    {"xsettings", FuzzXSettings},
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};

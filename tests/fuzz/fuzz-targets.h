@@ -12,7 +12,8 @@ int FuzzCommaList(const uint8_t* Data, size_t Size);
 int FuzzIntOrDefault(const uint8_t* Data, size_t Size);
 int FuzzOptionList(const uint8_t* Data, size_t Size);
 int FuzzWholeRun(const uint8_t* Data, size_t Size);
-// The Linux box's own code, without the fake: glyphs, keys, both layouts, drawing, conversions.
+// The Linux box's own code, without the fake: glyphs, keys, both layouts, drawing, conversions, the
+// desktop's settings.
 int FuzzGlyphWrap(const uint8_t* Data, size_t Size);
 int FuzzTerminalKeys(const uint8_t* Data, size_t Size);
 int FuzzTerminalDraw(const uint8_t* Data, size_t Size);
@@ -20,6 +21,7 @@ int FuzzWindowLayout(const uint8_t* Data, size_t Size);
 int FuzzLocaleToUtf8(const uint8_t* Data, size_t Size);
 int FuzzWindowProperties(const uint8_t* Data, size_t Size);
 int FuzzButtonLabels(const uint8_t* Data, size_t Size);
+int FuzzXSettings(const uint8_t* Data, size_t Size);
 
 // A broken property: under libFuzzer a crash with the message, in the replay test a test failure.
 [[noreturn]] void FuzzFailed(const std::string& What, const char* File, int Line);

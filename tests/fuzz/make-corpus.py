@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: the edge cases of each part, in each target's input format."""
 import os
+import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SJIS = b"\x03"            # double-byte, the usual Shift-JIS lead ranges
@@ -265,6 +266,53 @@ def button_labels():
         write("button-labels", "label-%02d" % i, bytes([i % 7]) + label)
 
 
+def xsettings_property(settings, big=False, serial=7, count=None):
+    """An XSETTINGS property: (name, value) pairs, an int value an integer, bytes a string, a tuple a colour."""
+    order = ">" if big else "<"
+
+    def pad(data):
+        return data + b"\0" * (-len(data) % 4)
+
+    out = bytes([1 if big else 0, 0, 0, 0]) + struct.pack(order + "II", serial, len(settings) if count is None else count)
+    for name, value in settings:
+        kind = 0 if isinstance(value, int) else 2 if isinstance(value, tuple) else 1
+        out += bytes([kind, 0]) + struct.pack(order + "H", len(name)) + pad(name) + struct.pack(order + "I", 3)
+        if kind == 0:
+            out += struct.pack(order + "i", value)
+        elif kind == 1:
+            out += struct.pack(order + "I", len(value)) + pad(value)
+        else:
+            out += struct.pack(order + "4H", *value)
+    return out
+
+
+def xsettings():
+    desktop = [(b"Net/ThemeName", b"Adwaita-dark"), (b"Xft/DPI", 98304), (b"Xft/Antialias", 0),
+               (b"Xft/Hinting", 1), (b"Xft/HintStyle", b"hintfull"), (b"Xft/RGBA", b"rgb"),
+               (b"Xft/lcdfilter", b"lcddefault"), (b"Gtk/FontName", b"Cantarell Bold 11"),
+               (b"Gtk/CursorThemeSize", 24), (b"Gtk/ColorScheme", (1, 2, 3, 4)),
+               (b"Gtk/ApplicationPreferDarkTheme", 1)]
+    whole = xsettings_property(desktop)
+    props = [
+        ("desktop", whole), ("desktop-msb", xsettings_property(desktop, big=True)),
+        ("cut-short", whole[:len(whole) // 2]), ("header-only", whole[:12]), ("too-short", whole[:11]),
+        ("count-too-high", xsettings_property(desktop[:2], count=0xFFFFFFFF)),
+        ("unset-values", xsettings_property([(b"Xft/DPI", -1), (b"Xft/Antialias", -1), (b"Xft/Hinting", 2)])),
+        ("string-too-long", xsettings_property([(b"Gtk/FontName", b"Sans 10")])[:-8] + b"\xff\xff\xff\x7fSans"),
+        ("name-too-long", bytes(whole[:12]) + b"\x01\x00\xff\xff" + b"Net/"),
+        ("unknown-type", xsettings_property([(b"Net/ThemeName", b"Dark:dark")]).replace(b"\x01\x00\x0d", b"\x09\x00\x0d")),
+        ("bad-order", b"\x02" + whole[1:]),
+        ("light-after-dark", xsettings_property([(b"Net/ThemeName", b"Adwaita-dark"), (b"Net/ThemeName", b"Adwaita")])),
+    ]
+    for name_, data in props:
+        write("xsettings", "property-" + name_, b"\x00\x00" + data)
+    for i, text in enumerate([b"Cantarell 11", b"DejaVu Sans Bold Italic 9.5", b"Noto Sans, Sans 10", b"Sans 1000",
+                              b"  Ubuntu   ", b"12", b"Bold", b"Fira\x01Sans 10", b"Sans 10px", b"A" * 90 + b" 10"]):
+        write("xsettings", "font-name-%02d" % i, b"\x01" + bytes([63]) + text)
+    for setting, value in enumerate([b"off", b"yes", b"hintslight", b"vbgr", b"lcdlegacy", b"3", b"7", b"", b"on\0f"]):
+        write("xsettings", "resource-%02d" % setting, b"\x02" + bytes([setting]) + value)
+
+
 if __name__ == "__main__":
     argument_splitting()
     comma_list()
@@ -278,3 +326,4 @@ if __name__ == "__main__":
     locale_to_utf8()
     window_properties()
     button_labels()
+    xsettings()

@@ -31,9 +31,13 @@ namespace {
 
 const double TEXT_POINTS = 10.0;
 const double MARK_SHARE = 0.72;  // of the icon's height, for the letter drawn inside it
-const unsigned WHITE = 0xFFFFFF, STRIP = 0xF0F0F0, TEXT_COLOUR = 0x000000;
-const unsigned BUTTON_FACE = 0xE1E1E1, BUTTON_EDGE = 0xADADAD;
-const unsigned FOCUS_FACE = 0xE5F1FB, FOCUS_EDGE = 0x0078D7, PRESSED_FACE = 0xCCE4F7;
+struct BoxColours {
+  unsigned Back, Strip, Text, ButtonFace, ButtonEdge, FocusFace, FocusEdge, PressedFace;
+};
+// Windows' light box, and a dark one for a desktop that prefers dark. The text stands out from every
+// face it is drawn on by 4.5:1 or more (README, The window on Linux).
+const BoxColours LIGHT = {0xFFFFFF, 0xF0F0F0, 0x000000, 0xE1E1E1, 0xADADAD, 0xE5F1FB, 0x0078D7, 0xCCE4F7};
+const BoxColours DARK = {0x202020, 0x2B2B2B, 0xF2F2F2, 0x3C3C3C, 0x5F5F5F, 0x253746, 0x5CB8F0, 0x2E4F6B};
 const char ELLIPSIS[] = "\xe2\x80\xa6";
 // The longest the checks that ask the server (the frame, the minimised state, the clipboard's
 // owner) wait while events keep coming; they are made once for all the events that asked.
@@ -56,6 +60,7 @@ struct XBox {
   BoxFonts Fonts;
   bool FontsOpen;
   XftColor Ink;
+  const BoxColours* Colours;
   double Scale;
   BoxIcon Icon;
   unsigned char* Text;
@@ -139,9 +144,10 @@ void DrawButton(XBox& B, int Index) {
   bool Focused = Index == B.Model.Focus;
   int X = B.Layout.ButtonX[Index], Y = B.Layout.ButtonY, W = B.Layout.ButtonWidth, H = B.Layout.ButtonHeight;
   int Edge = Focused ? LinePixels(B, 2) : LinePixels(B, 1);
-  Fill(B, Focused ? FOCUS_EDGE : BUTTON_EDGE, X, Y, W, H);
-  Fill(B, B.Pressed == Index && B.PressedOver ? PRESSED_FACE : Focused ? FOCUS_FACE : BUTTON_FACE, X + Edge, Y + Edge,
-       W - 2 * Edge, H - 2 * Edge);
+  const BoxColours& C = *B.Colours;
+  Fill(B, Focused ? C.FocusEdge : C.ButtonEdge, X, Y, W, H);
+  Fill(B, B.Pressed == Index && B.PressedOver ? C.PressedFace : Focused ? C.FocusFace : C.ButtonFace, X + Edge,
+       Y + Edge, W - 2 * Edge, H - 2 * Edge);
   size_t Length = strlen(Button.Label);
   int LabelWidth = LabelPixels(&B.Fonts, Label(Button), Length);
   int PenX = X + (W - LabelWidth) / 2;
@@ -153,7 +159,7 @@ void DrawButton(XBox& B, int Index) {
     int LetterX = PenX + TextPixels(&B.Fonts, Label(Button), At);
     int LetterWidth = TextPixels(&B.Fonts, Label(Button) + At, 1);
     int Thickness = LinePixels(B, 1);
-    Fill(B, TEXT_COLOUR, LetterX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
+    Fill(B, C.Text, LetterX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
   }
 }
 
@@ -173,8 +179,8 @@ void DrawRow(XBox& B, int Index, int Baseline) {
 }
 
 void Paint(XBox& B) {
-  Fill(B, WHITE, 0, 0, B.Layout.Width, B.Layout.StripY);
-  Fill(B, STRIP, 0, B.Layout.StripY, B.Layout.Width, B.Layout.Height - B.Layout.StripY);
+  Fill(B, B.Colours->Back, 0, 0, B.Layout.Width, B.Layout.StripY);
+  Fill(B, B.Colours->Strip, 0, B.Layout.StripY, B.Layout.Width, B.Layout.Height - B.Layout.StripY);
   DrawIcon(&B.Fonts, B.Draw, B.Icon, B.Layout.IconX, B.Layout.IconY, B.Layout.IconSize);
   int LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
   for (int I = 0; I < B.Layout.RowCount; ++I) DrawRow(B, I, B.Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent);
@@ -409,15 +415,18 @@ void Loop(XBox& B) {
 // where no font can be opened.
 bool LayOut(XBox& B) {
   Display* Dpy = B.Dpy;
-  double Dpi = DisplayDpi(Dpy);
+  DesktopLook Look;
+  ReadDesktopLook(Dpy, B.Screen, &Look);
+  B.Colours = Look.Dark ? &DARK : &LIGHT;
+  double Dpi = Look.Dpi;
   B.Scale = Dpi / 96.0;
   B.Icon = B.Request->Icon;
   WindowContent Content;
   memset(&Content, 0, sizeof Content);
   Content.HasIcon = B.Icon != ICON_NONE;
   double IconPixels = static_cast<int>(32 * B.Scale + 0.5);
-  if (!OpenBoxFonts(Dpy, B.Screen, TEXT_POINTS * Dpi / 72.0, Content.HasIcon ? IconPixels * MARK_SHARE : 0,
-                    &B.Fonts))
+  double Points = Look.FontPoints > 0 ? Look.FontPoints : TEXT_POINTS;
+  if (!OpenBoxFonts(Dpy, B.Screen, Look, Points * Dpi / 72.0, Content.HasIcon ? IconPixels * MARK_SHARE : 0, &B.Fonts))
     return false;
   B.FontsOpen = true;
   Content.Text = B.Text;
@@ -484,8 +493,8 @@ void CreateBoxWindow(XBox& B) {
   B.Back = XCreatePixmap(Dpy, B.Win, static_cast<unsigned>(B.Layout.Width), static_cast<unsigned>(B.Layout.Height),
                          static_cast<unsigned>(DefaultDepth(Dpy, B.Screen)));
   B.Draw = XftDrawCreate(Dpy, B.Back, DefaultVisual(Dpy, B.Screen), DefaultColormap(Dpy, B.Screen));
-  XRenderColor Black = RenderColour(TEXT_COLOUR);
-  XftColorAllocValue(Dpy, DefaultVisual(Dpy, B.Screen), DefaultColormap(Dpy, B.Screen), &Black, &B.Ink);
+  XRenderColor Text = RenderColour(B.Colours->Text);
+  XftColorAllocValue(Dpy, DefaultVisual(Dpy, B.Screen), DefaultColormap(Dpy, B.Screen), &Text, &B.Ink);
   XSetWindowBackgroundPixmap(Dpy, B.Win, B.Back);
   Paint(B);
 }

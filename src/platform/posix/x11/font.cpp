@@ -6,6 +6,7 @@
 #include <iterator>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,7 +54,36 @@ bool FontChoiceIsStock() {
   return !Exists("/etc/fonts/local.conf");
 }
 
-XftFont* OpenFile(Display* Dpy, const char* Path, double PixelSize) {
+// The desktop's rendering settings, set on the pattern a font is opened with, so that no rule of
+// fontconfig's has the last word: Debian's turns antialiasing on whatever Xft.antialias says. A
+// colour font's glyphs are pictures, not outlines: drawn without antialiasing they would lose their
+// colours, as they do in no GTK program.
+void ApplyRendering(FcPattern* Pattern, const FontRendering& Rendering) {
+  FcBool Colour = FcFalse;
+  if (FcPatternGetBool(Pattern, FC_COLOR, 0, &Colour) != FcResultMatch) Colour = FcFalse;
+  const struct {
+    const char* Name;
+    int Value;
+    bool Boolean;
+  } SETTINGS[] = {{FC_ANTIALIAS, Rendering.Antialias, true},
+                  {FC_HINTING, Rendering.Hinting, true},
+                  {FC_HINT_STYLE, Rendering.HintStyle, false},
+                  {FC_RGBA, Rendering.Rgba, false},
+                  {FC_LCD_FILTER, Rendering.LcdFilter, false}};
+  for (const auto& Setting : SETTINGS) {
+    if (Setting.Value == LOOK_UNSET || (Colour && strcmp(Setting.Name, FC_ANTIALIAS) == 0)) continue;
+    FcPatternDel(Pattern, Setting.Name);
+    if (Setting.Boolean) {
+      FcPatternAddBool(Pattern, Setting.Name, Setting.Value ? FcTrue : FcFalse);
+    } else {
+      FcPatternAddInteger(Pattern, Setting.Name, Setting.Value);
+    }
+  }
+}
+
+// A font file opened as it is, without fontconfig's rules: antialiased with slight hinting, as
+// fontconfig's stock rules would have it, where the desktop says nothing else.
+XftFont* OpenFile(const BoxFonts* Fonts, const char* Path, double PixelSize) {
   FcPattern* Pattern = FcPatternCreate();
   if (Pattern == nullptr) return nullptr;
   FcPatternAddString(Pattern, FC_FILE, reinterpret_cast<const FcChar8*>(Path));
@@ -62,38 +92,57 @@ XftFont* OpenFile(Display* Dpy, const char* Path, double PixelSize) {
   FcPatternAddBool(Pattern, FC_ANTIALIAS, FcTrue);
   FcPatternAddBool(Pattern, FC_HINTING, FcTrue);
   FcPatternAddInteger(Pattern, FC_HINT_STYLE, FC_HINT_SLIGHT);
-  XftFont* Font = XftFontOpenPattern(Dpy, Pattern);
+  ApplyRendering(Pattern, Fonts->Rendering);
+  XftFont* Font = XftFontOpenPattern(Fonts->Dpy, Pattern);
   if (Font == nullptr) FcPatternDestroy(Pattern);
   return Font;
 }
 
-XftFont* OpenKnown(Display* Dpy, const char* const* Files, size_t Count, double PixelSize) {
+XftFont* OpenKnown(const BoxFonts* Fonts, const char* const* Files, size_t Count, double PixelSize) {
   for (size_t I = 0; I < Count; ++I)
     if (Exists(Files[I])) {
-      XftFont* Font = OpenFile(Dpy, Files[I], PixelSize);
+      XftFont* Font = OpenFile(Fonts, Files[I], PixelSize);
       if (Font) return Font;
     }
   return nullptr;
 }
 
-// fontconfig's own matching: whatever the desktop set up as sans-serif, and any font at all after
-// that, so that a box always has text.
-XftFont* OpenMatched(Display* Dpy, int Screen, int Weight, double PixelSize) {
-  XftFont* Font = XftFontOpen(Dpy, Screen, FC_FAMILY, FcTypeString, "sans-serif", FC_WEIGHT,
-                              FcTypeInteger, Weight, FC_PIXEL_SIZE, FcTypeDouble, PixelSize, nullptr);
-  if (Font == nullptr) Font = XftFontOpen(Dpy, Screen, FC_PIXEL_SIZE, FcTypeDouble, PixelSize, nullptr);
+// fontconfig's own matching of a family (null for any), a weight (negative for any) and a
+// character (0 for none), with the desktop's rendering settings over what it matched.
+XftFont* OpenMatched(const BoxFonts* Fonts, const char* Family, int Weight, double PixelSize, uint32_t Code) {
+  FcPattern* Pattern = FcPatternCreate();
+  if (Pattern == nullptr) return nullptr;
+  if (Family) FcPatternAddString(Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(Family));
+  if (Weight >= 0) FcPatternAddInteger(Pattern, FC_WEIGHT, Weight);
+  FcPatternAddDouble(Pattern, FC_PIXEL_SIZE, PixelSize);
+  FcCharSet* Wanted = Code ? FcCharSetCreate() : nullptr;
+  if (Wanted) {
+    FcCharSetAddChar(Wanted, Code);
+    FcPatternAddCharSet(Pattern, FC_CHARSET, Wanted);
+    FcCharSetDestroy(Wanted);
+  }
+  FcResult Result;
+  FcPattern* Match = XftFontMatch(Fonts->Dpy, Fonts->Screen, Pattern, &Result);
+  FcPatternDestroy(Pattern);
+  if (Match == nullptr) return nullptr;
+  ApplyRendering(Match, Fonts->Rendering);
+  XftFont* Font = XftFontOpenPattern(Fonts->Dpy, Match);
+  if (Font == nullptr) FcPatternDestroy(Match);
+  return Font;
+}
+
+// The desktop's family where it names one, else whatever the desktop set up as sans-serif, and any
+// font at all after that, so that a box always has text.
+XftFont* OpenTextFont(const BoxFonts* Fonts, const char* Family, int Weight, double PixelSize) {
+  XftFont* Font = Family ? OpenMatched(Fonts, Family, Weight, PixelSize, 0) : nullptr;
+  if (Font == nullptr) Font = OpenMatched(Fonts, "sans-serif", Weight, PixelSize, 0);
+  if (Font == nullptr) Font = OpenMatched(Fonts, nullptr, -1, PixelSize, 0);
   return Font;
 }
 
 XftFont* OpenFallback(BoxFonts* Fonts, uint32_t Code) {
   if (Fonts->FallbackCount == MAX_FALLBACK_FONTS) return nullptr;
-  FcCharSet* Wanted = FcCharSetCreate();
-  if (Wanted == nullptr) return nullptr;
-  FcCharSetAddChar(Wanted, Code);
-  XftFont* Font = XftFontOpen(Fonts->Dpy, Fonts->Screen, FC_FAMILY, FcTypeString, "sans-serif",
-                              FC_CHARSET, FcTypeCharSet, Wanted, FC_PIXEL_SIZE, FcTypeDouble,
-                              Fonts->PixelSize, nullptr);
-  FcCharSetDestroy(Wanted);
+  XftFont* Font = OpenMatched(Fonts, "sans-serif", -1, Fonts->PixelSize, Code);
   if (Font == nullptr) return nullptr;
   if (!XftCharExists(Fonts->Dpy, Font, Code)) {
     XftFontClose(Fonts->Dpy, Font);
@@ -101,6 +150,12 @@ XftFont* OpenFallback(BoxFonts* Fonts, uint32_t Code) {
   }
   Fonts->Fallbacks[Fonts->FallbackCount++] = Font;
   return Font;
+}
+
+// Whether a family the desktop names is the one opened from its file anyway.
+bool IsStockFamily(const char* Family) {
+  return strcasecmp(Family, "DejaVu Sans") == 0 || strcasecmp(Family, "Sans") == 0 ||
+         strcasecmp(Family, "sans-serif") == 0;
 }
 
 size_t MissingSlot(const BoxFonts* Fonts, uint32_t Code) {
@@ -171,18 +226,21 @@ double DisplayDpi(Display* Dpy) {
   return Dpi >= 48.0 && Dpi <= 960.0 ? Dpi : DEFAULT_DPI;
 }
 
-bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSize, BoxFonts* Fonts) {
+bool OpenBoxFonts(Display* Dpy, int Screen, const DesktopLook& Look, double PixelSize, double MarkPixelSize,
+                  BoxFonts* Fonts) {
   memset(Fonts, 0, sizeof *Fonts);
   Fonts->Dpy = Dpy;
   Fonts->Screen = Screen;
   Fonts->PixelSize = PixelSize;
-  bool Stock = FontChoiceIsStock();
+  Fonts->Rendering = Look.Rendering;
+  const char* Family = Look.FontFamily[0] && !IsStockFamily(Look.FontFamily) ? Look.FontFamily : nullptr;
+  bool Stock = Family == nullptr && FontChoiceIsStock();
   const size_t COUNT = std::size(REGULAR_FILES);
-  if (Stock) Fonts->Regular = OpenKnown(Dpy, REGULAR_FILES, COUNT, PixelSize);
-  if (!Fonts->Regular) Fonts->Regular = OpenMatched(Dpy, Screen, FC_WEIGHT_REGULAR, PixelSize);
+  if (Stock) Fonts->Regular = OpenKnown(Fonts, REGULAR_FILES, COUNT, PixelSize);
+  if (!Fonts->Regular) Fonts->Regular = OpenTextFont(Fonts, Family, FC_WEIGHT_REGULAR, PixelSize);
   if (!Fonts->Regular) return false;
-  if (MarkPixelSize > 0 && Stock) Fonts->Bold = OpenKnown(Dpy, BOLD_FILES, COUNT, MarkPixelSize);
-  if (MarkPixelSize > 0 && !Fonts->Bold) Fonts->Bold = OpenMatched(Dpy, Screen, FC_WEIGHT_BOLD, MarkPixelSize);
+  if (MarkPixelSize > 0 && Stock) Fonts->Bold = OpenKnown(Fonts, BOLD_FILES, COUNT, MarkPixelSize);
+  if (MarkPixelSize > 0 && !Fonts->Bold) Fonts->Bold = OpenTextFont(Fonts, Family, FC_WEIGHT_BOLD, MarkPixelSize);
   if (!Fonts->Bold) Fonts->Bold = Fonts->Regular;
   return true;
 }

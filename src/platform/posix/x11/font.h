@@ -3,6 +3,7 @@
 #define ASKBOX_PLATFORM_POSIX_X11_FONT_H
 
 #include "platform/posix/box/model.h"
+#include "platform/posix/x11/xsettings.h"
 
 #include <X11/Xft/Xft.h>
 
@@ -14,6 +15,7 @@ struct BoxFonts {
   Display* Dpy;
   int Screen;
   double PixelSize;
+  FontRendering Rendering;  // the desktop's, over fontconfig's rules, for every font opened
   XftFont* Regular;
   XftFont* Bold;  // the marks inside the icons, at their size; the regular font where there is no bold one
   XftFont* Fallbacks[MAX_FALLBACK_FONTS];
@@ -28,9 +30,11 @@ struct BoxFonts {
 
 // Xft.dpi where the desktop sets it, else 96: the millimetres a server reports are often wrong.
 double DisplayDpi(Display* Dpy);
-// False only where no font at all can be opened. MarkPixelSize is the bold font's size, 0 for
-// none (a box without an icon needs none).
-bool OpenBoxFonts(Display* Dpy, int Screen, double PixelSize, double MarkPixelSize, BoxFonts* Fonts);
+// The desktop's family (Look's, else sans-serif) with its rendering settings. False only where no
+// font at all can be opened. MarkPixelSize is the bold font's size, 0 for none (a box without an
+// icon needs none).
+bool OpenBoxFonts(Display* Dpy, int Screen, const DesktopLook& Look, double PixelSize, double MarkPixelSize,
+                  BoxFonts* Fonts);
 void CloseBoxFonts(BoxFonts* Fonts);
 
 // The font that draws the character: the regular one, else one fontconfig finds for it; where

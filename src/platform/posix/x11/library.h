@@ -82,11 +82,14 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_FONTCONFIG, FcCharSetCreate)        \
   CALL(LIBRARY_FONTCONFIG, FcCharSetDestroy)       \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddBool)       \
+  CALL(LIBRARY_FONTCONFIG, FcPatternAddCharSet)    \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddDouble)     \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddInteger)    \
   CALL(LIBRARY_FONTCONFIG, FcPatternAddString)     \
   CALL(LIBRARY_FONTCONFIG, FcPatternCreate)        \
+  CALL(LIBRARY_FONTCONFIG, FcPatternDel)           \
   CALL(LIBRARY_FONTCONFIG, FcPatternDestroy)       \
+  CALL(LIBRARY_FONTCONFIG, FcPatternGetBool)       \
   CALL(LIBRARY_XFT, XftCharExists)                 \
   CALL(LIBRARY_XFT, XftCharIndex)                  \
   CALL(LIBRARY_XFT, XftColorAllocValue)            \
@@ -97,7 +100,7 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_XFT, XftDrawPicture)                \
   CALL(LIBRARY_XFT, XftDrawStringUtf8)             \
   CALL(LIBRARY_XFT, XftFontClose)                  \
-  CALL(LIBRARY_XFT, XftFontOpen)                   \
+  CALL(LIBRARY_XFT, XftFontMatch)                  \
   CALL(LIBRARY_XFT, XftFontOpenPattern)            \
   CALL(LIBRARY_XFT, XftGlyphExtents)               \
   CALL(LIBRARY_XFT, XftLockFace)                   \
