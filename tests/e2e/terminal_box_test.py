@@ -58,6 +58,14 @@ def wait_box(p, what="box"):
     check(p.read_until(DRAWN, timeout=3) is not None, f"no {what} drawn; output {bytes(p.output)[-200:]!r}")
 
 
+def stall(p):
+    """Nobody reads the terminal any more (a stalled ssh link): output stops, and a resize makes the
+    box draw into it."""
+    termios.tcflow(p.slave, termios.TCOOFF)
+    p.resize(24, 60)
+    time.sleep(0.3)
+
+
 def press(p, keys):
     for key in keys:
         if key == ESC:
@@ -142,6 +150,7 @@ TIMEOUT_CASES = [
     ("twelve seconds: two digits in the widest label", "6", 12, [b"t"], IDTRYAGAIN, None),
     ("answered before the limit", "3", 5, [b"n"], IDNO, None),
     ("Esc before the limit", "1", 5, [ESC], IDCANCEL, None),
+    ("the limit ends a box that nobody reads", "0", 1, [stall], IDOK, None),
     ("no limit at 0", "1", 0, [PAUSE, PAUSE, PAUSE, PAUSE, b"\t", b"\r"], IDCANCEL, None),
 ]
 
@@ -151,6 +160,12 @@ def timeout_case(style, seconds, keys, answer, label):
     try:
         started = time.monotonic()
         wait_box(p)
+        if keys == [stall]:
+            stall(p)
+            code = p.wait(seconds + 2)
+            check(code == answer, f"exit {code}, wanted {answer}")
+            check(p.modes() == p.start_modes, "terminal modes differ after the box")
+            return
         p.settle(0.05, 0.3)
         up = Screen(24, 80)
         up.feed(p.output)
@@ -543,12 +558,15 @@ SCREEN_CASES = [
 
 # ---------------------------------------------------------------- signals, hang-ups, no terminal
 
-def signal_case(signum, options=(), via_key=False, env=None):
+def signal_case(signum, options=(), via_key=False, env=None, stalled=False):
     p = spawn("1", "Signal me", "Sig", options, prefix="before\\n", before_start=distinctive_modes, env=env)
     try:
         before = p.start_modes
         wait_box(p)
         mark = len(p.output)
+        if stalled:
+            stall(p)
+        started = time.monotonic()
         if via_key:
             p.send(b"\x03")
         else:
@@ -556,6 +574,9 @@ def signal_case(signum, options=(), via_key=False, env=None):
         code = p.wait(3)
         check(code == -signum, f"exit {code}, wanted death by signal {signum}")
         check(p.modes() == before, "terminal modes not restored")
+        if stalled:
+            check(time.monotonic() - started < 3, "ended too late")
+            return
         tail = bytes(p.output[mark:])
         check(b"\x1b[?25h" in tail, "cursor not shown again")
         if "hidden" in options:
@@ -606,6 +627,9 @@ PROCESS_CASES = [
     ("SIGINT", lambda: signal_case(signal.SIGINT)),
     ("SIGHUP", lambda: signal_case(signal.SIGHUP)),
     ("SIGQUIT", lambda: signal_case(signal.SIGQUIT)),
+    ("SIGTERM while nobody reads the terminal", lambda: signal_case(signal.SIGTERM, stalled=True)),
+    ("SIGHUP while nobody reads the hidden console's terminal",
+     lambda: signal_case(signal.SIGHUP, ["hidden"], stalled=True)),
     # Where the terminal cannot take a clipboard (no OSC 52), Ctrl+C keeps its usual meaning.
     ("Ctrl-C byte acts as SIGINT on a terminal without OSC 52",
      lambda: signal_case(signal.SIGINT, via_key=True, env={"TERM": "linux"})),

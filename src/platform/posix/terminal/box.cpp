@@ -66,9 +66,17 @@ void BuildRestore(const TerminalBox& Box) {
   RestoreLength = N;
 }
 
+// A terminal that nobody reads gets this long to take the restore sequence, and as long again to
+// send it on before its modes change; then they change all the same, so that askbox still ends.
+const int RESTORE_WAIT_MS = 500;
+
 void RestoreTerminal() {
-  WriteAll(Tty, Restore, RestoreLength);
-  while (tcsetattr(Tty, TCSADRAIN, &SavedModes) != 0 && errno == EINTR) {
+  DiscardOutput();
+  WriteAll(Tty, Restore, RestoreLength, RESTORE_WAIT_MS);
+  int64_t GiveUpAt = NowMs() + RESTORE_WAIT_MS;
+  int Pending;
+  while (ioctl(Tty, TIOCOUTQ, &Pending) == 0 && Pending > 0 && NowMs() < GiveUpAt) poll(nullptr, 0, 10);
+  while (tcsetattr(Tty, TCSANOW, &SavedModes) != 0 && errno == EINTR) {
   }
 }
 
@@ -90,7 +98,7 @@ void OnResizeOrContinue(int SignalNumber) {
 // does, and stops for real: with the default action, which this handler stands in for.
 void OnStop(int SignalNumber) {
   int Saved = errno;
-  WriteAll(Tty, Restore, RestoreLength);
+  WriteAll(Tty, Restore, RestoreLength, RESTORE_WAIT_MS);
   tcsetattr(Tty, TCSANOW, &SavedModes);
   struct sigaction Stop, Handler;
   memset(&Stop, 0, sizeof Stop);
@@ -108,10 +116,11 @@ void OnStop(int SignalNumber) {
   errno = Saved;
 }
 
-void BlockedSet(sigset_t* Set) {
+// The box's own signals; with AlsoStopSignals the ones that end the program too.
+void BlockedSet(sigset_t* Set, bool AlsoStopSignals) {
   sigemptyset(Set);
   for (int I = 0; I < HANDLED_COUNT; ++I) sigaddset(Set, HANDLED[I]);
-  AddStopSignals(Set);
+  if (AlsoStopSignals) AddStopSignals(Set);
 }
 
 // A stop the caller ignores stays ignored, as the signals that end the program do. SA_RESTART is
@@ -119,7 +128,7 @@ void BlockedSet(sigset_t* Set) {
 void InstallHandlers() {
   struct sigaction Action;
   memset(&Action, 0, sizeof Action);
-  BlockedSet(&Action.sa_mask);
+  BlockedSet(&Action.sa_mask, true);
   for (int I = 0; I < HANDLED_COUNT; ++I) {
     Installed[I] = false;
     if (sigaction(HANDLED[I], nullptr, &Previous[I]) != 0) continue;
@@ -152,10 +161,12 @@ bool EnterRawMode() {
   Raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   Raw.c_cc[VMIN] = 1;
   Raw.c_cc[VTIME] = 0;
-  // TCSAFLUSH drops keys typed before the box was shown: they were not meant as its answer.
+  // Keys typed before the box was shown go: they were not meant as its answer. Not TCSAFLUSH,
+  // which would wait for a terminal that nobody reads to take the output first.
   int Result;
-  while ((Result = tcsetattr(Tty, TCSAFLUSH, &Raw)) != 0 && errno == EINTR) {
+  while ((Result = tcsetattr(Tty, TCSANOW, &Raw)) != 0 && errno == EINTR) {
   }
+  tcflush(Tty, TCIFLUSH);
   return Result == 0;
 }
 
@@ -234,11 +245,12 @@ int ConsumeKey(TerminalBox& Box, Key K, unsigned char* Input, size_t* Have) {
   return HandleKey(Box, K);
 }
 
-// The screen to draw on and the box drawn on it. The handled signals wait meanwhile, so the
-// restore sequence always matches the terminal.
+// The screen to draw on and the box drawn on it. The stop waits meanwhile, so the restore
+// sequence it writes always matches the terminal; the signals that end the program do not, as
+// they only wake a draw that the terminal holds up.
 void Show(TerminalBox& Box, Drawing How) {
   sigset_t Handled, Before;
-  BlockedSet(&Handled);
+  BlockedSet(&Handled, false);
   sigprocmask(SIG_BLOCK, &Handled, &Before);
   if (How == DRAW_FRESH) {
     if (Box.AlternateScreen) Put("\x1b[?1049h");
@@ -325,7 +337,8 @@ const TerminalIcon USER_ICON = {"(*)", "\x1b[1;35m"};
 const TerminalIcon* const ICONS[] = {nullptr, &ERROR_ICON, &QUESTION_ICON, &WARNING_ICON, &INFORMATION_ICON, &USER_ICON};
 
 int RunTerminalBox(TerminalBox& Box) {
-  Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  // Not blocking: see Flush. The descriptor is askbox's own, whatever the shell's stdin shares.
+  Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (Tty < 0) return NO_TERMINAL;
   if (tcgetattr(Tty, &SavedModes) != 0) {
     close(Tty);
@@ -340,13 +353,15 @@ int RunTerminalBox(TerminalBox& Box) {
     return NO_TERMINAL;
   }
   DiscardOutput();
+  WaitOutputFor(StopSignalFd(Signals), Box.Limit.Active ? Box.Limit.DeadlineMs : -1);
   RestoreLength = 0;
   Resized = 0;
   Box.EndingSignal = 0;
 
-  // Signals wait until the terminal is in a state the prepared restore sequence matches.
-  sigset_t Handled, CallerMask;
-  BlockedSet(&Handled);
+  // The box's signals wait until the terminal is in a state the prepared restore sequence matches.
+  sigset_t Handled, Ending, CallerMask;
+  BlockedSet(&Handled, false);
+  BlockedSet(&Ending, true);
   sigprocmask(SIG_BLOCK, &Handled, &CallerMask);
   InstallHandlers();
   int Answer = 0;
@@ -356,7 +371,7 @@ int RunTerminalBox(TerminalBox& Box) {
     Show(Box, DRAW_FRESH);
     sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
     Answer = RunLoop(Box);
-    sigprocmask(SIG_BLOCK, &Handled, nullptr);
+    sigprocmask(SIG_BLOCK, &Ending, nullptr);
     RestoreTerminal();
   }
   // A signal caught after the loop's last look ends the program all the same; one still blocked
@@ -365,6 +380,7 @@ int RunTerminalBox(TerminalBox& Box) {
   if (Box.EndingSignal != 0) Answer = SIGNALLED;
   RestoreHandlers();
   ReleaseStopSignals(&Signals);
+  WaitOutputFor(-1, -1);
   close(Tty);
   Tty = -1;
   sigprocmask(SIG_SETMASK, &CallerMask, nullptr);

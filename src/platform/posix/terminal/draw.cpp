@@ -4,6 +4,7 @@
 #include "platform/posix/codeset.h"
 #include "platform/decimal.h"
 #include "platform/posix/terminal/text.h"
+#include "platform/posix/time-limit.h"
 
 #include <algorithm>
 #include <errno.h>
@@ -19,6 +20,10 @@ namespace {
 
 char Out[4096];
 size_t OutLength;
+// What may cut a wait for the terminal short: a byte on the wake pipe, the deadline (-1: none).
+int OutputWake = -1;
+int64_t OutputDeadlineMs = -1;
+bool Cut;  // output was dropped since the last CAN
 
 // Cells of the box row being drawn; anything past the limit is dropped rather than wrapped,
 // so a screen too small for the box crops it instead of scrambling the rows below.
@@ -207,9 +212,37 @@ void MoveToRow(const TerminalBox& Box, int Index) {
   Put(Index == 0 ? "\x1b" "8\n\r" : "\r\n");
 }
 
+// Waits for the terminal to take more; false where a signal or the deadline came first.
+bool AwaitRoom() {
+  pollfd Fds[2] = {{Tty, POLLOUT, 0}, {OutputWake, POLLIN, 0}};
+  for (;;) {
+    int Wait = -1;
+    if (OutputDeadlineMs >= 0) Wait = static_cast<int>(std::max(OutputDeadlineMs - NowMs(), int64_t{0}));
+    int Ready = poll(Fds, OutputWake >= 0 ? 2 : 1, Wait);
+    if (Ready < 0 && errno == EINTR) continue;
+    return Ready > 0 && (OutputWake < 0 || Fds[1].revents == 0);
+  }
+}
+
+bool Send(const char* Data, size_t Length) {
+  while (Length > 0) {
+    ssize_t N = write(Tty, Data, Length);
+    if (N > 0) {
+      Data += N;
+      Length -= static_cast<size_t>(N);
+      continue;
+    }
+    if (N < 0 && errno == EINTR) continue;
+    if (N == 0 || errno != EAGAIN || !AwaitRoom()) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-void WriteAll(int Fd, const char* Data, size_t Length) {
+// Async-signal-safe: the clock and poll() only.
+void WriteAll(int Fd, const char* Data, size_t Length, int WithinMs) {
+  int64_t GiveUpAt = NowMs() + WithinMs;
   while (Length > 0) {
     ssize_t N = write(Fd, Data, Length);
     if (N > 0) {
@@ -218,20 +251,34 @@ void WriteAll(int Fd, const char* Data, size_t Length) {
       continue;
     }
     if (N < 0 && errno == EINTR) continue;
-    if (N < 0 && errno == EAGAIN) {
+    int64_t Left = GiveUpAt - NowMs();
+    if (N < 0 && errno == EAGAIN && Left > 0) {
       pollfd Wait = {Fd, POLLOUT, 0};
-      if (poll(&Wait, 1, 1000) > 0) continue;
+      if (poll(&Wait, 1, static_cast<int>(Left)) >= 0 || errno == EINTR) continue;
     }
-    return;  // the terminal is gone; there is nobody left to show these bytes to
+    return;  // the terminal is gone or nobody reads it; there is nobody to show these bytes to
   }
 }
 
-void Flush() {
-  WriteAll(Tty, Out, OutLength);
-  OutLength = 0;
+void WaitOutputFor(int WakeFd, int64_t DeadlineMs) {
+  OutputWake = WakeFd;
+  OutputDeadlineMs = DeadlineMs;
 }
 
-void DiscardOutput() { OutLength = 0; }
+// The terminal is written without blocking, so that a terminal nobody reads (a stalled ssh link)
+// holds the box only until the wake pipe says a signal came or the deadline passes: then the rest
+// is dropped, and the next output starts with a CAN, in case that cut an escape sequence in half.
+void Flush() {
+  size_t Length = OutLength;
+  OutLength = 0;
+  if (Length == 0) return;
+  if (Cut) Cut = !Send("\x18", 1);
+  if (!Cut) Cut = !Send(Out, Length);
+}
+void DiscardOutput() {
+  OutLength = 0;
+  Cut = false;
+}
 
 void Put(const char* Bytes, size_t Length) {
   while (Length > 0) {
