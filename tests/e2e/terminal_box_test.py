@@ -390,8 +390,9 @@ def case_controls_neutralised():
         p.close()
 
 
-def locale_text_case(locale, text, wanted, unwanted):
-    """Text comes in the locale's set and goes out in it; no byte of it is a C1 control there."""
+def locale_text_case(locale, text, wanted, unwanted, eight_bit=True):
+    """Text comes in the locale's set and goes out in it (else in UTF-8); no byte of it is a C1
+    control there."""
     p = PtyProcess([DRIVER, "0", text, b"Cap"], env=dict(BASE_ENV, LANG=locale))
     try:
         wait_box(p)
@@ -399,7 +400,7 @@ def locale_text_case(locale, text, wanted, unwanted):
         check(p.wait(3) == IDOK, "wrong answer")
         out = bytes(p.output)
         check(wanted in out, f"{wanted!r} not drawn: {out[-300:]!r}")
-        check(not any(0x80 <= b <= 0x9F for b in out), f"a C1 byte reached a {locale} terminal")
+        check(not eight_bit or not any(0x80 <= b <= 0x9F for b in out), f"a C1 byte reached a {locale} terminal")
         for raw in unwanted:
             check(raw not in out, f"{raw!r} reached the terminal")
     finally:
@@ -539,6 +540,11 @@ SCREEN_CASES = [
     ("Latin-1 text drawn in Latin-1", lambda: locale_text_case("en_US.ISO-8859-1", b"caf\xe9", b"caf\xe9", ())),
     ("UTF-8 bytes are no C1 controls to a Latin-1 terminal",
      lambda: locale_text_case("en_US.ISO-8859-1", b"A\xc3\x9d0;PWNED\xc3\x9c B", b"0;PWNED", (b"\x9d",))),
+    ("TCVN capitals that are C0 bytes there are drawn as '?'",
+     lambda: locale_text_case("vi_VN.TCVN", b"A\x01B\x02C", b"A?B?C", (b"\x01", b"\x02"))),
+    ("a UTF-16 locale is drawn as UTF-8",
+     lambda: locale_text_case("en_US.UTF-16", b"\x1b]0;PWNED\x07\x1b[31mRED", "\u5d1b".encode(),
+                              (b"\x1b]", b"\x1b[31m", b"\x07", b"\x00"), eight_bit=False)),
     ("EUC-JP text drawn in EUC-JP", lambda: locale_text_case("ja_JP.EUC-JP", b"\xc6\xfc\xcb\xdc", b"\xc6\xfc\xcb\xdc", ())),
     ("wide and combining characters keep the border straight", case_wide_characters),
     ("focus highlight and accelerator underline", case_focus_and_underline),

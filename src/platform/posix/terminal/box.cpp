@@ -336,6 +336,16 @@ const TerminalIcon USER_ICON = {"(*)", "\x1b[1;35m"};
 // In the order of BoxIcon.
 const TerminalIcon* const ICONS[] = {nullptr, &ERROR_ICON, &QUESTION_ICON, &WARNING_ICON, &INFORMATION_ICON, &USER_ICON};
 
+// A set in which printable ASCII is not itself (UTF-16, UCS-2, EBCDIC) cannot be what the
+// terminal speaks, since the frame and the labels go out in ASCII: the text goes out in UTF-8.
+bool KeepsAscii(GlyphEncoder& Encoder) {
+  for (char Code = ' '; Code < '\x7f'; ++Code) {
+    char Encoded[16];
+    if (EncodeGlyph(Encoder, &Code, 1, Encoded, sizeof Encoded) != 1 || Encoded[0] != Code) return false;
+  }
+  return true;
+}
+
 int RunTerminalBox(TerminalBox& Box) {
   // Not blocking: see Flush. The descriptor is askbox's own, whatever the shell's stdin shares.
   Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
@@ -434,6 +444,10 @@ BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen) {
   // out in that set.
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
+  if (Box.Encoder != nullptr && !KeepsAscii(Encoder)) {
+    CloseGlyphEncoder(&Encoder);
+    Box.Encoder = nullptr;
+  }
   BoxOutcome Outcome = OutcomeOf(Box, RunCopyable(Box, Request.Model));
   if (Box.Encoder != nullptr) CloseGlyphEncoder(&Encoder);
   return Outcome;

@@ -63,9 +63,21 @@ void PutCursorTo(int Row, int Col) {
   Put(Buffer, N);
 }
 
-// A shown glyph in the terminal's own character set. One the set lacks is a '?' padded to the
-// cells it was given; a single byte in 0x80-0x9F would be a C1 control to an 8-bit terminal, and
-// text is never a command to the terminal.
+// Whether a glyph's bytes in the terminal's set are plain text to it: none is a C0 control or
+// DEL (sets such as TCVN and VISCII put letters there, ISO-2022 its shifts and escapes), and no
+// single byte is in 0x80-0x9F, a C1 control to an 8-bit terminal.
+bool PlainText(const char* Bytes, size_t Length) {
+  unsigned char First = static_cast<unsigned char>(Bytes[0]);
+  if (Length == 1 && First >= 0x80 && First <= 0x9F) return false;
+  for (size_t I = 0; I < Length; ++I) {
+    unsigned char Byte = static_cast<unsigned char>(Bytes[I]);
+    if (Byte < 0x20 || Byte == 0x7F) return false;
+  }
+  return true;
+}
+
+// A shown glyph in the terminal's own character set. One the set lacks, or whose bytes there
+// would be a command to the terminal, is a '?' padded to the cells it was given.
 void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, int Cells) {
   const char* Utf8 = reinterpret_cast<const char*>(Bytes);
   if (Encoder == nullptr) {
@@ -74,8 +86,7 @@ void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, 
   }
   char Encoded[16];
   size_t N = EncodeGlyph(*Encoder, Utf8, Length, Encoded, sizeof Encoded);
-  unsigned char First = static_cast<unsigned char>(Encoded[0]);
-  if (N > 0 && !(N == 1 && First >= 0x80 && First <= 0x9F)) {
+  if (N > 0 && PlainText(Encoded, N)) {
     PutGlyph(Encoded, N, Cells);
   } else if (Cells > 0) {
     PutGlyph("?", 1, 1);
