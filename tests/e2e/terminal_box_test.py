@@ -206,6 +206,8 @@ COPY_CASES = [
      "Q\n" + DASHES + "Two\nlines\n" + DASHES + "Yes   No   Cancel   \n", IDCANCEL),
     ("a Latin-1 locale copies UTF-8", "0", "caf\xe9".encode("latin-1"), "\xe9t\xe9".encode("latin-1"), [],
      {"LANG": "en_US.ISO-8859-1"}, "\xe9t\xe9\n" + DASHES + "caf\xe9\n" + DASHES + "OK   \n", IDOK),
+    ("controls copied as U+FFFD, as the window copies them", "0", b"rm\x1b[201~\x07x\r\ny", b"C\tp", [], {},
+     "C p\n" + DASHES + "rm\ufffd[201~\ufffdx\ny\n" + DASHES + "OK   \n", IDOK),
     ("with a time limit the copy has the plain label", "0", "T", "C", ["timeout=30"], {},
      "C\n" + DASHES + "T\n" + DASHES + "OK   \n", IDOK),
 ]
