@@ -339,3 +339,67 @@ def screen_of(process, rows, cols, upto=None):
 
 
 BOX_BOTTOM = re.compile(rb"(\xe2\x94\x98|\+)(\x1b8)?$")
+
+
+class TmuxPane:
+    """A program in a pane of a private tmux server, read back as a person sees it: the screen and
+    the scrollback (capture-pane with history) and the cursor. The program's exit code is printed
+    after it as "rc=N"; `before` is printed first, as a prompt would be."""
+
+    _count = 0
+
+    def __init__(self, argv, rows=24, cols=80, env=None, options=(), before=""):
+        TmuxPane._count += 1
+        self.socket = f"askbox-test-{os.getpid()}-{TmuxPane._count}"
+        self.config = f"/tmp/{self.socket}.conf"
+        with open(self.config, "w") as config:
+            config.write("".join(f"set -g {option}\n" for option in ("history-limit 5000", "status off", *options)))
+        self.tmux = ["tmux", "-u", "-L", self.socket, "-f", self.config]
+        assignments = [f"{name}={value}" for name, value in (env or {}).items()]
+        script = 'printf "%b" "$0"; "$@"; echo "rc=$?"; exec sleep 600'
+        subprocess.run(self.tmux + ["new-session", "-d", "-x", str(cols), "-y", str(rows), "env", *assignments,
+                                    "sh", "-c", script, before, *argv], check=True,
+                       env={"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-256color"})
+
+    def run(self, *command):
+        return subprocess.run(self.tmux + list(command), check=True, stdout=subprocess.PIPE).stdout.decode()
+
+    def lines(self):
+        """The scrollback and the screen, one string a row, trailing blanks gone."""
+        return [line.rstrip() for line in self.run("capture-pane", "-p", "-S", "-").split("\n")[:-1]]
+
+    def screen(self):
+        return [line.rstrip() for line in self.run("capture-pane", "-p").split("\n")[:-1]]
+
+    def cursor(self):
+        x, y = self.run("display", "-p", "#{cursor_x} #{cursor_y}").split()
+        return int(y), int(x)
+
+    def wait_for(self, found, timeout=3.0):
+        """Waits until found(lines) is true; gives the lines then, or None."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            lines = self.lines()
+            if found(lines):
+                return lines
+            time.sleep(0.05)
+        return None
+
+    def send(self, *keys):
+        self.run("send-keys", *keys)
+
+    def resize(self, rows, cols):
+        self.run("resize-window", "-x", str(cols), "-y", str(rows))
+
+    def exit_code(self, timeout=3.0):
+        lines = self.wait_for(lambda lines: any(line.startswith("rc=") for line in lines), timeout)
+        if lines is None:
+            return None
+        return int(next(line for line in lines if line.startswith("rc="))[3:])
+
+    def pid(self):
+        return int(self.run("display", "-p", "#{pane_pid}"))
+
+    def close(self):
+        subprocess.run(self.tmux + ["kill-server"], stderr=subprocess.DEVNULL)
+        os.unlink(self.config)

@@ -11,7 +11,7 @@ import termios
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ptyrun import PtyProcess, Screen  # noqa: E402
+from ptyrun import PtyProcess, Screen, TmuxPane  # noqa: E402
 
 DRIVER = None
 ESC = "ESC"      # a lone Esc: sent on its own, then a pause longer than the box waits for more
@@ -564,6 +564,45 @@ SCREEN_CASES = [
 ]
 
 
+# ---------------------------------------------------------------- in a real terminal: tmux
+
+FRAME_LINES = set("┌┐└┘│─")
+
+
+def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_options=(), resizes=(),
+              keys=("Enter",), answer=IDOK, while_up=None, after=None):
+    """The box in tmux: what a person sees while it is up (while_up gets the rows of the screen),
+    and that after the answer nothing of it is left, on the screen or in the scrollback, and the
+    shell's next output starts a line of its own."""
+    t = TmuxPane([DRIVER, style, text, caption, *options], rows, cols, {"LANG": "C.UTF-8"}, tmux_options,
+                 before="before\\n$ ")
+    try:
+        check(t.wait_for(lambda lines: any("┘" in line for line in lines)), f"no box drawn: {t.lines()}")
+        for size in resizes:
+            t.resize(*size)
+            time.sleep(0.03)
+        time.sleep(0.3)
+        if while_up:
+            while_up(t.screen())
+        t.send(*keys)
+        code = t.exit_code()
+        lines = t.lines()
+        check(code == answer, f"exit {code}, wanted {answer}: {lines}")
+        left = [line for line in lines if FRAME_LINES & set(line)]
+        check(not left, f"box left behind: {left}")
+        check("rc=%d" % answer in lines, f"the next output shares a line: {lines}")
+        if after:
+            after(lines)
+    finally:
+        t.close()
+
+
+TMUX_CASES = [
+    ("tmux without an alternate screen: the hidden console's box ends on a fresh line",
+     lambda: tmux_case("0", "Hidden", options=["hidden"], tmux_options=["alternate-screen off"])),
+]
+
+
 # ---------------------------------------------------------------- signals, hang-ups, no terminal
 
 def signal_case(signum, options=(), via_key=False, env=None, stalled=False):
@@ -667,7 +706,7 @@ def main():
              for name, style, keys, answer in KEY_CASES]
     cases += [("Ctrl+C copies: " + name, (lambda c=case: copy_case(*c))) for name, *case in COPY_CASES]
     cases += [("timeout: " + name, (lambda c=case: timeout_case(*c))) for name, *case in TIMEOUT_CASES]
-    cases += SCREEN_CASES + PROCESS_CASES
+    cases += SCREEN_CASES + TMUX_CASES + PROCESS_CASES
     passed = failed = 0
     started = time.monotonic()
     for name, run in cases:

@@ -26,7 +26,7 @@ namespace {
 // What the stop handler needs is static, built ahead of time with the signals blocked, so that
 // it can put the terminal back at any instant with nothing but write() and tcsetattr().
 termios SavedModes;
-char Restore[64 + MAX_ROWS * 12];
+char Restore[128 + MAX_ROWS * 12];
 size_t RestoreLength;
 // The signals that end the program come through its pipe, which also wakes the loop for the others.
 StopSignals Signals;
@@ -46,20 +46,33 @@ void Append(size_t* Length, const char* Bytes, size_t Count) {
 
 void Append(size_t* Length, const char* Bytes) { Append(Length, Bytes, strlen(Bytes)); }
 
+// Erases the cells the box covers, from the cursor on its first row.
+void AppendErase(size_t* Length, const TerminalLayout& Layout) {
+  for (int I = 0; I < Layout.Height; ++I) {
+    if (I > 0) Append(Length, "\x1b[B");
+    char Erase[16];
+    Append(Length, Erase, FormatCsi(Erase, static_cast<unsigned>(Layout.Width), 'X'));
+  }
+}
+
 // The leading CAN aborts any escape sequence a signal may have cut in half. Inline, exactly the
 // cells the box covered are erased, and the cursor (with its attributes) goes back where it was.
+// On the alternate screen the box is erased too, for a terminal that has none (GNU screen's
+// default) and drew it on the main one: the cursor is then left at the start of its first row, so
+// what comes next has a line of its own, where a terminal with one puts its own cursor back.
 void BuildRestore(const TerminalBox& Box) {
+  const TerminalLayout& L = Box.Layout;
   size_t N = 0;
+  char Move[32];
   Append(&N, "\x18\x1b[0m");
   if (Box.AlternateScreen) {
+    Append(&N, Move, FormatCursorTo(Move, L.Top, L.Left));
+    AppendErase(&N, L);
+    Append(&N, Move, FormatCursorTo(Move, L.Top, 0));
     Append(&N, "\x1b[?1049l");
   } else {
     Append(&N, "\x1b" "8\n\r");
-    for (int I = 0; I < Box.Layout.Height; ++I) {
-      if (I > 0) Append(&N, "\x1b[B");
-      char Erase[16];
-      Append(&N, Erase, FormatCsi(Erase, static_cast<unsigned>(Box.Layout.Width), 'X'));
-    }
+    AppendErase(&N, L);
     Append(&N, "\x1b" "8");
   }
   Append(&N, "\x1b[?25h");

@@ -54,13 +54,9 @@ void PadTo(int Target) {
   }
 }
 
-// Zero-based row and column.
 void PutCursorTo(int Row, int Col) {
   char Buffer[32];
-  size_t N = FormatCsi(Buffer, static_cast<unsigned>(Row + 1), ';');
-  N += static_cast<size_t>(FormatDecimal(Buffer + N, Col + 1));
-  Buffer[N++] = 'H';
-  Put(Buffer, N);
+  Put(Buffer, FormatCursorTo(Buffer, Row, Col));
 }
 
 // Whether a glyph's bytes in the terminal's set are plain text to it: none is a C0 control or
@@ -310,6 +306,13 @@ size_t FormatCsi(char* Buffer, unsigned Number, char Final) {
   Buffer[1] = '[';
   size_t N = 2 + static_cast<size_t>(FormatDecimal(Buffer + 2, Number));
   Buffer[N++] = Final;
+  return N;
+}
+
+size_t FormatCursorTo(char* Buffer, int Row, int Col) {
+  size_t N = FormatCsi(Buffer, static_cast<unsigned>(Row + 1), ';');
+  N += static_cast<size_t>(FormatDecimal(Buffer + N, Col + 1));
+  Buffer[N++] = 'H';
   return N;
 }
 

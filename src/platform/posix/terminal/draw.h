@@ -21,6 +21,8 @@ void Flush();
 void DiscardOutput();
 // Writes "ESC [ <number> <final>" into Buffer, returning its length.
 size_t FormatCsi(char* Buffer, unsigned Number, char Final);
+// Writes the sequence that moves the cursor to a zero-based row and column; gives its length.
+size_t FormatCursorTo(char* Buffer, int Row, int Col);
 
 // The box's first drawing, or one over the box already on the screen (after a resize).
 enum Drawing { DRAW_FRESH, DRAW_AGAIN };
