@@ -375,6 +375,20 @@ class TmuxPane:
         x, y = self.run("display", "-p", "#{cursor_x} #{cursor_y}").split()
         return int(y), int(x)
 
+    def line_ends(self):
+        """For each row of the screen, the column of its last character as tmux placed it (copy
+        mode's end of line): tmux's own count of the cells before it."""
+        self.run("copy-mode")
+        ends = []
+        for row in range(len(self.screen())):
+            self.run("send", "-X", "top-line")
+            if row:
+                self.run("send", "-N", str(row), "-X", "cursor-down")
+            self.run("send", "-X", "end-of-line")
+            ends.append(int(self.run("display", "-p", "#{copy_cursor_x}")))
+        self.run("send", "-X", "cancel")
+        return ends
+
     def wait_for(self, found, timeout=3.0):
         """Waits until found(lines) is true; gives the lines then, or None."""
         deadline = time.monotonic() + timeout

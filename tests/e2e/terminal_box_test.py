@@ -571,11 +571,11 @@ FRAME_LINES = set("┌┐└┘│─")
 
 def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_options=(), resizes=(),
               keys=("Enter",), answer=IDOK, while_up=None, after=None):
-    """The box in tmux: what a person sees while it is up (while_up gets the rows of the screen),
-    and that after the answer nothing of it is left, on the screen or in the scrollback, and the
+    """The box in tmux: what a person sees while it is up (while_up gets the pane and the rows of
+    its screen), and that after the answer nothing of it is left, on the screen or in the scrollback, and the
     shell's next output starts a line of its own."""
     t = TmuxPane([DRIVER, style, text, caption, *options], rows, cols, {"LANG": "C.UTF-8"}, tmux_options,
-                 before="before\\n$ ")
+                 before="before\\n")
     try:
         check(t.wait_for(lambda lines: any("┘" in line for line in lines)), f"no box drawn: {t.lines()}")
         for size in resizes:
@@ -583,7 +583,7 @@ def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_optio
             time.sleep(0.03)
         time.sleep(0.3)
         if while_up:
-            while_up(t.screen())
+            while_up(t, t.screen())
         t.send(*keys)
         code = t.exit_code()
         lines = t.lines()
@@ -597,7 +597,21 @@ def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_optio
         t.close()
 
 
+def straight_border(t, screen):
+    rows = [row for row, line in enumerate(screen) if line.lstrip()[:1] in ("┌", "│", "└")]
+    ends = t.line_ends()
+    check(len({ends[row] for row in rows}) == 1 and screen[rows[-1]].lstrip()[:1] == "└",
+          f"right border ragged: {[(screen[row], ends[row]) for row in rows]}")
+
+
+WIDE_TEXT = ("Emoji ✅🚀☕⌚🛑🪐 Thai ภาษาไทยสำหรับ Devanagari क्षत्रिय हिन्दी family 👨‍👩‍👧 flag 🇩🇪 "
+             "🌡️👁🗺 Hangul 가 marks שָלוֹם ⁠‮‬ end")
+
+
 TMUX_CASES = [
+    ("tmux: emoji, Thai, Devanagari and joined sequences keep a straight border",
+     lambda: tmux_case("0", WIDE_TEXT, while_up=straight_border)),
+    ("tmux: the same in a full-width box", lambda: tmux_case("0", WIDE_TEXT * 3, "✅ 🇩🇪", while_up=straight_border)),
     ("tmux without an alternate screen: the hidden console's box ends on a fresh line",
      lambda: tmux_case("0", "Hidden", options=["hidden"], tmux_options=["alternate-screen off"])),
 ]

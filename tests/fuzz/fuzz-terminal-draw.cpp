@@ -40,7 +40,7 @@ int RowCellsShown(const std::string& Row) {
   for (size_t P = 0; P < Row.size();) {
     Glyph G = NextGlyph(Bytes + P, Row.size() - P);
     FUZZ_CHECK(G.Kind == GLYPH_SHOWN, "control or malformed byte drawn in " + Printable(Row));
-    Cells += CodeCells(G.Code);
+    Cells += GlyphCells(Bytes, Bytes + P, G);
     P += G.Length;
   }
   return Cells;

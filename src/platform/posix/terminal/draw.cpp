@@ -90,14 +90,18 @@ void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, 
   }
 }
 
-// Tabs go out as blanks and substitutes as '?'.
+// Drawn as it is: a shown character that terminals agree on the width of.
+bool DrawnAsIs(const Glyph& G) { return G.Kind == GLYPH_SHOWN && CodeCells(G.Code) != NOT_PRINTABLE; }
+
+// Tabs go out as blanks, substitutes and unprintable characters as '?'.
 void DrawTextRow(GlyphEncoder* Encoder, const unsigned char* Text, Span Row) {
   int Cells = 0;
+  void* Start = const_cast<unsigned char*>(Text);
   for (const GlyphStep& S : GlyphsOf(Text, Row)) {
-    int Next = AdvanceCells(nullptr, Text + S.At, S.G, Cells);
+    int Next = AdvanceCells(Start, Text + S.At, S.G, Cells);
     if (S.G.Kind == GLYPH_TAB) {
       for (int I = Cells; I < Next; ++I) PutGlyph(" ", 1, 1);
-    } else if (S.G.Kind == GLYPH_SHOWN) {
+    } else if (DrawnAsIs(S.G)) {
       PutShown(Encoder, Text + S.At, S.G.Length, Next - Cells);
     } else {
       PutGlyph("?", 1, 1);
@@ -111,9 +115,9 @@ void DrawCaption(const TerminalBox& Box, int Room) {
   int Budget = Fits ? Room : Room - Box.Lines->EllipsisCells;
   int Used = 0;
   for (const GlyphStep& S : GlyphsOf(Box.Caption, Box.CaptionLength)) {
-    int Cells = S.G.Kind == GLYPH_SHOWN ? CodeCells(S.G.Code) : 1;
+    int Cells = GlyphCells(Box.Caption, Box.Caption + S.At, S.G);
     if (Used + Cells > Budget) break;
-    if (S.G.Kind == GLYPH_SHOWN) {
+    if (DrawnAsIs(S.G)) {
       PutShown(Box.Encoder, Box.Caption + S.At, S.G.Length, Cells);
     } else {
       PutGlyph(S.G.Kind == GLYPH_TAB ? " " : "?", 1, 1);

@@ -110,8 +110,8 @@ void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Te
   L.IconCells = Box.Icon ? ICON_CELLS + ICON_GAP : 0;
   int WrapWidth = std::max(MaxInner - 2 * L.Padding - L.IconCells, 1);
 
-  int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, nullptr, L.TextRows,
-                       MaxHeight + 1);
+  int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, const_cast<unsigned char*>(Box.Text),
+                       L.TextRows, MaxHeight + 1);
   TextShown Shown = FitText(Lines, MaxHeight);
   L.Height = StackRows(Shown, MaxHeight, L.Kinds);
 
