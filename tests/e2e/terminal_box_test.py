@@ -577,7 +577,7 @@ def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_optio
     t = TmuxPane([DRIVER, style, text, caption, *options], rows, cols, {"LANG": "C.UTF-8"}, tmux_options,
                  before="before\\n")
     try:
-        check(t.wait_for(lambda lines: any("┘" in line for line in lines)), f"no box drawn: {t.lines()}")
+        check(t.wait_for(lambda lines: any("┘" in line or "│ " in line for line in lines)), f"no box drawn: {t.lines()}")
         for size in resizes:
             t.resize(*size)
             time.sleep(0.03)
@@ -604,11 +604,35 @@ def straight_border(t, screen):
           f"right border ragged: {[(screen[row], ends[row]) for row in rows]}")
 
 
+def shows(*wanted, unwanted=()):
+    """The box's rows hold every wanted text, and none of the unwanted (regular expressions)."""
+    def check_rows(t, screen):
+        rows = "\n".join(line for line in screen if line.lstrip()[:1] in ("┌", "│", "└"))
+        missing = [w for w in wanted if w not in rows]
+        found = [u for u in unwanted if re.search(u, rows)]
+        check(not missing and not found, f"missing {missing}, found {found} in:\n{rows}")
+    return check_rows
+
+
+# A bracket that a label does not close, or a lone one.
+TORN_BUTTON = r"\[[^\]]*(│|$)|(^|│ *)[^\[│]*\]"
+
 WIDE_TEXT = ("Emoji ✅🚀☕⌚🛑🪐 Thai ภาษาไทยสำหรับ Devanagari क्षत्रिय हिन्दी family 👨‍👩‍👧 flag 🇩🇪 "
              "🌡️👁🗺 Hangul 가 marks שָלוֹם ⁠‮‬ end")
 
 
 TMUX_CASES = [
+    ("tmux: 30 columns keep every label whole", lambda: tmux_case(
+        "206", "Narrow", cols=30, keys=("Enter",), answer=IDCONTINUE,
+        while_up=shows("Cancel", "Try Again", "Continue", unwanted=[TORN_BUTTON]))),
+    ("tmux: 22 columns show the focused Continue whole", lambda: tmux_case(
+        "206", "Narrow", cols=22, keys=("Enter",), answer=IDCONTINUE,
+        while_up=shows("Continue", unwanted=[TORN_BUTTON]))),
+    ("tmux: 20 columns show the focused Cancel whole", lambda: tmux_case(
+        "6", "Narrow", cols=20, keys=("Enter",), answer=IDCANCEL,
+        while_up=shows("Cancel", unwanted=[TORN_BUTTON]))),
+    ("tmux: inline on 5 rows the text keeps a row before the ellipsis", lambda: tmux_case(
+        "0", "first row\nsecond\nthird", rows=5, while_up=shows("first row", "…"))),
     ("tmux: emoji, Thai, Devanagari and joined sequences keep a straight border",
      lambda: tmux_case("0", WIDE_TEXT, while_up=straight_border)),
     ("tmux: the same in a full-width box", lambda: tmux_case("0", WIDE_TEXT * 3, "✅ 🇩🇪", while_up=straight_border)),

@@ -130,9 +130,12 @@ void DrawCaption(const TerminalBox& Box, int Room) {
 void DrawButtons(const TerminalBox& Box) {
   const TerminalLayout& L = Box.Layout;
   int Level = L.ButtonLevel;
-  PadTo(1 + (L.Width - 2 - ButtonRowCells(Box, Level)) / 2);
-  for (int Place = 0; Place < Box.Model.ButtonCount; ++Place) {
-    int I = Box.RightToLeft ? Box.Model.ButtonCount - 1 - Place : Place;
+  int First = 0, Last = Box.Model.ButtonCount - 1;
+  if (Level == BUTTONS_AROUND_FOCUS) ButtonsAroundFocus(Box, L.Width - 2, &First, &Last);
+  PadTo(1 + std::max(L.Width - 2 - ButtonRunCells(Box, Level, First, Last), 0) / 2);
+  bool Bracketed = Level < 3;
+  for (int Place = 0; Place <= Last - First; ++Place) {
+    int I = Box.RightToLeft ? Last - Place : First + Place;
     const BoxButton& Button = Box.Model.Buttons[I];
     if (Place > 0) PadTo(Column + ButtonGap(Level));
     int Length = static_cast<int>(strlen(Button.Label));
@@ -141,7 +144,7 @@ void DrawButtons(const TerminalBox& Box) {
     int Before = (Field - Length) / 2;
     bool Focused = I == Box.Model.Focus;
     if (Focused) Put("\x1b[7m");
-    PutGlyph("[", 1);
+    if (Bracketed) PutGlyph("[", 1);
     for (int K = 0; K < Inset + Before; ++K) PutGlyph(" ", 1);
     if (Button.Accelerator) {
       Put("\x1b[4m");
@@ -152,7 +155,7 @@ void DrawButtons(const TerminalBox& Box) {
       PutGlyph(Button.Label, static_cast<size_t>(Length), Length);
     }
     for (int K = 0; K < Field - Length - Before + Inset; ++K) PutGlyph(" ", 1);
-    PutGlyph("]", 1);
+    if (Bracketed) PutGlyph("]", 1);
     if (Focused) Put("\x1b[27m");
   }
 }
