@@ -567,15 +567,16 @@ SCREEN_CASES = [
 # ---------------------------------------------------------------- in a real terminal: tmux
 
 FRAME_LINES = set("┌┐└┘│─")
+PRIOR = "".join(f"line {i}\\n" for i in range(40))
 
 
 def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_options=(), resizes=(),
-              keys=("Enter",), answer=IDOK, while_up=None, after=None):
+              keys=("Enter",), answer=IDOK, while_up=None, after=None, before="before\\n"):
     """The box in tmux: what a person sees while it is up (while_up gets the pane and the rows of
     its screen), and that after the answer nothing of it is left, on the screen or in the scrollback, and the
     shell's next output starts a line of its own."""
     t = TmuxPane([DRIVER, style, text, caption, *options], rows, cols, {"LANG": "C.UTF-8"}, tmux_options,
-                 before="before\\n")
+                 before=before)
     try:
         check(t.wait_for(lambda lines: any("┘" in line or "│ " in line for line in lines)), f"no box drawn: {t.lines()}")
         for size in resizes:
@@ -591,6 +592,8 @@ def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_optio
         left = [line for line in lines if FRAME_LINES & set(line)]
         check(not left, f"box left behind: {left}")
         check("rc=%d" % answer in lines, f"the next output shares a line: {lines}")
+        lost = [line for line in before.split("\\n") if line and line not in lines and "hidden" not in options]
+        check(not lost, f"earlier output lost: {lost}")
         if after:
             after(lines)
     finally:
@@ -633,6 +636,12 @@ TMUX_CASES = [
         while_up=shows("Cancel", unwanted=[TORN_BUTTON]))),
     ("tmux: inline on 5 rows the text keeps a row before the ellipsis", lambda: tmux_case(
         "0", "first row\nsecond\nthird", rows=5, while_up=shows("first row", "…"))),
+    # Below a screenful of earlier output, as at a shell prompt.
+    ("tmux: narrowed 80, 50, 40 columns", lambda: tmux_case("1", LONG, resizes=[(24, 50), (24, 40)], before=PRIOR)),
+    ("tmux: 40 quick resizes", lambda: tmux_case(
+        "1", LONG, resizes=[(24, 60)] + [(24 - i % 7, 30 + i * 37 % 60) for i in range(39)], keys=("Escape",),
+        answer=IDCANCEL, before=PRIOR)),
+    ("tmux: made lower and taller again", lambda: tmux_case("0", LONG, resizes=[(5, 80), (24, 80)], before=PRIOR)),
     ("tmux: emoji, Thai, Devanagari and joined sequences keep a straight border",
      lambda: tmux_case("0", WIDE_TEXT, while_up=straight_border)),
     ("tmux: the same in a full-width box", lambda: tmux_case("0", WIDE_TEXT * 3, "✅ 🇩🇪", while_up=straight_border)),

@@ -276,6 +276,19 @@ void Show(TerminalBox& Box, Drawing How) {
   sigprocmask(SIG_SETMASK, &Before, nullptr);
 }
 
+// An inline box leaves for the alternate screen at the first resize. A terminal that reflows
+// its lines (tmux, GNU screen) does so again at every resize, and pushes what no longer fits into
+// its scrollback, where no redraw can reach it: a box that stayed inline would leave pieces of
+// itself there, asking the terminal where it put the box's line notwithstanding. One reflow of a
+// box that then comes off the main screen at once leaves nothing: the erase starts at the
+// parked cursor, which the terminal took along with the caller's line, and the main screen is
+// not reflowed again until the box has left the alternate one.
+void TakeAlternateScreen(TerminalBox& Box) {
+  Put("\x1b[J");
+  Box.AlternateScreen = true;
+  Show(Box, DRAW_FRESH);
+}
+
 // After a stop the shell has had the terminal: raw mode again, and the box drawn anew where it
 // handed the terminal back, or over itself where the stop could not be caught.
 bool TakeBack(TerminalBox& Box, size_t* Have) {
@@ -304,7 +317,11 @@ int RunLoop(TerminalBox& Box) {
     if (Resized) {
       Resized = 0;
       DrainWakePipe(Box);
-      Show(Box, DRAW_AGAIN);
+      if (Box.AlternateScreen) {
+        Show(Box, DRAW_AGAIN);
+      } else {
+        TakeAlternateScreen(Box);
+      }
     }
     if (TimeLimitOver(Box.Limit)) return Box.Limit.DefaultId;
     if (TickTimeLimit(&Box.Limit)) Draw(Box);
