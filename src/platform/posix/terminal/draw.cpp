@@ -93,12 +93,33 @@ void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, 
 // Drawn as it is: a shown character that terminals agree on the width of.
 bool DrawnAsIs(const Glyph& G) { return G.Kind == GLYPH_SHOWN && CodeCells(G.Code) != NOT_PRINTABLE; }
 
+// A zero-width joiner is held back until the glyph it joins is drawn: one that a row's end, a
+// cut or a character that does not join follows would join the terminal's next character, an
+// ellipsis or a border, to the glyph before it.
+struct HeldJoiner {
+  const unsigned char* Bytes = nullptr;
+  size_t Length = 0;
+  // True for a joiner, which waits; else the joiner before it goes out where the glyph joins.
+  bool Hold(const unsigned char* Text, const GlyphStep& S, bool Joining) {
+    if (Joining && IsJoiner(S.G)) {
+      Bytes = Text + S.At;
+      Length = S.G.Length;
+      return true;
+    }
+    if (Bytes != nullptr && Joinable(S.G)) PutGlyph(reinterpret_cast<const char*>(Bytes), Length, 0);
+    Bytes = nullptr;
+    return false;
+  }
+};
+
 // Tabs go out as blanks, substitutes and unprintable characters as '?'.
 void DrawTextRow(GlyphEncoder* Encoder, const unsigned char* Text, Span Row) {
   int Cells = 0;
-  void* Start = const_cast<unsigned char*>(Text);
+  void* Start = Encoder == nullptr ? const_cast<unsigned char*>(Text) : nullptr;
+  HeldJoiner Joiner;
   for (const GlyphStep& S : GlyphsOf(Text, Row)) {
     int Next = AdvanceCells(Start, Text + S.At, S.G, Cells);
+    if (Joiner.Hold(Text, S, Start != nullptr)) continue;
     if (S.G.Kind == GLYPH_TAB) {
       for (int I = Cells; I < Next; ++I) PutGlyph(" ", 1, 1);
     } else if (DrawnAsIs(S.G)) {
@@ -114,9 +135,12 @@ void DrawCaption(const TerminalBox& Box, int Room) {
   bool Fits = Box.Layout.CaptionCells <= Room;
   int Budget = Fits ? Room : Room - Box.Lines->EllipsisCells;
   int Used = 0;
+  const unsigned char* Start = Joining(Box) ? Box.Caption : nullptr;
+  HeldJoiner Joiner;
   for (const GlyphStep& S : GlyphsOf(Box.Caption, Box.CaptionLength)) {
-    int Cells = GlyphCells(Box.Caption, Box.Caption + S.At, S.G);
+    int Cells = GlyphCells(Start, Box.Caption + S.At, S.G);
     if (Used + Cells > Budget) break;
+    if (Joiner.Hold(Box.Caption, S, Start != nullptr)) continue;
     if (DrawnAsIs(S.G)) {
       PutShown(Box.Encoder, Box.Caption + S.At, S.G.Length, Cells);
     } else {
@@ -199,7 +223,7 @@ void DrawRow(const TerminalBox& Box, int Index) {
     if (IconBeside && !Box.RightToLeft) DrawIcon(*Box.Icon);
     PadTo(TextLeft);
     if (Box.AlignRight)
-      PadTo(TextEnd - (Kind == ROW_ELLIPSIS ? F.EllipsisCells : RowCells(Box.Text, L.TextRows[Kind])));
+      PadTo(TextEnd - (Kind == ROW_ELLIPSIS ? F.EllipsisCells : RowCells(Box.Text, L.TextRows[Kind], Joining(Box))));
     if (Kind == ROW_ELLIPSIS) {
       PutGlyph(F.Ellipsis, F.EllipsisCells);
     } else {

@@ -62,7 +62,7 @@ int TextCellsShown(const TerminalBox& Box, const TerminalLayout& L, const TextSh
   int TextCells = 0;
   for (int I = 0; I < Shown.Rows; ++I) {
     bool Ellipsis = Shown.Cut && I == Shown.Rows - 1;
-    int W = Ellipsis ? Box.Lines->EllipsisCells : RowCells(Box.Text, L.TextRows[I]);
+    int W = Ellipsis ? Box.Lines->EllipsisCells : RowCells(Box.Text, L.TextRows[I], Joining(Box));
     TextCells = std::max(TextCells, W);
   }
   return TextCells;
@@ -144,13 +144,13 @@ void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Te
   L.IconCells = Box.Icon ? ICON_CELLS + ICON_GAP : 0;
   int WrapWidth = std::max(MaxInner - 2 * L.Padding - L.IconCells, 1);
 
-  int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, const_cast<unsigned char*>(Box.Text),
-                       L.TextRows, MaxHeight + 1);
+  void* JoinStart = Joining(Box) ? const_cast<unsigned char*>(Box.Text) : nullptr;
+  int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, JoinStart, L.TextRows, MaxHeight + 1);
   TextShown Shown = FitText(Lines, MaxHeight);
   L.Height = StackRows(Shown, L.Kinds);
 
   L.ButtonLevel = FittingButtonLevel(Box, MaxInner - 2 * L.Padding, MaxInner);
-  L.CaptionCells = LineCells(Box.Caption, Box.CaptionLength);
+  L.CaptionCells = LineCells(Box.Caption, Box.CaptionLength, Joining(Box));
   int Inner = InnerCells(Box, L, TextCellsShown(Box, L, Shown), MaxInner);
   L.Width = std::min(Inner + 2, ScreenColumns);
   L.Top = Box.AlternateScreen ? std::max((ScreenRows - L.Height) / 2, 0) : 0;

@@ -68,6 +68,9 @@ struct TerminalBox {
   size_t CopyLength = 0;
 };
 
+// A joiner reaches only a terminal that takes UTF-8: in another set the characters it would join
+// are each drawn in cells of their own.
+inline bool Joining(const TerminalBox& Box) { return Box.Encoder == nullptr; }
 
 // Space is given up in order as the screen shrinks: the blank rows around the text, then the
 // text's tail (an ellipsis row says so) down to a row before the ellipsis, then the frame's

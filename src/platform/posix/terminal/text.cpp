@@ -31,15 +31,20 @@ int CodeCells(uint32_t Code) {
   return Cells < 0 ? NOT_PRINTABLE : Cells;
 }
 
+bool IsJoiner(const Glyph& G) { return G.Kind == GLYPH_SHOWN && G.Code == 0x200D; }
+
+bool Joinable(const Glyph& G) { return G.Kind == GLYPH_SHOWN && G.Code >= 0x80 && CodeCells(G.Code) != NOT_PRINTABLE; }
+
 int GlyphCells(const unsigned char* Start, const unsigned char* At, const Glyph& G) {
   if (G.Kind != GLYPH_SHOWN) return 1;
+  int Cells = CodeCells(G.Code);
+  if (Cells == NOT_PRINTABLE) return 1;
   // A character joined to the one before it goes in that one's cells, as tmux draws a ZWJ
   // sequence (an ASCII one is not joined).
   if (G.Code >= 0x80 && Start != nullptr && static_cast<size_t>(At - Start) >= JOINER_LENGTH &&
       memcmp(At - JOINER_LENGTH, ZERO_WIDTH_JOINER, JOINER_LENGTH) == 0)
     return 0;
-  int Cells = CodeCells(G.Code);
-  return Cells == NOT_PRINTABLE ? 1 : Cells;
+  return Cells;
 }
 
 int TabCells(int Column) { return 8 - Column % 8; }
@@ -49,13 +54,13 @@ int AdvanceCells(void* Context, const unsigned char* Text, const Glyph& G, int C
   return Column + GlyphCells(static_cast<const unsigned char*>(Context), Text, G);
 }
 
-int RowCells(const unsigned char* Text, Span Row) {
-  return TextAdvance(Text, Row, AdvanceCells, const_cast<unsigned char*>(Text));
+int RowCells(const unsigned char* Text, Span Row, bool Joining) {
+  return TextAdvance(Text, Row, AdvanceCells, Joining ? const_cast<unsigned char*>(Text) : nullptr);
 }
 
-int LineCells(const unsigned char* Text, size_t Length) {
+int LineCells(const unsigned char* Text, size_t Length, bool Joining) {
   int Cells = 0;
-  for (const GlyphStep& S : GlyphsOf(Text, Length)) Cells += GlyphCells(Text, Text + S.At, S.G);
+  for (const GlyphStep& S : GlyphsOf(Text, Length)) Cells += GlyphCells(Joining ? Text : nullptr, Text + S.At, S.G);
   return Cells;
 }
 
