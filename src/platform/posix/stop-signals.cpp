@@ -15,11 +15,11 @@ namespace {
 const int ENDING[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1,   SIGUSR2, SIGALRM,   SIGVTALRM,
                       SIGPROF, SIGXCPU, SIGXFSZ, SIGPOLL, SIGPWR,    SIGSYS,  SIGSTKFLT, SIGABRT};
 
-bool Ends(int Number) {
-  if (Number >= SIGRTMIN && Number <= SIGRTMAX) return true;
-  for (int Ending : ENDING)
-    if (Number == Ending) return true;
-  return false;
+// Each of them in turn, the real-time ones last.
+template <typename Visit>
+void ForEachEnding(Visit V) {
+  for (int Number : ENDING) V(Number);
+  for (int Number = SIGRTMIN; Number <= SIGRTMAX; ++Number) V(Number);
 }
 
 // What the handler reaches: one box is up at a time.
@@ -41,13 +41,13 @@ bool CatchStopSignals(StopSignals* Signals) {
   struct sigaction Action;
   memset(&Action, 0, sizeof Action);
   Action.sa_handler = OnStopSignal;
-  for (int Number = 1; Number < NSIG; ++Number) {
+  for (bool& Caught : Signals->Caught) Caught = false;
+  ForEachEnding([&](int Number) {
     struct sigaction& Previous = Signals->Previous[Number];
-    Signals->Caught[Number] = false;
-    if (!Ends(Number) || sigaction(Number, nullptr, &Previous) != 0) continue;
-    if (!(Previous.sa_flags & SA_SIGINFO) && Previous.sa_handler == SIG_IGN) continue;
+    if (sigaction(Number, nullptr, &Previous) != 0) return;
+    if (!(Previous.sa_flags & SA_SIGINFO) && Previous.sa_handler == SIG_IGN) return;
     Signals->Caught[Number] = sigaction(Number, &Action, nullptr) == 0;
-  }
+  });
   return true;
 }
 
@@ -57,13 +57,13 @@ int CaughtStopSignal(StopSignals* Signals) {
 }
 
 void AddStopSignals(sigset_t* Set) {
-  for (int Number = 1; Number < NSIG; ++Number)
-    if (Ends(Number)) sigaddset(Set, Number);
+  ForEachEnding([Set](int Number) { sigaddset(Set, Number); });
 }
 
 void ReleaseStopSignals(StopSignals* Signals) {
-  for (int Number = 1; Number < NSIG; ++Number)
+  ForEachEnding([Signals](int Number) {
     if (Signals->Caught[Number]) sigaction(Number, &Signals->Previous[Number], nullptr);
+  });
   WritingEnd = -1;
   close(Signals->Pipe[0]);
   close(Signals->Pipe[1]);

@@ -369,11 +369,11 @@ const TerminalIcon* const ICONS[] = {nullptr, &ERROR_ICON, &QUESTION_ICON, &WARN
 // A set in which printable ASCII is not itself (UTF-16, UCS-2, EBCDIC) cannot be what the
 // terminal speaks, since the frame and the labels go out in ASCII: the text goes out in UTF-8.
 bool KeepsAscii(GlyphEncoder& Encoder) {
-  for (char Code = ' '; Code < '\x7f'; ++Code) {
-    char Encoded[16];
-    if (EncodeGlyph(Encoder, &Code, 1, Encoded, sizeof Encoded) != 1 || Encoded[0] != Code) return false;
-  }
-  return true;
+  char Ascii[0x7F - ' '];
+  for (size_t I = 0; I < sizeof Ascii; ++I) Ascii[I] = static_cast<char>(' ' + I);
+  char Encoded[4 * sizeof Ascii];
+  return EncodeGlyph(Encoder, Ascii, sizeof Ascii, Encoded, sizeof Encoded) == sizeof Ascii &&
+         memcmp(Encoded, Ascii, sizeof Ascii) == 0;
 }
 
 int RunTerminalBox(TerminalBox& Box) {

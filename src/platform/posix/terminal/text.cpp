@@ -11,21 +11,27 @@ namespace {
 const char ZERO_WIDTH_JOINER[] = "\xe2\x80\x8d";
 const size_t JOINER_LENGTH = sizeof ZERO_WIDTH_JOINER - 1;
 
-// The table of a UTF-8 locale, whatever the user's: every glibc UTF-8 locale has the same widths,
-// and C.UTF-8 is built into the library, so nothing is read from disk for it. Zero where none
-// can be had.
+// The table of a UTF-8 locale, whatever the user's: every glibc UTF-8 locale has the same widths.
+// Loaded at the first character past ASCII, so that an ASCII box never pays for it; zero where
+// none can be had. Not a static local, whose guard would need the C++ runtime.
+locale_t Widths;
+bool WidthsLoaded;
+
 locale_t WidthLocale() {
-  static const locale_t LOCALE = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  return LOCALE;
+  if (!WidthsLoaded) {
+    WidthsLoaded = true;
+    Widths = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  }
+  return Widths;
 }
 
 }  // namespace
 
 int CodeCells(uint32_t Code) {
   if (Code >= 0x20 && Code < 0x7F) return 1;
-  locale_t Widths = WidthLocale();
-  if (Widths == static_cast<locale_t>(0)) return 1;
-  locale_t Before = uselocale(Widths);
+  locale_t Table = WidthLocale();
+  if (Table == static_cast<locale_t>(0)) return 1;
+  locale_t Before = uselocale(Table);
   int Cells = wcwidth(static_cast<wchar_t>(Code));
   uselocale(Before);
   return Cells < 0 ? NOT_PRINTABLE : Cells;
