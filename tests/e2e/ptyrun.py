@@ -344,7 +344,8 @@ BOX_BOTTOM = re.compile(rb"(\xe2\x94\x98|\+)(\x1b8)?$")
 class TmuxPane:
     """A program in a pane of a private tmux server, read back as a person sees it: the screen and
     the scrollback (capture-pane with history) and the cursor. The program's exit code is printed
-    after it as "rc=N"; `before` is printed first, as a prompt would be."""
+    after it as "rc=N", and "modes changed" where it left the terminal's modes otherwise than it
+    found them; `before` is printed first, as a prompt would be."""
 
     _count = 0
 
@@ -356,7 +357,8 @@ class TmuxPane:
             config.write("".join(f"set -g {option}\n" for option in ("history-limit 5000", "status off", *options)))
         self.tmux = ["tmux", "-u", "-L", self.socket, "-f", self.config]
         assignments = [f"{name}={value}" for name, value in (env or {}).items()]
-        script = 'printf "%b" "$0"; "$@"; echo "rc=$?"; exec sleep 600'
+        script = ('printf "%b" "$0"; modes=$(stty -g); "$@"; echo "rc=$?"; '
+                  '[ "$(stty -g)" = "$modes" ] || echo "modes changed"; exec sleep 600')
         subprocess.run(self.tmux + ["new-session", "-d", "-x", str(cols), "-y", str(rows), "env", *assignments,
                                     "sh", "-c", script, before, *argv], check=True,
                        env={"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-256color"})
@@ -411,8 +413,14 @@ class TmuxPane:
             return None
         return int(next(line for line in lines if line.startswith("rc="))[3:])
 
-    def pid(self):
-        return int(self.run("display", "-p", "#{pane_pid}"))
+    def program_pid(self):
+        """The program's process: the one child of the pane's shell."""
+        shell = int(self.run("display", "-p", "#{pane_pid}"))
+        with open(f"/proc/{shell}/task/{shell}/children") as children:
+            return int(children.read().split()[0])
+
+    def cursor_shown(self):
+        return self.run("display", "-p", "#{cursor_flag}").strip() == "1"
 
     def close(self):
         subprocess.run(self.tmux + ["kill-server"], stderr=subprocess.DEVNULL)

@@ -571,7 +571,7 @@ PRIOR = "".join(f"line {i}\\n" for i in range(40))
 
 
 def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_options=(), resizes=(),
-              keys=("Enter",), answer=IDOK, while_up=None, after=None, before="before\\n"):
+              keys=("Enter",), answer=IDOK, while_up=None, before="before\\n", signum=0):
     """The box in tmux: what a person sees while it is up (while_up gets the pane and the rows of
     its screen), and that after the answer nothing of it is left, on the screen or in the scrollback, and the
     shell's next output starts a line of its own."""
@@ -585,17 +585,20 @@ def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_optio
         time.sleep(0.3)
         if while_up:
             while_up(t, t.screen())
-        t.send(*keys)
+        if signum:
+            os.kill(t.program_pid(), signum)
+            answer = 128 + signum
+        else:
+            t.send(*keys)
         code = t.exit_code()
         lines = t.lines()
         check(code == answer, f"exit {code}, wanted {answer}: {lines}")
+        check("modes changed" not in lines and t.cursor_shown(), f"terminal not restored: {lines}")
         left = [line for line in lines if FRAME_LINES & set(line)]
         check(not left, f"box left behind: {left}")
         check("rc=%d" % answer in lines, f"the next output shares a line: {lines}")
         lost = [line for line in before.split("\\n") if line and line not in lines and "hidden" not in options]
         check(not lost, f"earlier output lost: {lost}")
-        if after:
-            after(lines)
     finally:
         t.close()
 
@@ -625,6 +628,9 @@ WIDE_TEXT = ("Emoji ✅🚀☕⌚🛑🪐 Thai ภาษาไทยสำหร
 
 
 TMUX_CASES = [
+    ("tmux: SIGUSR1 puts the terminal back", lambda: tmux_case("1", "Signal me", signum=signal.SIGUSR1)),
+    ("tmux: SIGVTALRM on the hidden console's screen",
+     lambda: tmux_case("1", "Signal me", options=["hidden"], signum=signal.SIGVTALRM)),
     ("tmux: 30 columns keep every label whole", lambda: tmux_case(
         "206", "Narrow", cols=30, keys=("Enter",), answer=IDCONTINUE,
         while_up=shows("Cancel", "Try Again", "Continue", unwanted=[TORN_BUTTON]))),
