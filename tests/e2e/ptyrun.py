@@ -373,10 +373,6 @@ class TmuxPane:
     def screen(self):
         return [line.rstrip() for line in self.run("capture-pane", "-p").split("\n")[:-1]]
 
-    def cursor(self):
-        x, y = self.run("display", "-p", "#{cursor_x} #{cursor_y}").split()
-        return int(y), int(x)
-
     def line_ends(self):
         """For each row of the screen, the column of its last character as tmux placed it (copy
         mode's end of line): tmux's own count of the cells before it."""
