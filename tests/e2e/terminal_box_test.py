@@ -544,6 +544,8 @@ SCREEN_CASES = [
      lambda: locale_text_case("en_US.ISO-8859-1", b"A\xc3\x9d0;PWNED\xc3\x9c B", b"0;PWNED", (b"\x9d",))),
     ("TCVN capitals that are C0 bytes there are drawn as '?'",
      lambda: locale_text_case("vi_VN.TCVN", b"A\x01B\x02C", b"A?B?C", (b"\x01", b"\x02"))),
+    ("a set iconv does not know passes ASCII alone",
+     lambda: locale_text_case("en_US.NOSUCHSET", b"A\xc3\x9dB", b"A??B", (b"\xef\xbf\xbd", b"\x9d"))),
     ("a UTF-16 locale is drawn as UTF-8",
      lambda: locale_text_case("en_US.UTF-16", b"\x1b]0;PWNED\x07\x1b[31mRED", "\u5d1b".encode(),
                               (b"\x1b]", b"\x1b[31m", b"\x07", b"\x00"), eight_bit=False)),

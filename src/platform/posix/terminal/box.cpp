@@ -368,12 +368,15 @@ const TerminalIcon* const ICONS[] = {nullptr, &ERROR_ICON, &QUESTION_ICON, &WARN
 
 // A set in which printable ASCII is not itself (UTF-16, UCS-2, EBCDIC) cannot be what the
 // terminal speaks, since the frame and the labels go out in ASCII: the text goes out in UTF-8.
+// Where the whole run does not convert (no converter for the set, which then passes ASCII alone,
+// or one whose output outgrows the room), a single letter tells.
 bool KeepsAscii(GlyphEncoder& Encoder) {
   char Ascii[0x7F - ' '];
   for (size_t I = 0; I < sizeof Ascii; ++I) Ascii[I] = static_cast<char>(' ' + I);
   char Encoded[4 * sizeof Ascii];
-  return EncodeGlyph(Encoder, Ascii, sizeof Ascii, Encoded, sizeof Encoded) == sizeof Ascii &&
-         memcmp(Encoded, Ascii, sizeof Ascii) == 0;
+  size_t Length = EncodeGlyph(Encoder, Ascii, sizeof Ascii, Encoded, sizeof Encoded);
+  if (Length == 0) return EncodeGlyph(Encoder, "A", 1, Encoded, sizeof Encoded) == 1 && Encoded[0] == 'A';
+  return Length == sizeof Ascii && memcmp(Encoded, Ascii, sizeof Ascii) == 0;
 }
 
 int RunTerminalBox(TerminalBox& Box) {
