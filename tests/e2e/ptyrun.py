@@ -419,5 +419,9 @@ class TmuxPane:
         return self.run("display", "-p", "#{cursor_flag}").strip() == "1"
 
     def close(self):
+        socket = subprocess.run(self.tmux + ["display", "-p", "#{socket_path}"], stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL).stdout.decode().strip()
         subprocess.run(self.tmux + ["kill-server"], stderr=subprocess.DEVNULL)
         os.unlink(self.config)
+        if socket and os.path.exists(socket):  # tmux leaves it behind
+            os.unlink(socket)
