@@ -99,17 +99,25 @@ TEST(BoxCopy, LaidOutAsWindowsCopiesABox) {
     const char* Text;
     const char* Labels;
     LabelSource Catalog = nullptr;
+    const char* Shown = nullptr;  // caption and text as copied, the rule between them a '=', where not as given
   } Cases[] = {{0x0, "Caption", "Text", "OK   "},
                {0x203, "", "", "Yes   No   Cancel   "},
                {0x6, "T\xc3\xa9", "a\nb", "Cancel   Try Again   Continue   "},
-               {0x3, "", "", "Ja   Nein   Abbrechen   ", German}};
+               {0x3, "", "", "Ja   Nein   Abbrechen   ", German},
+               {0x0, "C\ta\r\n", "\x1b[201~\x07x\r\n\xc2\x9b\xff\t", "OK   ", nullptr,
+                "C a =\xef\xbf\xbd[201~\xef\xbf\xbdx\n\xef\xbf\xbd\xef\xbf\xbd\t"}};
   for (const auto& C : Cases) {
     BoxModel Model;
     MakeBoxModel(C.Style, &Model, C.Catalog);
     size_t Length = 0;
     char* Copy = BoxCopyText(Bytes(C.Caption), strlen(C.Caption), Bytes(C.Text), strlen(C.Text), Model, &Length);
     ASSERT_NE(Copy, nullptr);
-    EXPECT_EQ(std::string(Copy, Length), Rule + C.Caption + "\n" + Rule + C.Text + "\n" + Rule + C.Labels + "\n" + Rule);
+    std::string Shown = C.Caption + ("\n" + Rule) + C.Text;
+    if (C.Shown) {
+      Shown = C.Shown;
+      Shown.replace(Shown.find('='), 1, "\n" + Rule);
+    }
+    EXPECT_EQ(std::string(Copy, Length), Rule + Shown + "\n" + Rule + C.Labels + "\n" + Rule);
     EXPECT_EQ(Copy[Length], '\0');
     free(Copy);
   }

@@ -339,3 +339,89 @@ def screen_of(process, rows, cols, upto=None):
 
 
 BOX_BOTTOM = re.compile(rb"(\xe2\x94\x98|\+)(\x1b8)?$")
+
+
+class TmuxPane:
+    """A program in a pane of a private tmux server, read back as a person sees it: the screen and
+    the scrollback (capture-pane with history) and the cursor. The program's exit code is printed
+    after it as "rc=N", and "modes changed" where it left the terminal's modes otherwise than it
+    found them; `before` is printed first, as a prompt would be."""
+
+    _count = 0
+
+    def __init__(self, argv, rows=24, cols=80, env=None, options=(), before=""):
+        TmuxPane._count += 1
+        self.socket = f"askbox-test-{os.getpid()}-{TmuxPane._count}"
+        self.config = f"/tmp/{self.socket}.conf"
+        with open(self.config, "w") as config:
+            config.write("".join(f"set -g {option}\n" for option in ("history-limit 5000", "status off", *options)))
+        self.tmux = ["tmux", "-u", "-L", self.socket, "-f", self.config]
+        assignments = [f"{name}={value}" for name, value in (env or {}).items()]
+        script = ('printf "%b" "$0"; modes=$(stty -g); "$@"; echo "rc=$?"; '
+                  '[ "$(stty -g)" = "$modes" ] || echo "modes changed"; exec sleep 600')
+        subprocess.run(self.tmux + ["new-session", "-d", "-x", str(cols), "-y", str(rows), "env", *assignments,
+                                    "sh", "-c", script, before, *argv], check=True,
+                       env={"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-256color"})
+
+    def run(self, *command):
+        return subprocess.run(self.tmux + list(command), check=True, stdout=subprocess.PIPE).stdout.decode()
+
+    def lines(self):
+        """The scrollback and the screen, one string a row, trailing blanks gone."""
+        return [line.rstrip() for line in self.run("capture-pane", "-p", "-S", "-").split("\n")[:-1]]
+
+    def screen(self):
+        return [line.rstrip() for line in self.run("capture-pane", "-p").split("\n")[:-1]]
+
+    def line_ends(self):
+        """For each row of the screen, the column of its last character as tmux placed it (copy
+        mode's end of line): tmux's own count of the cells before it."""
+        self.run("copy-mode")
+        ends = []
+        for row in range(len(self.screen())):
+            self.run("send", "-X", "top-line")
+            if row:
+                self.run("send", "-N", str(row), "-X", "cursor-down")
+            self.run("send", "-X", "end-of-line")
+            ends.append(int(self.run("display", "-p", "#{copy_cursor_x}")))
+        self.run("send", "-X", "cancel")
+        return ends
+
+    def wait_for(self, found, timeout=3.0):
+        """Waits until found(lines) is true; gives the lines then, or None."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            lines = self.lines()
+            if found(lines):
+                return lines
+            time.sleep(0.05)
+        return None
+
+    def send(self, *keys):
+        self.run("send-keys", *keys)
+
+    def resize(self, rows, cols):
+        self.run("resize-window", "-x", str(cols), "-y", str(rows))
+
+    def exit_code(self, timeout=3.0):
+        lines = self.wait_for(lambda lines: any(line.startswith("rc=") for line in lines), timeout)
+        if lines is None:
+            return None
+        return int(next(line for line in lines if line.startswith("rc="))[3:])
+
+    def program_pid(self):
+        """The program's process: the one child of the pane's shell."""
+        shell = int(self.run("display", "-p", "#{pane_pid}"))
+        with open(f"/proc/{shell}/task/{shell}/children") as children:
+            return int(children.read().split()[0])
+
+    def cursor_shown(self):
+        return self.run("display", "-p", "#{cursor_flag}").strip() == "1"
+
+    def close(self):
+        socket = subprocess.run(self.tmux + ["display", "-p", "#{socket_path}"], stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL).stdout.decode().strip()
+        subprocess.run(self.tmux + ["kill-server"], stderr=subprocess.DEVNULL)
+        os.unlink(self.config)
+        if socket and os.path.exists(socket):  # tmux leaves it behind
+            os.unlink(socket)

@@ -11,7 +11,7 @@ import termios
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ptyrun import PtyProcess, Screen  # noqa: E402
+from ptyrun import PtyProcess, Screen, TmuxPane  # noqa: E402
 
 DRIVER = None
 ESC = "ESC"      # a lone Esc: sent on its own, then a pause longer than the box waits for more
@@ -62,6 +62,14 @@ def distinctive_modes(p):
 
 def wait_box(p, what="box"):
     check(p.read_until(DRAWN, timeout=3) is not None, f"no {what} drawn; output {bytes(p.output)[-200:]!r}")
+
+
+def stall(p):
+    """Nobody reads the terminal any more (a stalled ssh link): output stops, and a resize makes the
+    box draw into it."""
+    termios.tcflow(p.slave, termios.TCOOFF)
+    p.resize(24, 60)
+    time.sleep(0.3)
 
 
 def press(p, keys):
@@ -155,6 +163,7 @@ TIMEOUT_CASES = [
     ("twelve seconds: two digits in the widest label", "6", 12, [b"t"], IDTRYAGAIN, None),
     ("answered before the limit", "3", 5, [b"n"], IDNO, None),
     ("Esc before the limit", "1", 5, [ESC], IDCANCEL, None),
+    ("the limit ends a box that nobody reads", "0", 1, [stall], IDOK, None),
     ("no limit at 0", "1", 0, [PAUSE, PAUSE, PAUSE, PAUSE, b"\t", b"\r"], IDCANCEL, None),
 ]
 
@@ -164,6 +173,12 @@ def timeout_case(style, seconds, keys, answer, label):
     try:
         started = time.monotonic()
         wait_box(p)
+        if keys == [stall]:
+            stall(p)
+            code = p.wait(seconds + 2)
+            check(code == answer, f"exit {code}, wanted {answer}")
+            check(p.modes() == p.start_modes, "terminal modes differ after the box")
+            return
         p.settle(0.05, 0.3)
         up = Screen(24, 80)
         up.feed(p.output)
@@ -204,6 +219,8 @@ COPY_CASES = [
      "Q\n" + DASHES + "Two\nlines\n" + DASHES + "Yes   No   Cancel   \n", IDCANCEL),
     ("a Latin-1 locale copies UTF-8", "0", "caf\xe9".encode("latin-1"), "\xe9t\xe9".encode("latin-1"), [],
      {"LANG": "en_US.ISO-8859-1"}, "\xe9t\xe9\n" + DASHES + "caf\xe9\n" + DASHES + "OK   \n", IDOK),
+    ("controls copied as U+FFFD, as the window copies them", "0", b"rm\x1b[201~\x07x\r\ny", b"C\tp", [], {},
+     "C p\n" + DASHES + "rm\ufffd[201~\ufffdx\ny\n" + DASHES + "OK   \n", IDOK),
     ("with a time limit the copy has the plain label", "0", "T", "C", ["timeout=30"], {},
      "C\n" + DASHES + "T\n" + DASHES + "OK   \n", IDOK),
     ("German Yes/No/Cancel", "3", "T", "C", [], GERMAN, "C\n" + DASHES + "T\n" + DASHES + "Ja   Nein   Abbrechen   \n",
@@ -390,8 +407,9 @@ def case_controls_neutralised():
         p.close()
 
 
-def locale_text_case(locale, text, wanted, unwanted, style="0", answer=IDOK, env=None):
-    """Text comes in the locale's set and goes out in it; no byte of it is a C1 control there."""
+def locale_text_case(locale, text, wanted, unwanted, eight_bit=True, style="0", answer=IDOK, env=None):
+    """Text comes in the locale's set and goes out in it (else in UTF-8); no byte of it is a C1
+    control there."""
     p = PtyProcess([DRIVER, style, text, b"Cap"], env=dict(BASE_ENV, LANG=locale, **(env or {})))
     try:
         wait_box(p)
@@ -399,7 +417,7 @@ def locale_text_case(locale, text, wanted, unwanted, style="0", answer=IDOK, env
         check(p.wait(3) == answer, "wrong answer")
         out = bytes(p.output)
         check(wanted in out, f"{wanted!r} not drawn: {out[-300:]!r}")
-        check(not any(0x80 <= b <= 0x9F for b in out), f"a C1 byte reached a {locale} terminal")
+        check(not eight_bit or not any(0x80 <= b <= 0x9F for b in out), f"a C1 byte reached a {locale} terminal")
         for raw in unwanted:
             check(raw not in out, f"{raw!r} reached the terminal")
     finally:
@@ -552,6 +570,13 @@ SCREEN_CASES = [
     ("Latin-1 text drawn in Latin-1", lambda: locale_text_case("en_US.ISO-8859-1", b"caf\xe9", b"caf\xe9", ())),
     ("UTF-8 bytes are no C1 controls to a Latin-1 terminal",
      lambda: locale_text_case("en_US.ISO-8859-1", b"A\xc3\x9d0;PWNED\xc3\x9c B", b"0;PWNED", (b"\x9d",))),
+    ("TCVN capitals that are C0 bytes there are drawn as '?'",
+     lambda: locale_text_case("vi_VN.TCVN", b"A\x01B\x02C", b"A?B?C", (b"\x01", b"\x02"))),
+    ("a set iconv does not know passes ASCII alone",
+     lambda: locale_text_case("en_US.NOSUCHSET", b"A\xc3\x9dB", b"A??B", (b"\xef\xbf\xbd", b"\x9d"))),
+    ("a UTF-16 locale is drawn as UTF-8",
+     lambda: locale_text_case("en_US.UTF-16", b"\x1b]0;PWNED\x07\x1b[31mRED", "\u5d1b".encode(),
+                              (b"\x1b]", b"\x1b[31m", b"\x07", b"\x00"), eight_bit=False)),
     ("EUC-JP text drawn in EUC-JP", lambda: locale_text_case("ja_JP.EUC-JP", b"\xc6\xfc\xcb\xdc", b"\xc6\xfc\xcb\xdc", ())),
     ("wide and combining characters keep the border straight", case_wide_characters),
     ("focus highlight and accelerator underline", case_focus_and_underline),
@@ -560,7 +585,8 @@ SCREEN_CASES = [
     ("Japanese labels, wide, the letter after the word", lambda: language_case(
         JAPANESE, ["はい(Y)", "いいえ(N)", "キャンセル"], ["Y", "N"])),
     ("French labels drawn in Latin-1", lambda: locale_text_case(
-        "en_US.ISO-8859-1", b"T", b"\x1b[24m\xe9essayer ]", (), "106", IDTRYAGAIN, dict(CATALOGS, LC_MESSAGES="fr_FR.UTF-8"))),
+        "en_US.ISO-8859-1", b"T", b"\x1b[24m\xe9essayer ]", (), style="106", answer=IDTRYAGAIN,
+        env=dict(CATALOGS, LC_MESSAGES="fr_FR.UTF-8"))),
     ("error icon", lambda: icon_case("10", [], "(X)")),
     ("question icon", lambda: icon_case("20", [], "(?)")),
     ("warning icon", lambda: icon_case("30", [], "/!\\")),
@@ -575,14 +601,109 @@ SCREEN_CASES = [
 ]
 
 
+# ---------------------------------------------------------------- in a real terminal: tmux
+
+FRAME_LINES = set("┌┐└┘│─")
+PRIOR = "".join(f"line {i}\\n" for i in range(40))
+
+
+def tmux_case(style, text, caption="T", options=(), rows=24, cols=80, tmux_options=(), resizes=(),
+              keys=("Enter",), answer=IDOK, while_up=None, before="before\\n", signum=0):
+    """The box in tmux: what a person sees while it is up (while_up gets the pane and the rows of
+    its screen), and that after the answer nothing of it is left, on the screen or in the scrollback, and the
+    shell's next output starts a line of its own."""
+    t = TmuxPane([DRIVER, style, text, caption, *options], rows, cols, {"LANG": "C.UTF-8"}, tmux_options,
+                 before=before)
+    try:
+        check(t.wait_for(lambda lines: any("┘" in line or "│ " in line for line in lines)), f"no box drawn: {t.lines()}")
+        for size in resizes:
+            t.resize(*size)
+            time.sleep(0.03)
+        time.sleep(0.3)
+        if while_up:
+            while_up(t, t.screen())
+        if signum:
+            os.kill(t.program_pid(), signum)
+            answer = 128 + signum
+        else:
+            t.send(*keys)
+        code = t.exit_code()
+        lines = t.lines()
+        check(code == answer, f"exit {code}, wanted {answer}: {lines}")
+        check("modes changed" not in lines and t.cursor_shown(), f"terminal not restored: {lines}")
+        left = [line for line in lines if FRAME_LINES & set(line)]
+        check(not left, f"box left behind: {left}")
+        check("rc=%d" % answer in lines, f"the next output shares a line: {lines}")
+        lost = [line for line in before.split("\\n") if line and line not in lines and "hidden" not in options]
+        check(not lost, f"earlier output lost: {lost}")
+    finally:
+        t.close()
+
+
+def straight_border(t, screen):
+    rows = [row for row, line in enumerate(screen) if line.lstrip()[:1] in ("┌", "│", "└")]
+    ends = t.line_ends()
+    check(len({ends[row] for row in rows}) == 1 and screen[rows[-1]].lstrip()[:1] == "└",
+          f"right border ragged: {[(screen[row], ends[row]) for row in rows]}")
+
+
+def shows(*wanted, unwanted=()):
+    """The box's rows hold every wanted text, and none of the unwanted (regular expressions)."""
+    def check_rows(t, screen):
+        rows = "\n".join(line for line in screen if line.lstrip()[:1] in ("┌", "│", "└"))
+        missing = [w for w in wanted if w not in rows]
+        found = [u for u in unwanted if re.search(u, rows)]
+        check(not missing and not found, f"missing {missing}, found {found} in:\n{rows}")
+    return check_rows
+
+
+# A bracket that a label does not close, or a lone one.
+TORN_BUTTON = r"\[[^\]]*(│|$)|(^|│ *)[^\[│]*\]"
+
+WIDE_TEXT = ("Emoji ✅🚀☕⌚🛑🪐 Thai ภาษาไทยสำหรับ Devanagari क्षत्रिय हिन्दी family 👨‍👩‍👧 flag 🇩🇪 "
+             "🌡️👁🗺 Hangul 가 marks שָלוֹם ⁠‮‬ end")
+
+
+TMUX_CASES = [
+    ("tmux: SIGUSR1 puts the terminal back", lambda: tmux_case("1", "Signal me", signum=signal.SIGUSR1)),
+    ("tmux: SIGVTALRM on the hidden console's screen",
+     lambda: tmux_case("1", "Signal me", options=["hidden"], signum=signal.SIGVTALRM)),
+    ("tmux: 30 columns keep every label whole", lambda: tmux_case(
+        "206", "Narrow", cols=30, keys=("Enter",), answer=IDCONTINUE,
+        while_up=shows("Cancel", "Try Again", "Continue", unwanted=[TORN_BUTTON]))),
+    ("tmux: 22 columns show the focused Continue whole", lambda: tmux_case(
+        "206", "Narrow", cols=22, keys=("Enter",), answer=IDCONTINUE,
+        while_up=shows("Continue", unwanted=[TORN_BUTTON]))),
+    ("tmux: 20 columns show the focused Cancel whole", lambda: tmux_case(
+        "6", "Narrow", cols=20, keys=("Enter",), answer=IDCANCEL,
+        while_up=shows("Cancel", unwanted=[TORN_BUTTON]))),
+    ("tmux: inline on 5 rows the text keeps a row before the ellipsis", lambda: tmux_case(
+        "0", "first row\nsecond\nthird", rows=5, while_up=shows("first row", "…"))),
+    # Below a screenful of earlier output, as at a shell prompt.
+    ("tmux: narrowed 80, 50, 40 columns", lambda: tmux_case("1", LONG, resizes=[(24, 50), (24, 40)], before=PRIOR)),
+    ("tmux: 40 quick resizes", lambda: tmux_case(
+        "1", LONG, resizes=[(24, 60)] + [(24 - i % 7, 30 + i * 37 % 60) for i in range(39)], keys=("Escape",),
+        answer=IDCANCEL, before=PRIOR)),
+    ("tmux: made lower and taller again", lambda: tmux_case("0", LONG, resizes=[(5, 80), (24, 80)], before=PRIOR)),
+    ("tmux: emoji, Thai, Devanagari and joined sequences keep a straight border",
+     lambda: tmux_case("0", WIDE_TEXT, while_up=straight_border)),
+    ("tmux: the same in a full-width box", lambda: tmux_case("0", WIDE_TEXT * 3, "✅ 🇩🇪", while_up=straight_border)),
+    ("tmux without an alternate screen: the hidden console's box ends on a fresh line",
+     lambda: tmux_case("0", "Hidden", options=["hidden"], tmux_options=["alternate-screen off"])),
+]
+
+
 # ---------------------------------------------------------------- signals, hang-ups, no terminal
 
-def signal_case(signum, options=(), via_key=False, env=None):
+def signal_case(signum, options=(), via_key=False, env=None, stalled=False):
     p = spawn("1", "Signal me", "Sig", options, prefix="before\\n", before_start=distinctive_modes, env=env)
     try:
         before = p.start_modes
         wait_box(p)
         mark = len(p.output)
+        if stalled:
+            stall(p)
+        started = time.monotonic()
         if via_key:
             p.send(b"\x03")
         else:
@@ -590,6 +711,9 @@ def signal_case(signum, options=(), via_key=False, env=None):
         code = p.wait(3)
         check(code == -signum, f"exit {code}, wanted death by signal {signum}")
         check(p.modes() == before, "terminal modes not restored")
+        if stalled:
+            check(time.monotonic() - started < 3, "ended too late")
+            return
         tail = bytes(p.output[mark:])
         check(b"\x1b[?25h" in tail, "cursor not shown again")
         if "hidden" in options:
@@ -640,6 +764,13 @@ PROCESS_CASES = [
     ("SIGINT", lambda: signal_case(signal.SIGINT)),
     ("SIGHUP", lambda: signal_case(signal.SIGHUP)),
     ("SIGQUIT", lambda: signal_case(signal.SIGQUIT)),
+    ("SIGUSR1", lambda: signal_case(signal.SIGUSR1)),
+    ("SIGALRM with the console hidden", lambda: signal_case(signal.SIGALRM, ["hidden"])),
+    ("SIGXFSZ", lambda: signal_case(signal.SIGXFSZ)),
+    ("a real-time signal", lambda: signal_case(signal.SIGRTMIN + 2)),
+    ("SIGTERM while nobody reads the terminal", lambda: signal_case(signal.SIGTERM, stalled=True)),
+    ("SIGHUP while nobody reads the hidden console's terminal",
+     lambda: signal_case(signal.SIGHUP, ["hidden"], stalled=True)),
     # Where the terminal cannot take a clipboard (no OSC 52), Ctrl+C keeps its usual meaning.
     ("Ctrl-C byte acts as SIGINT on a terminal without OSC 52",
      lambda: signal_case(signal.SIGINT, via_key=True, env={"TERM": "linux"})),
@@ -665,7 +796,7 @@ def main():
              for name, style, keys, answer, *env in KEY_CASES]
     cases += [("Ctrl+C copies: " + name, (lambda c=case: copy_case(*c))) for name, *case in COPY_CASES]
     cases += [("timeout: " + name, (lambda c=case: timeout_case(*c))) for name, *case in TIMEOUT_CASES]
-    cases += SCREEN_CASES + PROCESS_CASES
+    cases += SCREEN_CASES + TMUX_CASES + PROCESS_CASES
     passed = failed = 0
     started = time.monotonic()
     for name, run in cases:

@@ -9,7 +9,18 @@
 namespace platform {
 namespace {
 
-const int STOP_SIGNALS[STOP_SIGNAL_COUNT] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Every signal whose default action ends the program, but the faults (SIGSEGV, SIGBUS, SIGFPE,
+// SIGILL, SIGTRAP), after which the code that faulted cannot go on to a loop, and SIGPIPE, which
+// askbox ignores from the start so that a write to a closed pipe fails instead.
+const int ENDING[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1,   SIGUSR2, SIGALRM,   SIGVTALRM,
+                      SIGPROF, SIGXCPU, SIGXFSZ, SIGPOLL, SIGPWR,    SIGSYS,  SIGSTKFLT, SIGABRT};
+
+// Each of them in turn, the real-time ones last.
+template <typename Visit>
+void ForEachEnding(Visit V) {
+  for (int Number : ENDING) V(Number);
+  for (int Number = SIGRTMIN; Number <= SIGRTMAX; ++Number) V(Number);
+}
 
 // What the handler reaches: one box is up at a time.
 int WritingEnd = -1;
@@ -30,13 +41,13 @@ bool CatchStopSignals(StopSignals* Signals) {
   struct sigaction Action;
   memset(&Action, 0, sizeof Action);
   Action.sa_handler = OnStopSignal;
-  for (int I = 0; I < STOP_SIGNAL_COUNT; ++I) {
-    struct sigaction& Previous = Signals->Previous[I];
-    Signals->Caught[I] = false;
-    if (sigaction(STOP_SIGNALS[I], nullptr, &Previous) != 0) continue;
-    if (!(Previous.sa_flags & SA_SIGINFO) && Previous.sa_handler == SIG_IGN) continue;
-    Signals->Caught[I] = sigaction(STOP_SIGNALS[I], &Action, nullptr) == 0;
-  }
+  for (bool& Caught : Signals->Caught) Caught = false;
+  ForEachEnding([&](int Number) {
+    struct sigaction& Previous = Signals->Previous[Number];
+    if (sigaction(Number, nullptr, &Previous) != 0) return;
+    if (!(Previous.sa_flags & SA_SIGINFO) && Previous.sa_handler == SIG_IGN) return;
+    Signals->Caught[Number] = sigaction(Number, &Action, nullptr) == 0;
+  });
   return true;
 }
 
@@ -46,12 +57,13 @@ int CaughtStopSignal(StopSignals* Signals) {
 }
 
 void AddStopSignals(sigset_t* Set) {
-  for (int Number : STOP_SIGNALS) sigaddset(Set, Number);
+  ForEachEnding([Set](int Number) { sigaddset(Set, Number); });
 }
 
 void ReleaseStopSignals(StopSignals* Signals) {
-  for (int I = 0; I < STOP_SIGNAL_COUNT; ++I)
-    if (Signals->Caught[I]) sigaction(STOP_SIGNALS[I], &Signals->Previous[I], nullptr);
+  ForEachEnding([Signals](int Number) {
+    if (Signals->Caught[Number]) sigaction(Number, &Signals->Previous[Number], nullptr);
+  });
   WritingEnd = -1;
   close(Signals->Pipe[0]);
   close(Signals->Pipe[1]);

@@ -6,15 +6,15 @@
 
 namespace platform {
 
-const int STOP_SIGNAL_COUNT = 4;  // SIGINT, SIGTERM, SIGHUP, SIGQUIT
-
-// While caught, each of these signals writes its number to a pipe instead of ending the program;
-// a signal the caller ignores (nohup, a background job) stays ignored. The caller's own handlers
-// may write other signals' numbers to Pipe[1], so that one poll wakes for all of them.
+// The signals that end the program by default and come from outside: SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT, SIGUSR1, SIGALRM, the real-time ones and the rest. While caught, each of them writes its
+// number to a pipe instead of ending the program; a signal the caller ignores (nohup, a background
+// job) stays ignored. The caller's own handlers may write other signals' numbers to Pipe[1], so
+// that one poll wakes for all of them.
 struct StopSignals {
   int Pipe[2];
-  struct sigaction Previous[STOP_SIGNAL_COUNT];
-  bool Caught[STOP_SIGNAL_COUNT];
+  struct sigaction Previous[NSIG];  // by signal number
+  bool Caught[NSIG];
 };
 
 // False, with nothing caught, where no pipe can be had.

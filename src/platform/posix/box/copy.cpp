@@ -1,6 +1,8 @@
 // The box's clipboard text, as Windows lays it out, and the Base64 that carries it in a terminal.
 #include "platform/posix/box/copy.h"
 
+#include "platform/posix/glyphs.h"
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -16,20 +18,43 @@ char* Put(char* Out, const void* Bytes, size_t Count) {
   return Out + Count;
 }
 
+// As the window draws it: a control or malformed byte is U+FFFD, so that no ESC or BEL can end a
+// bracketed paste of the copy early; tabs and line ends stay in the text and are blanks in the
+// one-line caption. Out has room for three bytes for each of Length.
+char* PutClean(char* Out, const unsigned char* Utf8, size_t Length, bool OneLine) {
+  for (const GlyphStep& S : GlyphsOf(Utf8, Length)) {
+    switch (S.G.Kind) {
+      case GLYPH_SHOWN:
+        Out = Put(Out, Utf8 + S.At, S.G.Length);
+        break;
+      case GLYPH_SUBSTITUTE:
+        Out = Put(Out, "\xef\xbf\xbd", 3);
+        break;
+      case GLYPH_TAB:
+        *Out++ = OneLine ? ' ' : '\t';
+        break;
+      case GLYPH_LINE_END:
+        *Out++ = OneLine ? ' ' : '\n';
+        break;
+    }
+  }
+  return Out;
+}
+
 }  // namespace
 
 char* BoxCopyText(const unsigned char* Caption, size_t CaptionLength, const unsigned char* Text,
                   size_t TextLength, const BoxModel& Model, size_t* Length) {
   const size_t Rule = sizeof RULE - 1, Gap = sizeof BETWEEN_LABELS - 1;
-  size_t Room = 4 * Rule + CaptionLength + TextLength + 3;
+  size_t Room = 4 * Rule + 3 * (CaptionLength + TextLength) + 3;
   for (int I = 0; I < Model.ButtonCount; ++I) Room += strlen(Model.Buttons[I].Label) + Gap;
   char* Copy = static_cast<char*>(malloc(Room + 1));
   if (Copy == nullptr) return nullptr;
   char* Out = Put(Copy, RULE, Rule);
-  Out = Put(Out, Caption, CaptionLength);
+  Out = PutClean(Out, Caption, CaptionLength, true);
   Out = Put(Out, "\n", 1);
   Out = Put(Out, RULE, Rule);
-  Out = Put(Out, Text, TextLength);
+  Out = PutClean(Out, Text, TextLength, false);
   Out = Put(Out, "\n", 1);
   Out = Put(Out, RULE, Rule);
   for (int I = 0; I < Model.ButtonCount; ++I) {

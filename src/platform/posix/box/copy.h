@@ -8,8 +8,8 @@
 
 namespace platform {
 
-// Caption, text and the buttons' labels between lines of dashes, each line ended by a line feed;
-// malloc'd, with a NUL after its Length bytes; null where memory ran out.
+// Caption, text and the buttons' labels between lines of dashes, each line ended by a line feed,
+// the UTF-8 caption and text as the window shows them (see PutClean); malloc'd, with a NUL after its Length bytes; null where memory ran out.
 char* BoxCopyText(const unsigned char* Caption, size_t CaptionLength, const unsigned char* Text,
                   size_t TextLength, const BoxModel& Model, size_t* Length);
 

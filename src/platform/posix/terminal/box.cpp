@@ -26,7 +26,7 @@ namespace {
 // What the stop handler needs is static, built ahead of time with the signals blocked, so that
 // it can put the terminal back at any instant with nothing but write() and tcsetattr().
 termios SavedModes;
-char Restore[64 + MAX_ROWS * 12];
+char Restore[128 + MAX_ROWS * 12];
 size_t RestoreLength;
 // The signals that end the program come through its pipe, which also wakes the loop for the others.
 StopSignals Signals;
@@ -46,29 +46,50 @@ void Append(size_t* Length, const char* Bytes, size_t Count) {
 
 void Append(size_t* Length, const char* Bytes) { Append(Length, Bytes, strlen(Bytes)); }
 
+// Erases the cells the box covers, from the cursor on its first row.
+void AppendErase(size_t* Length, const TerminalLayout& Layout) {
+  for (int I = 0; I < Layout.Height; ++I) {
+    if (I > 0) Append(Length, "\x1b[B");
+    char Erase[16];
+    Append(Length, Erase, FormatCsi(Erase, static_cast<unsigned>(Layout.Width), 'X'));
+  }
+}
+
 // The leading CAN aborts any escape sequence a signal may have cut in half. Inline, exactly the
 // cells the box covered are erased, and the cursor (with its attributes) goes back where it was.
+// On the alternate screen the box is erased too, for a terminal that has none (GNU screen's
+// default) and drew it on the main one: the cursor is then left at the start of its first row, so
+// what comes next has a line of its own, where a terminal with one puts its own cursor back.
 void BuildRestore(const TerminalBox& Box) {
+  const TerminalLayout& L = Box.Layout;
   size_t N = 0;
+  char Move[32];
   Append(&N, "\x18\x1b[0m");
   if (Box.AlternateScreen) {
+    Append(&N, Move, FormatCursorTo(Move, L.Top, L.Left));
+    AppendErase(&N, L);
+    Append(&N, Move, FormatCursorTo(Move, L.Top, 0));
     Append(&N, "\x1b[?1049l");
   } else {
     Append(&N, "\x1b" "8\n\r");
-    for (int I = 0; I < Box.Layout.Height; ++I) {
-      if (I > 0) Append(&N, "\x1b[B");
-      char Erase[16];
-      Append(&N, Erase, FormatCsi(Erase, static_cast<unsigned>(Box.Layout.Width), 'X'));
-    }
+    AppendErase(&N, L);
     Append(&N, "\x1b" "8");
   }
   Append(&N, "\x1b[?25h");
   RestoreLength = N;
 }
 
+// A terminal that nobody reads gets this long to take the restore sequence, and as long again to
+// send it on before its modes change; then they change all the same, so that askbox still ends.
+const int RESTORE_WAIT_MS = 500;
+
 void RestoreTerminal() {
-  WriteAll(Tty, Restore, RestoreLength);
-  while (tcsetattr(Tty, TCSADRAIN, &SavedModes) != 0 && errno == EINTR) {
+  DiscardOutput();
+  WriteAll(Tty, Restore, RestoreLength, RESTORE_WAIT_MS);
+  int64_t GiveUpAt = NowMs() + RESTORE_WAIT_MS;
+  int Pending;
+  while (ioctl(Tty, TIOCOUTQ, &Pending) == 0 && Pending > 0 && NowMs() < GiveUpAt) poll(nullptr, 0, 10);
+  while (tcsetattr(Tty, TCSANOW, &SavedModes) != 0 && errno == EINTR) {
   }
 }
 
@@ -90,7 +111,7 @@ void OnResizeOrContinue(int SignalNumber) {
 // does, and stops for real: with the default action, which this handler stands in for.
 void OnStop(int SignalNumber) {
   int Saved = errno;
-  WriteAll(Tty, Restore, RestoreLength);
+  WriteAll(Tty, Restore, RestoreLength, RESTORE_WAIT_MS);
   tcsetattr(Tty, TCSANOW, &SavedModes);
   struct sigaction Stop, Handler;
   memset(&Stop, 0, sizeof Stop);
@@ -108,10 +129,11 @@ void OnStop(int SignalNumber) {
   errno = Saved;
 }
 
-void BlockedSet(sigset_t* Set) {
+// The box's own signals; with AlsoStopSignals the ones that end the program too.
+void BlockedSet(sigset_t* Set, bool AlsoStopSignals) {
   sigemptyset(Set);
   for (int I = 0; I < HANDLED_COUNT; ++I) sigaddset(Set, HANDLED[I]);
-  AddStopSignals(Set);
+  if (AlsoStopSignals) AddStopSignals(Set);
 }
 
 // A stop the caller ignores stays ignored, as the signals that end the program do. SA_RESTART is
@@ -119,7 +141,7 @@ void BlockedSet(sigset_t* Set) {
 void InstallHandlers() {
   struct sigaction Action;
   memset(&Action, 0, sizeof Action);
-  BlockedSet(&Action.sa_mask);
+  BlockedSet(&Action.sa_mask, true);
   for (int I = 0; I < HANDLED_COUNT; ++I) {
     Installed[I] = false;
     if (sigaction(HANDLED[I], nullptr, &Previous[I]) != 0) continue;
@@ -152,10 +174,12 @@ bool EnterRawMode() {
   Raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   Raw.c_cc[VMIN] = 1;
   Raw.c_cc[VTIME] = 0;
-  // TCSAFLUSH drops keys typed before the box was shown: they were not meant as its answer.
+  // Keys typed before the box was shown go: they were not meant as its answer. Not TCSAFLUSH,
+  // which would wait for a terminal that nobody reads to take the output first.
   int Result;
-  while ((Result = tcsetattr(Tty, TCSAFLUSH, &Raw)) != 0 && errno == EINTR) {
+  while ((Result = tcsetattr(Tty, TCSANOW, &Raw)) != 0 && errno == EINTR) {
   }
+  tcflush(Tty, TCIFLUSH);
   return Result == 0;
 }
 
@@ -234,11 +258,12 @@ int ConsumeKey(TerminalBox& Box, Key K, unsigned char* Input, size_t* Have) {
   return HandleKey(Box, K);
 }
 
-// The screen to draw on and the box drawn on it. The handled signals wait meanwhile, so the
-// restore sequence always matches the terminal.
+// The screen to draw on and the box drawn on it. The stop waits meanwhile, so the restore
+// sequence it writes always matches the terminal; the signals that end the program do not, as
+// they only wake a draw that the terminal holds up.
 void Show(TerminalBox& Box, Drawing How) {
   sigset_t Handled, Before;
-  BlockedSet(&Handled);
+  BlockedSet(&Handled, false);
   sigprocmask(SIG_BLOCK, &Handled, &Before);
   if (How == DRAW_FRESH) {
     if (Box.AlternateScreen) Put("\x1b[?1049h");
@@ -249,6 +274,19 @@ void Show(TerminalBox& Box, Drawing How) {
   Draw(Box);
   BuildRestore(Box);
   sigprocmask(SIG_SETMASK, &Before, nullptr);
+}
+
+// An inline box leaves for the alternate screen at the first resize. A terminal that reflows
+// its lines (tmux, GNU screen) does so again at every resize, and pushes what no longer fits into
+// its scrollback, where no redraw can reach it: a box that stayed inline would leave pieces of
+// itself there, asking the terminal where it put the box's line notwithstanding. One reflow of a
+// box that then comes off the main screen at once leaves nothing: the erase starts at the
+// parked cursor, which the terminal took along with the caller's line, and the main screen is
+// not reflowed again until the box has left the alternate one.
+void TakeAlternateScreen(TerminalBox& Box) {
+  Put("\x1b[J");
+  Box.AlternateScreen = true;
+  Show(Box, DRAW_FRESH);
 }
 
 // After a stop the shell has had the terminal: raw mode again, and the box drawn anew where it
@@ -279,7 +317,11 @@ int RunLoop(TerminalBox& Box) {
     if (Resized) {
       Resized = 0;
       DrainWakePipe(Box);
-      Show(Box, DRAW_AGAIN);
+      if (Box.AlternateScreen) {
+        Show(Box, DRAW_AGAIN);
+      } else {
+        TakeAlternateScreen(Box);
+      }
     }
     if (TimeLimitOver(Box.Limit)) return Box.Limit.DefaultId;
     if (TickTimeLimit(&Box.Limit)) Draw(Box);
@@ -324,8 +366,22 @@ const TerminalIcon USER_ICON = {"(*)", "\x1b[1;35m"};
 // In the order of BoxIcon.
 const TerminalIcon* const ICONS[] = {nullptr, &ERROR_ICON, &QUESTION_ICON, &WARNING_ICON, &INFORMATION_ICON, &USER_ICON};
 
+// A set in which printable ASCII is not itself (UTF-16, UCS-2, EBCDIC) cannot be what the
+// terminal speaks, since the frame and the labels go out in ASCII: the text goes out in UTF-8.
+// Where the whole run does not convert (no converter for the set, which then passes ASCII alone,
+// or one whose output outgrows the room), a single letter tells.
+bool KeepsAscii(GlyphEncoder& Encoder) {
+  char Ascii[0x7F - ' '];
+  for (size_t I = 0; I < sizeof Ascii; ++I) Ascii[I] = static_cast<char>(' ' + I);
+  char Encoded[4 * sizeof Ascii];
+  size_t Length = EncodeGlyph(Encoder, Ascii, sizeof Ascii, Encoded, sizeof Encoded);
+  if (Length == 0) return EncodeGlyph(Encoder, "A", 1, Encoded, sizeof Encoded) == 1 && Encoded[0] == 'A';
+  return Length == sizeof Ascii && memcmp(Encoded, Ascii, sizeof Ascii) == 0;
+}
+
 int RunTerminalBox(TerminalBox& Box) {
-  Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  // Not blocking: see Flush. The descriptor is askbox's own, whatever the shell's stdin shares.
+  Tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (Tty < 0) return NO_TERMINAL;
   if (tcgetattr(Tty, &SavedModes) != 0) {
     close(Tty);
@@ -340,13 +396,15 @@ int RunTerminalBox(TerminalBox& Box) {
     return NO_TERMINAL;
   }
   DiscardOutput();
+  WaitOutputFor(StopSignalFd(Signals), Box.Limit.Active ? Box.Limit.DeadlineMs : -1);
   RestoreLength = 0;
   Resized = 0;
   Box.EndingSignal = 0;
 
-  // Signals wait until the terminal is in a state the prepared restore sequence matches.
-  sigset_t Handled, CallerMask;
-  BlockedSet(&Handled);
+  // The box's signals wait until the terminal is in a state the prepared restore sequence matches.
+  sigset_t Handled, Ending, CallerMask;
+  BlockedSet(&Handled, false);
+  BlockedSet(&Ending, true);
   sigprocmask(SIG_BLOCK, &Handled, &CallerMask);
   InstallHandlers();
   int Answer = 0;
@@ -356,7 +414,7 @@ int RunTerminalBox(TerminalBox& Box) {
     Show(Box, DRAW_FRESH);
     sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
     Answer = RunLoop(Box);
-    sigprocmask(SIG_BLOCK, &Handled, nullptr);
+    sigprocmask(SIG_BLOCK, &Ending, nullptr);
     RestoreTerminal();
   }
   // A signal caught after the loop's last look ends the program all the same; one still blocked
@@ -365,6 +423,7 @@ int RunTerminalBox(TerminalBox& Box) {
   if (Box.EndingSignal != 0) Answer = SIGNALLED;
   RestoreHandlers();
   ReleaseStopSignals(&Signals);
+  WaitOutputFor(-1, -1);
   close(Tty);
   Tty = -1;
   sigprocmask(SIG_SETMASK, &CallerMask, nullptr);
@@ -418,6 +477,10 @@ BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen) {
   // out in that set.
   GlyphEncoder Encoder;
   Box.Encoder = OpenGlyphEncoder(&Encoder) ? &Encoder : nullptr;
+  if (Box.Encoder != nullptr && !KeepsAscii(Encoder)) {
+    CloseGlyphEncoder(&Encoder);
+    Box.Encoder = nullptr;
+  }
   BoxOutcome Outcome = OutcomeOf(Box, RunCopyable(Box, Request.Model));
   if (Box.Encoder != nullptr) CloseGlyphEncoder(&Encoder);
   return Outcome;

@@ -4,6 +4,7 @@
 #include "platform/posix/codeset.h"
 #include "platform/decimal.h"
 #include "platform/posix/terminal/text.h"
+#include "platform/posix/time-limit.h"
 
 #include <algorithm>
 #include <errno.h>
@@ -19,6 +20,10 @@ namespace {
 
 char Out[4096];
 size_t OutLength;
+// What may cut a wait for the terminal short: a byte on the wake pipe, the deadline (-1: none).
+int OutputWake = -1;
+int64_t OutputDeadlineMs = -1;
+bool Cut;  // output was dropped since the last CAN
 
 // Cells of the box row being drawn; anything past the limit is dropped rather than wrapped,
 // so a screen too small for the box crops it instead of scrambling the rows below.
@@ -49,18 +54,26 @@ void PadTo(int Target) {
   }
 }
 
-// Zero-based row and column.
 void PutCursorTo(int Row, int Col) {
   char Buffer[32];
-  size_t N = FormatCsi(Buffer, static_cast<unsigned>(Row + 1), ';');
-  N += static_cast<size_t>(FormatDecimal(Buffer + N, Col + 1));
-  Buffer[N++] = 'H';
-  Put(Buffer, N);
+  Put(Buffer, FormatCursorTo(Buffer, Row, Col));
 }
 
-// A shown glyph in the terminal's own character set. One the set lacks is a '?' padded to the
-// cells it was given; a single byte in 0x80-0x9F would be a C1 control to an 8-bit terminal, and
-// text is never a command to the terminal.
+// Whether a glyph's bytes in the terminal's set are plain text to it: none is a C0 control or
+// DEL (sets such as TCVN and VISCII put letters there, ISO-2022 its shifts and escapes), and no
+// single byte is in 0x80-0x9F, a C1 control to an 8-bit terminal.
+bool PlainText(const char* Bytes, size_t Length) {
+  unsigned char First = static_cast<unsigned char>(Bytes[0]);
+  if (Length == 1 && First >= 0x80 && First <= 0x9F) return false;
+  for (size_t I = 0; I < Length; ++I) {
+    unsigned char Byte = static_cast<unsigned char>(Bytes[I]);
+    if (Byte < 0x20 || Byte == 0x7F) return false;
+  }
+  return true;
+}
+
+// A shown glyph in the terminal's own character set. One the set lacks, or whose bytes there
+// would be a command to the terminal, is a '?' padded to the cells it was given.
 void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, int Cells) {
   const char* Utf8 = reinterpret_cast<const char*>(Bytes);
   if (Encoder == nullptr) {
@@ -69,8 +82,7 @@ void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, 
   }
   char Encoded[16];
   size_t N = EncodeGlyph(*Encoder, Utf8, Length, Encoded, sizeof Encoded);
-  unsigned char First = static_cast<unsigned char>(Encoded[0]);
-  if (N > 0 && !(N == 1 && First >= 0x80 && First <= 0x9F)) {
+  if (N > 0 && PlainText(Encoded, N)) {
     PutGlyph(Encoded, N, Cells);
   } else if (Cells > 0) {
     PutGlyph("?", 1, 1);
@@ -78,14 +90,39 @@ void PutShown(GlyphEncoder* Encoder, const unsigned char* Bytes, size_t Length, 
   }
 }
 
-// Tabs go out as blanks and substitutes as '?'.
+// Drawn as it is: a shown character that terminals agree on the width of.
+bool DrawnAsIs(const Glyph& G) { return G.Kind == GLYPH_SHOWN && CodeCells(G.Code) != NOT_PRINTABLE; }
+
+// A zero-width joiner is held back until the glyph it joins is drawn: one that a row's end, a
+// cut or a character that does not join follows would join the terminal's next character, an
+// ellipsis or a border, to the glyph before it.
+struct HeldJoiner {
+  const unsigned char* Bytes = nullptr;
+  size_t Length = 0;
+  // True for a joiner, which waits; else the joiner before it goes out where the glyph joins.
+  bool Hold(const unsigned char* Text, const GlyphStep& S, bool Joining) {
+    if (Joining && IsJoiner(S.G)) {
+      Bytes = Text + S.At;
+      Length = S.G.Length;
+      return true;
+    }
+    if (Bytes != nullptr && Joinable(S.G)) PutGlyph(reinterpret_cast<const char*>(Bytes), Length, 0);
+    Bytes = nullptr;
+    return false;
+  }
+};
+
+// Tabs go out as blanks, substitutes and unprintable characters as '?'.
 void DrawTextRow(GlyphEncoder* Encoder, const unsigned char* Text, Span Row) {
   int Cells = 0;
+  void* Start = Encoder == nullptr ? const_cast<unsigned char*>(Text) : nullptr;
+  HeldJoiner Joiner;
   for (const GlyphStep& S : GlyphsOf(Text, Row)) {
-    int Next = AdvanceCells(nullptr, Text + S.At, S.G, Cells);
+    int Next = AdvanceCells(Start, Text + S.At, S.G, Cells);
+    if (Joiner.Hold(Text, S, Start != nullptr)) continue;
     if (S.G.Kind == GLYPH_TAB) {
       for (int I = Cells; I < Next; ++I) PutGlyph(" ", 1, 1);
-    } else if (S.G.Kind == GLYPH_SHOWN) {
+    } else if (DrawnAsIs(S.G)) {
       PutShown(Encoder, Text + S.At, S.G.Length, Next - Cells);
     } else {
       PutGlyph("?", 1, 1);
@@ -98,10 +135,13 @@ void DrawCaption(const TerminalBox& Box, int Room) {
   bool Fits = Box.Layout.CaptionCells <= Room;
   int Budget = Fits ? Room : Room - Box.Lines->EllipsisCells;
   int Used = 0;
+  const unsigned char* Start = Joining(Box) ? Box.Caption : nullptr;
+  HeldJoiner Joiner;
   for (const GlyphStep& S : GlyphsOf(Box.Caption, Box.CaptionLength)) {
-    int Cells = S.G.Kind == GLYPH_SHOWN ? CodeCells(S.G.Code) : 1;
+    int Cells = GlyphCells(Start, Box.Caption + S.At, S.G);
     if (Used + Cells > Budget) break;
-    if (S.G.Kind == GLYPH_SHOWN) {
+    if (Joiner.Hold(Box.Caption, S, Start != nullptr)) continue;
+    if (DrawnAsIs(S.G)) {
       PutShown(Box.Encoder, Box.Caption + S.At, S.G.Length, Cells);
     } else {
       PutGlyph(S.G.Kind == GLYPH_TAB ? " " : "?", 1, 1);
@@ -114,9 +154,12 @@ void DrawCaption(const TerminalBox& Box, int Room) {
 void DrawButtons(const TerminalBox& Box) {
   const TerminalLayout& L = Box.Layout;
   int Level = L.ButtonLevel;
-  PadTo(1 + (L.Width - 2 - ButtonRowCells(Box, Level)) / 2);
-  for (int Place = 0; Place < Box.Model.ButtonCount; ++Place) {
-    int I = Box.RightToLeft ? Box.Model.ButtonCount - 1 - Place : Place;
+  int First = 0, Last = Box.Model.ButtonCount - 1;
+  if (Level == BUTTONS_AROUND_FOCUS) ButtonsAroundFocus(Box, L.Width - 2, &First, &Last);
+  PadTo(1 + std::max(L.Width - 2 - ButtonRunCells(Box, Level, First, Last), 0) / 2);
+  bool Bracketed = Level < 3;
+  for (int Place = 0; Place <= Last - First; ++Place) {
+    int I = Box.RightToLeft ? Last - Place : First + Place;
     const BoxButton& Button = Box.Model.Buttons[I];
     if (Place > 0) PadTo(Column + ButtonGap(Level));
     const unsigned char* Label = reinterpret_cast<const unsigned char*>(Button.Label);
@@ -127,7 +170,7 @@ void DrawButtons(const TerminalBox& Box) {
     int Before = (Field - Length) / 2;
     bool Focused = I == Box.Model.Focus;
     if (Focused) Put("\x1b[7m");
-    PutGlyph("[", 1);
+    if (Bracketed) PutGlyph("[", 1);
     for (int K = 0; K < Inset + Before; ++K) PutGlyph(" ", 1);
     if (Button.AcceleratorAt >= 0) {
       size_t At = static_cast<size_t>(Button.AcceleratorAt);
@@ -140,7 +183,7 @@ void DrawButtons(const TerminalBox& Box) {
       DrawTextRow(Box.Encoder, Label, Span{0, Bytes});
     }
     for (int K = 0; K < Field - Length - Before + Inset; ++K) PutGlyph(" ", 1);
-    PutGlyph("]", 1);
+    if (Bracketed) PutGlyph("]", 1);
     if (Focused) Put("\x1b[27m");
   }
 }
@@ -184,7 +227,7 @@ void DrawRow(const TerminalBox& Box, int Index) {
     if (IconBeside && !Box.RightToLeft) DrawIcon(*Box.Icon);
     PadTo(TextLeft);
     if (Box.AlignRight)
-      PadTo(TextEnd - (Kind == ROW_ELLIPSIS ? F.EllipsisCells : RowCells(Box.Text, L.TextRows[Kind])));
+      PadTo(TextEnd - (Kind == ROW_ELLIPSIS ? F.EllipsisCells : RowCells(Box.Text, L.TextRows[Kind], Joining(Box))));
     if (Kind == ROW_ELLIPSIS) {
       PutGlyph(F.Ellipsis, F.EllipsisCells);
     } else {
@@ -211,9 +254,37 @@ void MoveToRow(const TerminalBox& Box, int Index) {
   Put(Index == 0 ? "\x1b" "8\n\r" : "\r\n");
 }
 
+// Waits for the terminal to take more; false where a signal or the deadline came first.
+bool AwaitRoom() {
+  pollfd Fds[2] = {{Tty, POLLOUT, 0}, {OutputWake, POLLIN, 0}};
+  for (;;) {
+    int Wait = -1;
+    if (OutputDeadlineMs >= 0) Wait = static_cast<int>(std::max(OutputDeadlineMs - NowMs(), int64_t{0}));
+    int Ready = poll(Fds, OutputWake >= 0 ? 2 : 1, Wait);
+    if (Ready < 0 && errno == EINTR) continue;
+    return Ready > 0 && (OutputWake < 0 || Fds[1].revents == 0);
+  }
+}
+
+bool Send(const char* Data, size_t Length) {
+  while (Length > 0) {
+    ssize_t N = write(Tty, Data, Length);
+    if (N > 0) {
+      Data += N;
+      Length -= static_cast<size_t>(N);
+      continue;
+    }
+    if (N < 0 && errno == EINTR) continue;
+    if (N == 0 || errno != EAGAIN || !AwaitRoom()) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-void WriteAll(int Fd, const char* Data, size_t Length) {
+// Async-signal-safe: the clock and poll() only.
+void WriteAll(int Fd, const char* Data, size_t Length, int WithinMs) {
+  int64_t GiveUpAt = NowMs() + WithinMs;
   while (Length > 0) {
     ssize_t N = write(Fd, Data, Length);
     if (N > 0) {
@@ -222,20 +293,34 @@ void WriteAll(int Fd, const char* Data, size_t Length) {
       continue;
     }
     if (N < 0 && errno == EINTR) continue;
-    if (N < 0 && errno == EAGAIN) {
+    int64_t Left = GiveUpAt - NowMs();
+    if (N < 0 && errno == EAGAIN && Left > 0) {
       pollfd Wait = {Fd, POLLOUT, 0};
-      if (poll(&Wait, 1, 1000) > 0) continue;
+      if (poll(&Wait, 1, static_cast<int>(Left)) >= 0 || errno == EINTR) continue;
     }
-    return;  // the terminal is gone; there is nobody left to show these bytes to
+    return;  // the terminal is gone or nobody reads it; there is nobody to show these bytes to
   }
 }
 
-void Flush() {
-  WriteAll(Tty, Out, OutLength);
-  OutLength = 0;
+void WaitOutputFor(int WakeFd, int64_t DeadlineMs) {
+  OutputWake = WakeFd;
+  OutputDeadlineMs = DeadlineMs;
 }
 
-void DiscardOutput() { OutLength = 0; }
+// The terminal is written without blocking, so that a terminal nobody reads (a stalled ssh link)
+// holds the box only until the wake pipe says a signal came or the deadline passes: then the rest
+// is dropped, and the next output starts with a CAN, in case that cut an escape sequence in half.
+void Flush() {
+  size_t Length = OutLength;
+  OutLength = 0;
+  if (Length == 0) return;
+  if (Cut) Cut = !Send("\x18", 1);
+  if (!Cut) Cut = !Send(Out, Length);
+}
+void DiscardOutput() {
+  OutLength = 0;
+  Cut = false;
+}
 
 void Put(const char* Bytes, size_t Length) {
   while (Length > 0) {
@@ -256,6 +341,13 @@ size_t FormatCsi(char* Buffer, unsigned Number, char Final) {
   Buffer[1] = '[';
   size_t N = 2 + static_cast<size_t>(FormatDecimal(Buffer + 2, Number));
   Buffer[N++] = Final;
+  return N;
+}
+
+size_t FormatCursorTo(char* Buffer, int Row, int Col) {
+  size_t N = FormatCsi(Buffer, static_cast<unsigned>(Row + 1), ';');
+  N += static_cast<size_t>(FormatDecimal(Buffer + N, Col + 1));
+  Buffer[N++] = 'H';
   return N;
 }
 

@@ -22,34 +22,41 @@ int LabelLength(const BoxButton& Button) {
 }
 
 // How much of the wrapped text a screen of MaxHeight rows shows: all of it, with blank rows
-// around it where they fit, or else its head, whose last row becomes an ellipsis.
+// around it where they fit, or else its head, whose last row becomes an ellipsis; and how many
+// rows of the frame go around it (see StackRows).
 struct TextShown {
   int Rows;
   bool Cut;
   bool BlankRows;
+  int FrameRows;
 };
 
+// The text keeps a row before its ellipsis: the frame's bottom row goes first, then its top.
 TextShown FitText(int Lines, int MaxHeight) {
-  TextShown Shown = {Lines, false, Lines + 5 <= MaxHeight};
-  if (!Shown.BlankRows && Lines + 3 > MaxHeight) {
-    Shown.Rows = std::max(MaxHeight - 3, 0);
-    Shown.Cut = true;
+  TextShown Shown = {Lines, false, Lines + 5 <= MaxHeight, 2};
+  if (Shown.BlankRows) return Shown;
+  for (; Shown.FrameRows > 0; --Shown.FrameRows) {
+    int Room = MaxHeight - 1 - Shown.FrameRows;
+    if (Lines <= Room || Room >= 2) break;
+  }
+  int Room = std::max(MaxHeight - 1 - Shown.FrameRows, 0);
+  if (Lines > Room) {
+    Shown.Rows = Room;
+    Shown.Cut = Room >= 2;  // a single row is the text's first, not an ellipsis alone
   }
   return Shown;
 }
 
-// The frame's rows go on a screen too low for them; the button row always stays.
-int StackRows(const TextShown& Shown, int MaxHeight, short* Kinds) {
+// The frame's top and bottom rows go on a screen too low for them; the button row always stays.
+int StackRows(const TextShown& Shown, short* Kinds) {
   int H = 0;
-  if (MaxHeight >= 2) Kinds[H++] = ROW_TOP;
-  if (MaxHeight >= 3) {
-    if (Shown.BlankRows) Kinds[H++] = ROW_BLANK;
-    for (int I = 0; I < Shown.Rows; ++I)
-      Kinds[H++] = static_cast<short>(Shown.Cut && I == Shown.Rows - 1 ? ROW_ELLIPSIS : I);
-    if (Shown.BlankRows) Kinds[H++] = ROW_BLANK;
-  }
+  if (Shown.FrameRows >= 1) Kinds[H++] = ROW_TOP;
+  if (Shown.BlankRows) Kinds[H++] = ROW_BLANK;
+  for (int I = 0; I < Shown.Rows; ++I)
+    Kinds[H++] = static_cast<short>(Shown.Cut && I == Shown.Rows - 1 ? ROW_ELLIPSIS : I);
+  if (Shown.BlankRows) Kinds[H++] = ROW_BLANK;
   Kinds[H++] = ROW_BUTTONS;
-  if (MaxHeight >= 3) Kinds[H++] = ROW_BOTTOM;
+  if (Shown.FrameRows >= 2) Kinds[H++] = ROW_BOTTOM;
   return H;
 }
 
@@ -57,17 +64,18 @@ int TextCellsShown(const TerminalBox& Box, const TerminalLayout& L, const TextSh
   int TextCells = 0;
   for (int I = 0; I < Shown.Rows; ++I) {
     bool Ellipsis = Shown.Cut && I == Shown.Rows - 1;
-    int W = Ellipsis ? Box.Lines->EllipsisCells : RowCells(Box.Text, L.TextRows[I]);
+    int W = Ellipsis ? Box.Lines->EllipsisCells : RowCells(Box.Text, L.TextRows[I], Joining(Box));
     TextCells = std::max(TextCells, W);
   }
   return TextCells;
 }
 
-// The roomiest button level whose row fits in Room cells.
-int FittingButtonLevel(const TerminalBox& Box, int Room) {
-  for (int Level = 0; Level < 2; ++Level)
-    if (ButtonRowCells(Box, Level) <= Room) return Level;
-  return 2;
+// The roomiest button level whose row fits: the bracketed ones within the padding, the tighter
+// ones (see ButtonCells) in the whole inside.
+int FittingButtonLevel(const TerminalBox& Box, int Padded, int Inner) {
+  for (int Level = 0; Level < BUTTONS_AROUND_FOCUS; ++Level)
+    if (ButtonRowCells(Box, Level) <= (Level < 2 ? Padded : Inner)) return Level;
+  return BUTTONS_AROUND_FOCUS;
 }
 
 // The inside's width: the content and the caption with their margins, no less than a minimum
@@ -92,15 +100,41 @@ int ButtonField(const TerminalBox& Box) {
 
 int ButtonCells(const TerminalBox& Box, int Index, int Level) {
   if (Level == 0) return ButtonField(Box) + 4;
-  return LabelLength(Box.Model.Buttons[Index]) + (Level == 1 ? 4 : 2);
+  int Length = LabelLength(Box.Model.Buttons[Index]);
+  if (Level == 1) return Length + 4;
+  return Level == 2 ? Length + 2 : Length;
 }
 
 int ButtonGap(int Level) { return Level < 2 ? 2 : 1; }
 
 int ButtonRowCells(const TerminalBox& Box, int Level) {
-  int Cells = ButtonGap(Level) * (Box.Model.ButtonCount - 1);
-  for (int I = 0; I < Box.Model.ButtonCount; ++I) Cells += ButtonCells(Box, I, Level);
+  int First = 0, Last = Box.Model.ButtonCount - 1;
+  // Around the focus, the narrowest the row gets is the focused button alone.
+  if (Level == BUTTONS_AROUND_FOCUS) First = Last = Box.Model.Focus;
+  return ButtonRunCells(Box, Level, First, Last);
+}
+
+int ButtonRunCells(const TerminalBox& Box, int Level, int First, int Last) {
+  int Cells = ButtonGap(Level) * (Last - First);
+  for (int I = First; I <= Last; ++I) Cells += ButtonCells(Box, I, Level);
   return Cells;
+}
+
+// The focused button, then its neighbours in turn, the next one first, while they fit whole.
+void ButtonsAroundFocus(const TerminalBox& Box, int Room, int* First, int* Last) {
+  int Level = BUTTONS_AROUND_FOCUS;
+  *First = *Last = Box.Model.Focus;
+  for (bool Grew = true; Grew;) {
+    Grew = false;
+    if (*Last + 1 < Box.Model.ButtonCount && ButtonRunCells(Box, Level, *First, *Last + 1) <= Room) {
+      ++*Last;
+      Grew = true;
+    }
+    if (*First > 0 && ButtonRunCells(Box, Level, *First - 1, *Last) <= Room) {
+      --*First;
+      Grew = true;
+    }
+  }
 }
 
 void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, TerminalLayout* Out) {
@@ -112,13 +146,13 @@ void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, Te
   L.IconCells = Box.Icon ? ICON_CELLS + ICON_GAP : 0;
   int WrapWidth = std::max(MaxInner - 2 * L.Padding - L.IconCells, 1);
 
-  int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, nullptr, L.TextRows,
-                       MaxHeight + 1);
+  void* JoinStart = Joining(Box) ? const_cast<unsigned char*>(Box.Text) : nullptr;
+  int Lines = WrapText(Box.Text, Box.TextLength, WrapWidth, AdvanceCells, JoinStart, L.TextRows, MaxHeight + 1);
   TextShown Shown = FitText(Lines, MaxHeight);
-  L.Height = StackRows(Shown, MaxHeight, L.Kinds);
+  L.Height = StackRows(Shown, L.Kinds);
 
-  L.ButtonLevel = FittingButtonLevel(Box, MaxInner - 2 * L.Padding);
-  L.CaptionCells = LineCells(Box.Caption, Box.CaptionLength);
+  L.ButtonLevel = FittingButtonLevel(Box, MaxInner - 2 * L.Padding, MaxInner);
+  L.CaptionCells = LineCells(Box.Caption, Box.CaptionLength, Joining(Box));
   int Inner = InnerCells(Box, L, TextCellsShown(Box, L, Shown), MaxInner);
   L.Width = std::min(Inner + 2, ScreenColumns);
   L.Top = Box.AlternateScreen ? std::max((ScreenRows - L.Height) / 2, 0) : 0;

@@ -68,16 +68,28 @@ struct TerminalBox {
   size_t CopyLength = 0;
 };
 
+// A joiner reaches only a terminal that takes UTF-8: in another set the characters it would join
+// are each drawn in cells of their own.
+inline bool Joining(const TerminalBox& Box) { return Box.Encoder == nullptr; }
 
 // Space is given up in order as the screen shrinks: the blank rows around the text, then the
-// text's tail (an ellipsis row says so), then the padding; the buttons always stay.
+// text's tail (an ellipsis row says so) down to a row before the ellipsis, then the frame's
+// bottom and top rows, then the padding, then the buttons' brackets; the focused button always
+// stays whole where the screen is as wide as its label.
 void ComputeLayout(const TerminalBox& Box, int ScreenRows, int ScreenColumns, TerminalLayout* Out);
 
-// Level 0: equal buttons "[ label ]", 1: each as wide as its label, 2: "[label]" packed tight.
+// Level 0: equal buttons "[ label ]", 1: each as wide as its label, 2: "[label]" packed tight,
+// 3: the labels alone, the focus in reverse video, BUTTONS_AROUND_FOCUS: as at 3, but only the
+// focused button and those beside it that fit whole.
+const int BUTTONS_AROUND_FOCUS = 4;
 int ButtonField(const TerminalBox& Box);
 int ButtonCells(const TerminalBox& Box, int Index, int Level);
 int ButtonGap(int Level);
 int ButtonRowCells(const TerminalBox& Box, int Level);
+// The cells of the buttons First to Last (in the model's order) side by side.
+int ButtonRunCells(const TerminalBox& Box, int Level, int First, int Last);
+// The buttons drawn around the focus in Room cells.
+void ButtonsAroundFocus(const TerminalBox& Box, int Room, int* First, int* Last);
 
 }  // namespace platform
 
