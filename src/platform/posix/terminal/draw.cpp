@@ -164,7 +164,7 @@ void DrawButtons(const TerminalBox& Box) {
     if (Place > 0) PadTo(Column + ButtonGap(Level));
     const unsigned char* Label = reinterpret_cast<const unsigned char*>(Button.Label);
     size_t Bytes = strlen(Button.Label);
-    int Length = LineCells(Label, Bytes);
+    int Length = LineCells(Label, Bytes, false);
     int Field = Level == 0 ? ButtonField(Box) : Length;
     int Inset = Level < 2 ? 1 : 0;
     int Before = (Field - Length) / 2;

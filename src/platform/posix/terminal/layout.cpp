@@ -18,7 +18,7 @@ namespace {
 const int MIN_INNER = 24;
 
 int LabelLength(const BoxButton& Button) {
-  return LineCells(reinterpret_cast<const unsigned char*>(Button.Label), strlen(Button.Label));
+  return LineCells(reinterpret_cast<const unsigned char*>(Button.Label), strlen(Button.Label), false);
 }
 
 // How much of the wrapped text a screen of MaxHeight rows shows: all of it, with blank rows
