@@ -350,6 +350,28 @@ def case_too_many_lines_cut():
         p.close()
 
 
+def case_cursor_on_focused_button():
+    """On the alternate screen the shown cursor sits on the focused button's label, for a console
+    screen reader or a braille display to follow."""
+    p = spawn("3", "Read me", "Cursor", ["hidden"])
+    try:
+        wait_box(p)
+        seen = []
+        for key in (b"", b"\t", b"\t"):
+            p.send(key)
+            p.settle(0.1, 1)
+            screen = Screen(24, 80)
+            screen.feed(p.output)
+            seen.append((screen.cursor_visible, "".join(screen.grid[screen.y][c][0] for c in range(screen.x, 80))))
+        check([v for v, _ in seen] == [True] * 3, f"cursor hidden: {seen}")
+        check([t.split()[0] if t.split() else "" for _, t in seen] == ["Yes", "No", "Cancel"],
+              f"cursor not on the focused label: {seen}")
+        p.send(b"\r")
+        check(p.wait(3) == IDCANCEL, "wrong answer")
+    finally:
+        p.close()
+
+
 def case_hidden_uses_alternate_screen():
     p, up, after = shown_with_answer("40", "Centred", "Hidden", ["hidden"], prefix="keep me\\n",
                                      answer=IDOK)
@@ -561,6 +583,7 @@ SCREEN_CASES = [
     ("long text wraps at blanks on 40 columns", case_wraps_on_forty_columns),
     ("text taller than the screen is cut with an ellipsis", case_too_many_lines_cut),
     ("hidden console: alternate screen, centred box", case_hidden_uses_alternate_screen),
+    ("hidden console: the cursor on the focused button", case_cursor_on_focused_button),
     ("console shown again: inline box", case_shown_again_is_inline),
     ("LANG=C.UTF-8 draws lines", lambda: frame_case({"LANG": "C.UTF-8"}, True)),
     ("LANG=C draws ASCII", lambda: frame_case({"LANG": "C"}, False)),

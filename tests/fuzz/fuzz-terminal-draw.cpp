@@ -64,7 +64,15 @@ std::vector<std::string> DrawnRows(const std::string& Out, const Screen& S, int 
       while (++P < Out.size() && Out[P] >= 0x20 && Out[P] <= 0x3F) {
       }
       FUZZ_CHECK(P < Out.size() && Out[P] >= 0x40 && Out[P] <= 0x7E, "unfinished CSI " + Printable(Out.substr(Start)));
-      if (Out[P] == 'm') continue;
+      if (Out[P] == 'm' || Out[Start] == '?') continue;  // attributes, and showing or hiding the cursor
+      // The cursor left on the focused button once the box is drawn: on the screen, nothing after it.
+      if (Out[P] == 'H' && Out.compare(P + 1, std::string::npos, "\x1b[?25h") == 0) {
+        int Row = 0, Column = 0;
+        FUZZ_CHECK(sscanf(Out.c_str() + Start, "%d;%d", &Row, &Column) == 2, "cursor position");
+        FUZZ_CHECK(Row >= 1 && Row <= S.Rows && Column >= 1 && Column <= S.Columns,
+                   "cursor left off the screen at " + std::to_string(Row) + ";" + std::to_string(Column));
+        break;
+      }
       Rows.emplace_back();
       if (Out[P] == 'H' && P > Start) {
         int Row = 0, Column = 0;

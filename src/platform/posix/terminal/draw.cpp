@@ -28,6 +28,8 @@ bool Cut;  // output was dropped since the last CAN
 // Cells of the box row being drawn; anything past the limit is dropped rather than wrapped,
 // so a screen too small for the box crops it instead of scrambling the rows below.
 int Column;
+// Where the focused button's label starts, from the box's left edge and top, as last drawn.
+int FocusColumn, FocusRow;
 int Limit;
 bool Clipped;
 
@@ -172,6 +174,7 @@ void DrawButtons(const TerminalBox& Box) {
     if (Focused) Put("\x1b[7m");
     if (Bracketed) PutGlyph("[", 1);
     for (int K = 0; K < Inset + Before; ++K) PutGlyph(" ", 1);
+    if (Focused) FocusColumn = Column;
     if (Button.AcceleratorAt >= 0) {
       size_t At = static_cast<size_t>(Button.AcceleratorAt);
       DrawTextRow(Box.Encoder, Label, Span{0, At});
@@ -216,6 +219,7 @@ void DrawRow(const TerminalBox& Box, int Index) {
   }
   PutGlyph(F.Vertical, 1);
   if (Kind == ROW_BUTTONS) {
+    FocusRow = Index;
     BeginArea(L.Width - 1);
     DrawButtons(Box);
   } else if (Kind != ROW_BLANK) {
@@ -351,14 +355,24 @@ size_t FormatCursorTo(char* Buffer, int Row, int Col) {
   return N;
 }
 
-// Inline, the hidden cursor is parked back on the caller's spot after every draw: a terminal that
-// reflows its lines on a resize moves the real cursor along with that line, but not the saved one.
+// On the alternate screen the cursor is left on the focused button's label, shown, as dialog and
+// whiptail leave it, so that a console screen reader or a braille display follows the focus.
+// Inline, the hidden cursor is parked back on the caller's spot after every draw instead: a
+// terminal that reflows its lines on a resize moves the real cursor along with that line, but not
+// the saved one, and the way to the alternate screen starts from there.
 void Draw(const TerminalBox& Box) {
+  FocusRow = -1;
+  if (Box.AlternateScreen) Put("\x1b[?25l");
   for (int I = 0; I < Box.Layout.Height; ++I) {
     MoveToRow(Box, I);
     DrawRow(Box, I);
   }
-  if (!Box.AlternateScreen) Put("\x1b" "8");
+  if (Box.AlternateScreen && FocusRow >= 0) {
+    PutCursorTo(Box.Layout.Top + FocusRow, Box.Layout.Left + std::min(FocusColumn, Box.Layout.Width - 1));
+    Put("\x1b[?25h");
+  } else if (!Box.AlternateScreen) {
+    Put("\x1b" "8");
+  }
   Flush();
 }
 
