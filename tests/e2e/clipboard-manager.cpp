@@ -1,4 +1,7 @@
 // Test helper: the least of a clipboard manager, which keeps a copy of CLIPBOARD when asked with SAVE_TARGETS and serves it after.
+//
+//   clipboard-manager          keeps the copy
+//   clipboard-manager --cut    kills the client that asks it to save instead, as a manager that fails might
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <stdio.h>
@@ -53,7 +56,8 @@ void Save(const XSelectionRequestEvent& Request) {
 
 }  // namespace
 
-int main() {
+int main(int Count, char** Arguments) {
+  bool Cut = Count > 1 && strcmp(Arguments[1], "--cut") == 0;
   Dpy = XOpenDisplay(nullptr);
   if (Dpy == nullptr) return 1;
   Self = XCreateSimpleWindow(Dpy, DefaultRootWindow(Dpy), 0, 0, 1, 1, 0, 0, 0);
@@ -66,7 +70,10 @@ int main() {
     XNextEvent(Dpy, &Event);
     if (Event.type != SelectionRequest) continue;
     const XSelectionRequestEvent& Request = Event.xselectionrequest;
-    if (Request.selection == Named("CLIPBOARD_MANAGER") && Request.target == Named("SAVE_TARGETS")) {
+    if (Request.selection == Named("CLIPBOARD_MANAGER") && Request.target == Named("SAVE_TARGETS") && Cut) {
+      XKillClient(Dpy, Request.requestor);
+      XSync(Dpy, False);
+    } else if (Request.selection == Named("CLIPBOARD_MANAGER") && Request.target == Named("SAVE_TARGETS")) {
       Save(Request);
     } else if (Request.selection == Named("CLIPBOARD") && Request.target == Named("UTF8_STRING")) {
       XChangeProperty(Dpy, Request.requestor, Request.property, Named("UTF8_STRING"), 8, PropModeReplace,

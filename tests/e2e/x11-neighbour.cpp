@@ -1,9 +1,8 @@
-// Test helper: another client on the box's display that floods it with events, or a clipboard manager that cuts it off.
+// Test helper: another client on the box's display that floods it with events, or watches what it asks the window manager.
 //
 //   x11-neighbour requests WINDOW MS   synthetic SelectionRequests sent to WINDOW for MS milliseconds
 //   x11-neighbour converts MS          real requests for CLIPBOARD, whoever owns it, for MS milliseconds
 //   x11-neighbour state WINDOW MS      WINDOW unmapped, then its _NET_WM_STATE changed for MS milliseconds
-//   x11-neighbour cutting-manager      owns CLIPBOARD_MANAGER and kills the client that asks it to save
 //   x11-neighbour activations WINDOW MS  counts the requests, as the user's, to activate WINDOW in MS milliseconds
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -43,7 +42,7 @@ long Flood(long Ms, Sender Send) {
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
 int Usage() {
-  fprintf(stderr, "usage: x11-neighbour requests WINDOW MS | converts MS | state WINDOW MS | cutting-manager\n");
+  fprintf(stderr, "usage: x11-neighbour requests WINDOW MS | converts MS | state WINDOW MS | activations WINDOW MS\n");
   return 2;
 }
 
@@ -70,21 +69,6 @@ long Activations(Window Target, long Ms) {
   return Seen;
 }
 
-int CuttingManager() {
-  XSetSelectionOwner(Dpy, Named("CLIPBOARD_MANAGER"), Self, CurrentTime);
-  if (XGetSelectionOwner(Dpy, Named("CLIPBOARD_MANAGER")) != Self) return 1;
-  printf("ready\n");
-  fflush(stdout);
-  for (;;) {
-    XEvent Event;
-    XNextEvent(Dpy, &Event);
-    if (Event.type == SelectionRequest && Event.xselectionrequest.target == Named("SAVE_TARGETS")) {
-      XKillClient(Dpy, Event.xselectionrequest.requestor);
-      XSync(Dpy, False);
-    }
-  }
-}
-
 }  // namespace
 
 int main(int Count, char** Arguments) {
@@ -95,7 +79,6 @@ int main(int Count, char** Arguments) {
   Self = XCreateSimpleWindow(Dpy, DefaultRootWindow(Dpy), 0, 0, 1, 1, 0, 0, 0);
   const char* Mode = Arguments[1];
   long Sent = 0;
-  if (strcmp(Mode, "cutting-manager") == 0) return CuttingManager();
   if (strcmp(Mode, "requests") == 0 && Count == 4) {
     Window Target = strtoul(Arguments[2], nullptr, 0);
     XEvent Event;

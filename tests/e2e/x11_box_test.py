@@ -882,6 +882,21 @@ def silent_listener(kind):
     raise Failure("no free display number for a listener")
 
 
+def shows_no_window(display, with_terminal, timeout):
+    """With the display taken for none: the terminal box where there is a terminal, else 0."""
+    if with_terminal:
+        p = PtyProcess([PROGRAM, "text=Late", "caption=Silent"], env=box_env(DISPLAY=display, TERM="xterm"))
+        try:
+            check(p.read_until(b"Silent", timeout) is not None, "no terminal box")
+            p.send(b"\r")
+            check(p.wait(3) == IDOK, "wrong answer from the terminal box")
+        finally:
+            p.close()
+    else:
+        code, out = finish(launch("text=Late", DISPLAY=display), timeout + 2)
+        check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+
+
 def silent_display_case(kind, with_terminal):
     """A display that never answers costs its three seconds, then the terminal box or 0."""
     server, listener = None, None
@@ -892,17 +907,7 @@ def silent_display_case(kind, with_terminal):
         listener, name = silent_listener(kind)
     try:
         started = time.monotonic()
-        if with_terminal:
-            p = PtyProcess([PROGRAM, "text=Late", "caption=Silent"], env=box_env(DISPLAY=name, TERM="xterm"))
-            try:
-                check(p.read_until(b"Silent", 6) is not None, "no terminal box")
-                p.send(b"\r")
-                check(p.wait(3) == IDOK, "wrong answer from the terminal box")
-            finally:
-                p.close()
-        else:
-            code, out = finish(launch("text=Late", DISPLAY=name), 8)
-            check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+        shows_no_window(name, with_terminal, 6)
         elapsed = time.monotonic() - started
         check(2.5 < elapsed < 5, f"gave up after {elapsed:.1f} s")
     finally:
@@ -956,18 +961,7 @@ def case_window_under_valgrind():
 
 def bad_screen_case(screen, with_terminal):
     """A screen number the display does not have is no display: the terminal box, else 0."""
-    name = "%s.%s" % (DISPLAY, screen)
-    if with_terminal:
-        p = PtyProcess([PROGRAM, "text=Screen", "caption=Screenless"], env=box_env(DISPLAY=name, TERM="xterm"))
-        try:
-            check(p.read_until(b"Screenless", 5) is not None, "no terminal box")
-            p.send(b"\r")
-            check(p.wait(3) == IDOK, "wrong answer from the terminal box")
-        finally:
-            p.close()
-    else:
-        code, out = finish(launch("text=Screen", DISPLAY=name))
-        check(code == 0 and out == b"MessageBox Failed\r\n", f"exit {code}, output {out!r}")
+    shows_no_window("%s.%s" % (DISPLAY, screen), with_terminal, 5)
 
 
 def neighbour(*args):
@@ -1047,9 +1041,9 @@ def stopped_server_case(how):
 
 def case_answer_outlives_connection():
     """The answer given stands when a clipboard manager cuts the connection as the box hands over."""
-    if NEIGHBOUR is None:
-        raise Failure("needs the neighbour helper")
-    manager = neighbour("cutting-manager")
+    if MANAGER is None:
+        raise Failure("needs the clipboard manager helper")
+    manager = subprocess.Popen([MANAGER, "--cut"], env=dict(os.environ, DISPLAY=DISPLAY), stdout=subprocess.PIPE)
     try:
         check(manager.stdout.readline() == b"ready\n", "the manager did not start")
         proc = launch("text=Answered", "caption=Cut off", "button=1")
