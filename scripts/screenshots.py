@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Makes the README's pictures with the X tests' own tools: doc/window-box.png, doc/window-box-rtl.png,
-doc/window-box-dark.png (under xsettingsd with a dark theme) and doc/terminal-box.png."""
+doc/window-box-dark.png (under xsettingsd with a dark theme), doc/window-box-de.png (in German) and
+doc/terminal-box.png."""
 import os
 import subprocess
 import sys
@@ -22,14 +23,19 @@ try:
     for args, caption, picture in (((TEXT, "icon=16", "button=5"), "Backup", "doc/window-box.png"),
                                    (("text=לשמור את השינויים לפני הסגירה?", "icon=32", "button=0x100003"),
                                     "עורך", "doc/window-box-rtl.png"),
-                                   ((TEXT, "icon=48", "button=3"), "Backup", "doc/window-box-dark.png")):
+                                   ((TEXT, "icon=48", "button=3"), "Backup", "doc/window-box-dark.png"),
+                                   (("text=Das Sicherungslaufwerk ist voll.\nSpeicherplatz freigeben und erneut "
+                                     "versuchen?", "icon=32", "button=3"), "Sicherung", "doc/window-box-de.png")):
         manager = None
         if picture.endswith("dark.png"):
             manager = subprocess.Popen(["xsettingsd", "-c", dark], env=dict(os.environ, DISPLAY=t.DISPLAY),
                                        stderr=subprocess.PIPE, text=True)
             while "Took ownership" not in manager.stderr.readline():
                 pass
-        proc = t.launch(*args, "caption=" + caption)
+        german = {"LANGUAGE": "de", "LANG": "de_DE.UTF-8"} if picture.endswith("-de.png") else {}
+        if german and os.path.isdir("build/native/locale"):
+            german["ASKBOX_TEST_LOCALEDIR"] = os.path.abspath("build/native/locale")
+        proc = t.launch(*args, "caption=" + caption, **german)
         box = t.find_window(caption, proc=proc)
         time.sleep(0.3)
         left, top, width, height = t.geometry(box)
