@@ -87,7 +87,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # libraries are loaded at run time, which dpkg-shlibdeps cannot see; without them askbox still
 # works on the terminal, so they are recommended rather than required, with the font it looks for first.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libx11-6, libx11-xcb1, libxft2, libxrender1, libfontconfig1, fonts-dejavu-core, libharfbuzz0b, libfribidi0")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libx11-6, libx11-xcb1, libxrandr2, libxinerama1, libxft2, libxrender1, libfontconfig1, fonts-dejavu-core, libharfbuzz0b, libfribidi0")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
