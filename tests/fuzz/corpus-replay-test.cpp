@@ -33,6 +33,7 @@ const Target TARGETS[] = {
     {"window-layout", FuzzWindowLayout},
     {"locale-to-utf8", FuzzLocaleToUtf8},
     {"window-properties", FuzzWindowProperties},
+    {"accessible-input", FuzzAccessibleInput},
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};
