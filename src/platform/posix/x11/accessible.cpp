@@ -398,13 +398,11 @@ void StartX11Accessible(X11Accessible* Access, const AccessibleBox& Box) {
   StartAtspiLink(&A.Link, OnRoot);
 }
 
-pollfd X11AccessiblePoll(const X11Accessible& Access) {
-  return {AtspiLinkFd(Access.Link), AtspiLinkEvents(Access.Link), 0};
-}
+pollfd X11AccessiblePoll(const X11Accessible& Access) { return AtspiLinkPoll(Access.Link); }
 
-bool ServeX11Accessible(X11Accessible* Access) {
+bool ServeX11Accessible(X11Accessible* Access, short Ready) {
   Access->PlaceKnown = false;
-  return PumpAtspiLink(&Access->Link, Serve, Access);
+  return PumpAtspiLink(&Access->Link, Ready, Serve, Access);
 }
 
 void TellX11Accessible(X11Accessible* Access, bool Focused, int Focus) {

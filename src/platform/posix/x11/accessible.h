@@ -55,8 +55,9 @@ struct X11Accessible {
 void StartX11Accessible(X11Accessible* Access, const AccessibleBox& Box);
 // The link's socket and what to wait for on it, for the loop's poll; fd -1 while there is none.
 pollfd X11AccessiblePoll(const X11Accessible& Access);
-// Serves what came, without waiting; true where more is queued, for the loop not to wait.
-bool ServeX11Accessible(X11Accessible* Access);
+// Serves what came (Ready: what poll said of the socket), without waiting; true where more is
+// queued, for the loop not to wait.
+bool ServeX11Accessible(X11Accessible* Access, short Ready);
 // Tells the screen reader that the box has the focus, and which button has it.
 void TellX11Accessible(X11Accessible* Access, bool Focused, int Focus);
 // Gives the last answers WaitMs to leave, then closes the link.

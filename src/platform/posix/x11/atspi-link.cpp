@@ -26,6 +26,7 @@ void Drop(AtspiLink* Link) {
   }
   Link->Connection = nullptr;
   Link->Stage = ATSPI_OFF;
+  Link->WatchCount = 0;
 }
 
 // Sends a call whose answer moves the link to Next.
@@ -47,6 +48,35 @@ void Ask(AtspiLink* Link, DBusMessage* Call, AtspiStage Next) {
   Link->Stage = Next;
 }
 
+dbus_bool_t AddWatch(DBusWatch* Watch, void* Data) {
+  AtspiLink* Link = static_cast<AtspiLink*>(Data);
+  if (Link->WatchCount == ATSPI_WATCH_ROOM) return false;
+  Link->Watches[Link->WatchCount++] = Watch;
+  return true;
+}
+
+void RemoveWatch(DBusWatch* Watch, void* Data) {
+  AtspiLink* Link = static_cast<AtspiLink*>(Data);
+  for (int I = 0; I < Link->WatchCount; ++I)
+    if (Link->Watches[I] == Watch) Link->Watches[I--] = Link->Watches[--Link->WatchCount];
+}
+
+// Hands libdbus what poll said of the socket, for the watches that wait for it.
+void HandleWatches(AtspiLink* Link, short Ready) {
+  DBusWatch* Watches[ATSPI_WATCH_ROOM];
+  int Count = Link->WatchCount;
+  // Handling one may add or remove others.
+  memcpy(Watches, Link->Watches, sizeof Watches);
+  for (int I = 0; I < Count && Link->Connection != nullptr; ++I) {
+    if (!dbus_watch_get_enabled(Watches[I])) continue;
+    unsigned Wanted = dbus_watch_get_flags(Watches[I]);
+    unsigned Flags = ((Ready & POLLIN) && (Wanted & DBUS_WATCH_READABLE) ? DBUS_WATCH_READABLE : 0) |
+                     ((Ready & POLLOUT) && (Wanted & DBUS_WATCH_WRITABLE) ? DBUS_WATCH_WRITABLE : 0) |
+                     (Ready & POLLERR ? DBUS_WATCH_ERROR : 0) | (Ready & POLLHUP ? DBUS_WATCH_HANGUP : 0);
+    if (Flags != 0) dbus_watch_handle(Watches[I], Flags);
+  }
+}
+
 void Open(AtspiLink* Link, const char* Address, AtspiStage Next) {
   // Left as it is, libdbus would ignore SIGPIPE for the whole program, and a script's closed pipe
   // would no longer end askbox as it did.
@@ -57,6 +87,10 @@ void Open(AtspiLink* Link, const char* Address, AtspiStage Next) {
   dbus_error_free(&Error);
   if (Link->Connection == nullptr) {
     Link->Stage = ATSPI_OFF;
+    return;
+  }
+  if (!dbus_connection_set_watch_functions(Link->Connection, AddWatch, RemoveWatch, nullptr, Link, nullptr)) {
+    Drop(Link);
     return;
   }
   Ask(Link, dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "Hello"), Next);
@@ -180,20 +214,22 @@ void StartAtspiLink(AtspiLink* Link, const char* RootAddress) {
   Open(Link, Address, OnRoot ? ATSPI_HELLO : ATSPI_SESSION_HELLO);
 }
 
-int AtspiLinkFd(const AtspiLink& Link) {
-  int Fd = -1;
-  if (Link.Connection == nullptr || !dbus_connection_get_unix_fd(Link.Connection, &Fd)) return -1;
+pollfd AtspiLinkPoll(const AtspiLink& Link) {
+  pollfd Fd = {-1, 0, 0};
+  for (int I = 0; I < Link.WatchCount; ++I) {
+    if (!dbus_watch_get_enabled(Link.Watches[I])) continue;
+    unsigned Wanted = dbus_watch_get_flags(Link.Watches[I]);
+    Fd.fd = dbus_watch_get_unix_fd(Link.Watches[I]);
+    Fd.events = static_cast<short>(Fd.events | (Wanted & DBUS_WATCH_READABLE ? POLLIN : 0) |
+                                   (Wanted & DBUS_WATCH_WRITABLE ? POLLOUT : 0));
+  }
   return Fd;
 }
 
-short AtspiLinkEvents(const AtspiLink& Link) {
-  if (Link.Connection == nullptr) return 0;
-  return static_cast<short>(POLLIN | (dbus_connection_has_messages_to_send(Link.Connection) ? POLLOUT : 0));
-}
-
-bool PumpAtspiLink(AtspiLink* Link, AtspiServe Serve, void* Context) {
+bool PumpAtspiLink(AtspiLink* Link, short Ready, AtspiServe Serve, void* Context) {
   if (Link->Connection == nullptr) return false;
-  if (!dbus_connection_read_write(Link->Connection, 0) || !dbus_connection_get_is_connected(Link->Connection)) {
+  HandleWatches(Link, Ready);
+  if (Link->Connection == nullptr || !dbus_connection_get_is_connected(Link->Connection)) {
     Drop(Link);
     return false;
   }
@@ -223,11 +259,11 @@ void SendOnAtspiLink(AtspiLink* Link, DBusMessage* Message) {
 
 void CloseAtspiLink(AtspiLink* Link, int WaitMs) {
   int64_t Deadline = NowMs() + WaitMs;
-  while (Link->Connection != nullptr && dbus_connection_has_messages_to_send(Link->Connection)) {
+  while (Link->Stage == ATSPI_READY && dbus_connection_has_messages_to_send(Link->Connection)) {
     int64_t Left = Deadline - NowMs();
-    pollfd Fd = {AtspiLinkFd(*Link), POLLOUT, 0};
+    pollfd Fd = AtspiLinkPoll(*Link);
     if (Left <= 0 || poll(&Fd, 1, static_cast<int>(Left)) <= 0) break;
-    if (!dbus_connection_read_write(Link->Connection, 0)) break;
+    HandleWatches(Link, Fd.revents);
   }
   Drop(Link);
 }

@@ -369,8 +369,8 @@ void RecheckWithServer(XBox& B, bool MoreQueued) {
 }
 
 // What a screen reader asked: a button clicked answers as a click does, the focus moves.
-bool ServeAccessible(XBox& B) {
-  bool More = ServeX11Accessible(&B.Access);
+bool ServeAccessible(XBox& B, short Ready) {
+  bool More = ServeX11Accessible(&B.Access, Ready);
   if (B.Access.FocusWanted >= 0) {
     B.Model.Focus = B.Access.FocusWanted;
     B.Access.FocusWanted = -1;
@@ -405,7 +405,7 @@ void Loop(XBox& B) {
                      X11AccessiblePoll(B.Access)};
     int Ready = poll(Fds, 3, MoreQueued || AccessQueued ? 0 : TimeLimitWait(B.Limit, -1));
     if (Ready < 0 && errno != EINTR) break;
-    if (Fds[2].revents || AccessQueued) AccessQueued = ServeAccessible(B);
+    if (Fds[2].revents || AccessQueued) AccessQueued = ServeAccessible(B, Fds[2].revents);
     if (Ready > 0 && Fds[1].revents && (B.Signal = CaughtStopSignal(&B.Signals)) != 0) {
       B.Done = true;
     } else if (TimeLimitOver(B.Limit)) {

@@ -10,13 +10,12 @@
   CALL(dbus_connection_get_dispatch_status)     \
   CALL(dbus_connection_get_is_connected)        \
   CALL(dbus_connection_get_outgoing_size)       \
-  CALL(dbus_connection_get_unix_fd)             \
   CALL(dbus_connection_has_messages_to_send)    \
   CALL(dbus_connection_open_private)            \
   CALL(dbus_connection_pop_message)             \
-  CALL(dbus_connection_read_write)              \
   CALL(dbus_connection_send)                    \
   CALL(dbus_connection_set_change_sigpipe)      \
+  CALL(dbus_connection_set_watch_functions)     \
   CALL(dbus_connection_unref)                   \
   CALL(dbus_error_free)                         \
   CALL(dbus_error_init)                         \
@@ -42,7 +41,11 @@
   CALL(dbus_message_new_method_return)          \
   CALL(dbus_message_new_signal)                 \
   CALL(dbus_message_set_auto_start)             \
-  CALL(dbus_message_unref)
+  CALL(dbus_message_unref)                      \
+  CALL(dbus_watch_get_enabled)                  \
+  CALL(dbus_watch_get_flags)                    \
+  CALL(dbus_watch_get_unix_fd)                  \
+  CALL(dbus_watch_handle)
 
 namespace platform {
 
