@@ -61,14 +61,20 @@ void RemoveWatch(DBusWatch* Watch, void* Data) {
     if (Link->Watches[I] == Watch) Link->Watches[I--] = Link->Watches[--Link->WatchCount];
 }
 
+bool Watching(const AtspiLink& Link, const DBusWatch* Watch) {
+  for (int I = 0; I < Link.WatchCount; ++I)
+    if (Link.Watches[I] == Watch) return true;
+  return false;
+}
+
 // Hands libdbus what poll said of the socket, for the watches that wait for it.
 void HandleWatches(AtspiLink* Link, short Ready) {
   DBusWatch* Watches[ATSPI_WATCH_ROOM];
   int Count = Link->WatchCount;
-  // Handling one may add or remove others.
+  // Handling one may add others, or remove and free them: a connection that ends takes its watches.
   memcpy(Watches, Link->Watches, sizeof Watches);
   for (int I = 0; I < Count && Link->Connection != nullptr; ++I) {
-    if (!dbus_watch_get_enabled(Watches[I])) continue;
+    if (!Watching(*Link, Watches[I]) || !dbus_watch_get_enabled(Watches[I])) continue;
     unsigned Wanted = dbus_watch_get_flags(Watches[I]);
     unsigned Flags = ((Ready & POLLIN) && (Wanted & DBUS_WATCH_READABLE) ? DBUS_WATCH_READABLE : 0) |
                      ((Ready & POLLOUT) && (Wanted & DBUS_WATCH_WRITABLE) ? DBUS_WATCH_WRITABLE : 0) |
