@@ -56,7 +56,8 @@ def check_tree(tree, wid, caption, icon, text, buttons, focused, default):
     check(tree["role"] == "application" and tree["name"] == "askbox", f"application {tree['name']!r}")
     alert = tree["children"][0]
     check(alert["role"] == "alert" and alert["name"] == caption, f"alert {alert['role']} {alert['name']!r}")
-    check({"active", "showing", "visible"} <= set(alert["states"]), f"alert states {alert['states']}")
+    check({"active", "showing", "visible"} <= set(alert["states"]) and "modal" not in alert["states"],
+          f"an unowned alert's states {alert['states']}")
     window = desktop.geometry(wid)
     check(alert["extents"] == list(window), f"alert at {alert['extents']}, window at {window}")
     wanted = ([("icon", icon)] if icon else []) + [("label", text)] + [("push button", b) for b in buttons]
@@ -113,6 +114,22 @@ def access_case(args, actions, icon, buttons, focused, default, answer):
     wanted = [["window:activate", caption, 0], ["object:state-changed:focused", default, 1]] + \
         [["object:state-changed:focused", f, 1] for f in moved]
     check(events == wanted, f"events {events}, wanted {wanted}")
+
+
+def case_owned_box_is_modal():
+    """A box the terminal's window owns is a modal alert, and a click answers it there too."""
+    result = os.path.join(desktop.SCRATCH, "owned-result")
+    term, _ = desktop.in_xterm("Owner", f'"{desktop.PROGRAM}" text=Owned caption=Owned button=4; echo $? > {result}')
+    try:
+        find_window("Owned")
+        alert = probe("tree", "Owned")["children"][0]
+        check("modal" in alert["states"], f"an owned box's states {alert['states']}")
+        check(probe("click", "Owned", "No") is True, "the click was refused")
+        term.wait(5)
+        check(open(result).read().strip() == str(IDNO), "wrong answer from the owned box")
+    finally:
+        if term.poll() is None:
+            term.kill()
 
 
 def root_bus(address):
@@ -245,6 +262,7 @@ def main():
         print("%s\n0 passed, 1 failed" % error)
         return 1
     cases = [(c[0], lambda c=c: access_case(*c[1:])) for c in ACCESS_CASES]
+    cases += [("an owned box is modal", case_owned_box_is_modal)]
     cases += [(c[0], lambda c=c: bus_case(*c[1:])) for c in BUS_CASES]
     try:
         return desktop.run_cases(cases, server, wm, wm_log)

@@ -26,6 +26,32 @@ void CheckPart(const TextPart& Part, const unsigned char* Text, size_t Length, c
   FUZZ_CHECK(Part.EndChar == Leads(Text, 0, Part.EndByte), "end offset miscounted" + Where);
 }
 
+// The box hands on clean UTF-8 only: each byte of the input becomes a character of one to four
+// bytes, line feeds among them.
+std::string AsCleanText(const std::string& Choices) {
+  std::string Text;
+  for (unsigned char Choice : Choices) {
+    unsigned Code = Choice < 0x80 ? Choice : Choice < 0xC0 ? 0x80 + Choice * 13 : Choice < 0xF0 ? 0x800 + Choice * 211
+                                                                                                : 0x10000 + Choice * 977;
+    if (Code < 0x80) {
+      Text += static_cast<char>(Code);
+    } else if (Code < 0x800) {
+      Text += static_cast<char>(0xC0 | Code >> 6);
+      Text += static_cast<char>(0x80 | (Code & 0x3F));
+    } else if (Code < 0x10000) {
+      Text += static_cast<char>(0xE0 | Code >> 12);
+      Text += static_cast<char>(0x80 | (Code >> 6 & 0x3F));
+      Text += static_cast<char>(0x80 | (Code & 0x3F));
+    } else {
+      Text += static_cast<char>(0xF0 | Code >> 18);
+      Text += static_cast<char>(0x80 | (Code >> 12 & 0x3F));
+      Text += static_cast<char>(0x80 | (Code >> 6 & 0x3F));
+      Text += static_cast<char>(0x80 | (Code & 0x3F));
+    }
+  }
+  return Text;
+}
+
 int OffsetOf(FuzzInput* Input) {
   return static_cast<int>(static_cast<uint32_t>(Input->Byte()) << 24 | Input->Byte() << 16 | Input->Byte() << 8 |
                           Input->Byte());
@@ -34,7 +60,7 @@ int OffsetOf(FuzzInput* Input) {
 }  // namespace
 
 // Input: the length of the address, the address, two offsets for a part and one for a line, then
-// the text. The text starts at a character, as the box's own clean text always does.
+// the text's characters.
 int FuzzAccessibleInput(const uint8_t* Data, size_t Size) {
   FuzzInput Input = {Data, Size};
   size_t AddressLength = Input.Byte();
@@ -55,8 +81,7 @@ int FuzzAccessibleInput(const uint8_t* Data, size_t Size) {
   FUZZ_CHECK(!Taken || Local, "took the address " + Printable(Address));
 
   int Begin = OffsetOf(&Input), End = OffsetOf(&Input), Around = OffsetOf(&Input);
-  std::string Bytes = Input.Rest();
-  while (!Bytes.empty() && (Bytes[0] & 0xC0) == 0x80) Bytes.erase(0, 1);
+  std::string Bytes = AsCleanText(Input.Rest());
   // Exactly the text's bytes, so that a read past them is caught.
   unsigned char* Text = static_cast<unsigned char*>(malloc(Bytes.size() + 1));
   memcpy(Text, Bytes.data(), Bytes.size());

@@ -50,7 +50,8 @@ TextPart TextChars(const unsigned char* Text, size_t Length, int Begin, int End)
 }
 
 TextPart TextAround(const unsigned char* Text, size_t Length, int Offset, bool Lines) {
-  TextPart At = TextChars(Text, Length, Offset, Offset < 0 ? 1 : Offset + 1);
+  // A screen reader may ask for any offset, the largest too.
+  TextPart At = TextChars(Text, Length, Offset, Offset < 0 ? 1 : Offset == INT_MAX ? Offset : Offset + 1);
   if (!Lines) return At;
   size_t Begin = At.BeginByte, End = At.BeginByte;
   while (Begin > 0 && Text[Begin - 1] != '\n') --Begin;

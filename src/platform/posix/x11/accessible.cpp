@@ -255,7 +255,7 @@ Outcome AnswerText(X11Accessible& A, const char* Member, DBusMessage* Call, DBus
   }
   if (strcmp(Member, "GetCharacterAtOffset") == 0) {
     if (!dbus_message_get_args(Call, nullptr, DBUS_TYPE_INT32, &First, DBUS_TYPE_INVALID)) return BAD_ARGUMENTS;
-    TextPart At = TextChars(Text, Length, First, First + 1);
+    TextPart At = TextAround(Text, Length, First, false);
     dbus_int32_t Code = 0;
     for (size_t I = At.BeginByte; I < At.EndByte; ++I)
       Code = I == At.BeginByte ? (Text[I] < 0x80 ? Text[I] : Text[I] & (0xFF >> (At.EndByte - I + 1)))
