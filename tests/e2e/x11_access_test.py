@@ -14,7 +14,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import x11_box_test as desktop  # noqa: E402
-from x11_box_test import IDABORT, IDCANCEL, IDNO, IDOK, IDYES, Failure, check, find_window, finish, launch, type_keys  # noqa: E402
+from x11_box_test import (IDABORT, IDCANCEL, IDNO, IDOK, IDYES, Failure, check, find_window, finish,  # noqa: E402
+                          launch, type_keys)
 
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 SYSTEM_PYTHON = "/usr/bin/python3"

@@ -31,8 +31,10 @@ void CheckPart(const TextPart& Part, const unsigned char* Text, size_t Length, c
 std::string AsCleanText(const std::string& Choices) {
   std::string Text;
   for (unsigned char Choice : Choices) {
-    unsigned Code = Choice < 0x80 ? Choice : Choice < 0xC0 ? 0x80 + Choice * 13 : Choice < 0xF0 ? 0x800 + Choice * 211
-                                                                                                : 0x10000 + Choice * 977;
+    unsigned Code = Choice < 0x80   ? Choice
+                    : Choice < 0xC0 ? 0x80 + Choice * 13
+                    : Choice < 0xF0 ? 0x800 + Choice * 211
+                                    : 0x10000 + Choice * 977;
     if (Code < 0x80) {
       Text += static_cast<char>(Code);
     } else if (Code < 0x800) {

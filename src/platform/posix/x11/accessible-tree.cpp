@@ -137,7 +137,8 @@ bool AppendParent(const X11Accessible& A, DBusMessageIter* It, int Node) {
 
 bool AppendEmptyMap(DBusMessageIter* It, const char* Entry) {
   DBusMessageIter Map;
-  return dbus_message_iter_open_container(It, DBUS_TYPE_ARRAY, Entry, &Map) && dbus_message_iter_close_container(It, &Map);
+  return dbus_message_iter_open_container(It, DBUS_TYPE_ARRAY, Entry, &Map) &&
+         dbus_message_iter_close_container(It, &Map);
 }
 
 uint64_t StatesOf(const X11Accessible& A, int Node) {

@@ -125,7 +125,8 @@ Outcome AnswerProperties(X11Accessible& A, int Node, const char* Member, DBusMes
   if (strcmp(Member, "Set") == 0) {
     // Only the application's Id is written, by the registry's clients, which number applications.
     DBusMessageIter It, Value;
-    if (!dbus_message_iter_init(Call, &It) || dbus_message_iter_get_arg_type(&It) != DBUS_TYPE_STRING) return BAD_ARGUMENTS;
+    if (!dbus_message_iter_init(Call, &It) || dbus_message_iter_get_arg_type(&It) != DBUS_TYPE_STRING)
+      return BAD_ARGUMENTS;
     dbus_message_iter_get_basic(&It, &Interface);
     if (!dbus_message_iter_next(&It) || dbus_message_iter_get_arg_type(&It) != DBUS_TYPE_STRING) return BAD_ARGUMENTS;
     dbus_message_iter_get_basic(&It, &Property);

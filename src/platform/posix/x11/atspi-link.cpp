@@ -131,13 +131,15 @@ bool TakeDesktop(AtspiLink* Link, DBusMessage* Answer) {
   const char* Path = nullptr;
   if (dbus_message_iter_get_arg_type(&Fields) != DBUS_TYPE_STRING) return false;
   dbus_message_iter_get_basic(&Fields, &Name);
-  if (!dbus_message_iter_next(&Fields) || dbus_message_iter_get_arg_type(&Fields) != DBUS_TYPE_OBJECT_PATH) return false;
+  if (!dbus_message_iter_next(&Fields) || dbus_message_iter_get_arg_type(&Fields) != DBUS_TYPE_OBJECT_PATH)
+    return false;
   dbus_message_iter_get_basic(&Fields, &Path);
   return CopyName(Name, Link->DesktopName) && CopyName(Path, Link->DesktopPath);
 }
 
 DBusMessage* Embedding(const AtspiLink& Link) {
-  DBusMessage* Call = dbus_message_new_method_call("org.a11y.atspi.Registry", ROOT_PATH, "org.a11y.atspi.Socket", "Embed");
+  DBusMessage* Call =
+      dbus_message_new_method_call("org.a11y.atspi.Registry", ROOT_PATH, "org.a11y.atspi.Socket", "Embed");
   if (Call == nullptr) return nullptr;
   DBusMessageIter It, Plug;
   const char* Name = Link.Name;
@@ -163,7 +165,8 @@ void Advance(AtspiLink* Link, DBusMessage* Answer) {
   dbus_bool_t On = false;
   switch (Link->Stage) {
     case ATSPI_SESSION_HELLO: {
-      DBusMessage* Call = dbus_message_new_method_call("org.a11y.Bus", "/org/a11y/bus", DBUS_INTERFACE_PROPERTIES, "Get");
+      DBusMessage* Call =
+          dbus_message_new_method_call("org.a11y.Bus", "/org/a11y/bus", DBUS_INTERFACE_PROPERTIES, "Get");
       const char* Interface = "org.a11y.Status";
       const char* Property = "IsEnabled";
       if (Call != nullptr && !dbus_message_append_args(Call, DBUS_TYPE_STRING, &Interface, DBUS_TYPE_STRING,
