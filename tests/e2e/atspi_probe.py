@@ -65,7 +65,8 @@ def main():
     elif sys.argv[1] == "events":
         def heard(event):
             print(json.dumps([event.type, event.source.name, event.detail1]), flush=True)
-        pyatspi.Registry.registerEventListener(heard, "object:state-changed:focused", "window:activate")
+        pyatspi.Registry.registerEventListener(heard, "object:state-changed:focused", "window:activate",
+                                               "window:deactivate")
         print(json.dumps(["listening"]), flush=True)
         from gi.repository import GLib
         GLib.timeout_add(int(float(sys.argv[2]) * 1000), pyatspi.Registry.stop)

@@ -92,9 +92,7 @@ ACCESS_CASES = [
 
 def access_case(args, actions, icon, buttons, focused, default, answer):
     caption, text = "Access %s" % " ".join(args), "Delete 3 files?\nThere is no undo."
-    listener = subprocess.Popen([SYSTEM_PYTHON, PROBE, "events", "6"], env=probe_env(), stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL, text=True)
-    check(json.loads(listener.stdout.readline()) == ["listening"], "the event listener did not start")
+    listener = listen()
     proc = launch("text=" + text, "caption=" + caption, *args)
     wid = find_window(caption, proc=proc)
     clicks = [a.split(" ", 1)[1] for a in actions if a.startswith("click ")]
@@ -107,10 +105,9 @@ def access_case(args, actions, icon, buttons, focused, default, answer):
         type_keys(wid, ["Return"])
     code, _ = finish(proc)
     check(code == answer, f"exit {code}, wanted {answer}")
-    listener.send_signal(signal.SIGINT)
-    heard = [json.loads(line) for line in listener.communicate(timeout=10)[0].splitlines()]
     # The box's own events, in order: activated, then the focus on each button it moved to.
-    events = [e for e in heard if e[0] == "window:activate" and e[1] == caption or e[0].endswith("focused") and e[2]]
+    events = [e for e in heard(listener)
+              if e[0] == "window:activate" and e[1] == caption or e[0].endswith("focused") and e[2]]
     moved = [focused] if focused != default else []
     wanted = [["window:activate", caption, 0], ["object:state-changed:focused", default, 1]] + \
         [["object:state-changed:focused", f, 1] for f in moved]
@@ -131,6 +128,44 @@ def case_owned_box_is_modal():
     finally:
         if term.poll() is None:
             term.kill()
+
+
+def listen():
+    listener = subprocess.Popen([SYSTEM_PYTHON, PROBE, "events", "8"], env=probe_env(), stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, text=True)
+    check(json.loads(listener.stdout.readline()) == ["listening"], "the event listener did not start")
+    return listener
+
+
+def heard(listener):
+    listener.send_signal(signal.SIGINT)
+    return [json.loads(line) for line in listener.communicate(timeout=10)[0].splitlines()]
+
+
+def case_focus_goes_and_comes_back():
+    """A box another window takes the focus from is no longer active, nor is its button focused,
+    and it says so; both come back with the focus."""
+    listener = listen()
+    first = launch("text=First", "caption=First", "button=4")
+    find_window("First", proc=first)
+    second = launch("text=Second", "caption=Second", "button=2")
+    wid = find_window("Second", proc=second)
+    time.sleep(0.3)
+    alert = probe("tree", "First")["children"][0]
+    check("active" not in alert["states"], f"the box without the focus is {alert['states']}")
+    check(all("focused" not in b["states"] for b in alert["children"]), "a button focused in a box without focus")
+    type_keys(wid, ["Return"])
+    finish(second)
+    time.sleep(0.5)
+    alert = probe("tree", "First")["children"][0]
+    check("active" in alert["states"] and "focused" in node(alert, "Yes")["states"],
+          f"the focus did not come back: {alert}")
+    type_keys(find_window("First"), ["Return"])
+    check(finish(first)[0] == IDYES, "wrong answer")
+    events = [e for e in heard(listener) if e[1] in ("First", "Yes", "No")]
+    activated = [["window:activate", "First", 0], ["object:state-changed:focused", "Yes", 1]]
+    wanted = activated + [["object:state-changed:focused", "Yes", 0], ["window:deactivate", "First", 0]] + activated
+    check(events == wanted, f"events {events}, wanted {wanted}")
 
 
 def root_bus(address):
@@ -263,7 +298,8 @@ def main():
         print("%s\n0 passed, 1 failed" % error)
         return 1
     cases = [(c[0], lambda c=c: access_case(*c[1:])) for c in ACCESS_CASES]
-    cases += [("an owned box is modal", case_owned_box_is_modal)]
+    cases += [("an owned box is modal", case_owned_box_is_modal),
+              ("the focus goes to another box and comes back", case_focus_goes_and_comes_back)]
     cases += [(c[0], lambda c=c: bus_case(*c[1:])) for c in BUS_CASES]
     try:
         return desktop.run_cases(cases, server, wm, wm_log)

@@ -149,13 +149,13 @@ uint64_t StatesOf(const X11Accessible& A, int Node) {
     case NODE_APPLICATION:
       return 0;
     case NODE_ALERT:
-      return USABLE | (1ULL << STATE_ACTIVE) | (A.Box.Owned ? 1ULL << STATE_MODAL : 0);
+      return USABLE | (A.Active ? 1ULL << STATE_ACTIVE : 0) | (A.Box.Owned ? 1ULL << STATE_MODAL : 0);
     case NODE_ICON:
       return SEEN;
     case NODE_LABEL:
       return USABLE | (1ULL << STATE_MULTI_LINE) | (1ULL << STATE_READ_ONLY);
     case NODE_BUTTON:
-      return USABLE | (1ULL << STATE_FOCUSABLE) | (N.Button == A.Focus ? 1ULL << STATE_FOCUSED : 0) |
+      return USABLE | (1ULL << STATE_FOCUSABLE) | (A.Active && N.Button == A.Focus ? 1ULL << STATE_FOCUSED : 0) |
              (N.Button == A.Box.DefaultIndex ? 1ULL << STATE_IS_DEFAULT : 0);
   }
   return 0;

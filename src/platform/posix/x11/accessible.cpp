@@ -406,16 +406,23 @@ bool ServeX11Accessible(X11Accessible* Access, short Ready) {
   return PumpAtspiLink(&Access->Link, Ready, Serve, Access);
 }
 
-void TellX11Accessible(X11Accessible* Access, bool Focused, int Focus) {
+void TellX11Accessible(X11Accessible* Access, bool Active, int Focus) {
   X11Accessible& A = *Access;
   int Before = A.Focus;
   A.Focus = Focus;
-  if (A.Link.Stage != ATSPI_READY || !Focused) return;
-  if (!A.Announced) {
+  A.Active = Active;
+  if (A.Link.Stage != ATSPI_READY) return;
+  // As a toolkit's window does: the focused button loses its focus with the window, and has it
+  // again when the window comes back.
+  if (Active && !A.Announced) {
     A.Announced = true;
     SendEvent(A, 1, "org.a11y.atspi.Event.Window", "Activate", "", 0);
     SendFocused(A, Focus, 1);
-  } else if (Focus != Before) {
+  } else if (!Active && A.Announced) {
+    A.Announced = false;
+    SendFocused(A, Before, 0);
+    SendEvent(A, 1, "org.a11y.atspi.Event.Window", "Deactivate", "", 0);
+  } else if (Active && Focus != Before) {
     SendFocused(A, Before, 0);
     SendFocused(A, Focus, 1);
   }

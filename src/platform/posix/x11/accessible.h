@@ -42,7 +42,8 @@ struct X11Accessible {
   AccessibleNode Nodes[MAX_ACCESSIBLE_NODES];
   int NodeCount;
   int Focus;  // the focused button, as the box last said
-  bool Announced;  // window:activate sent
+  bool Active;  // the box has the focus, as it last said
+  bool Announced;  // window:activate sent, and no window:deactivate since
   int Clicked;  // the button a click action pressed, -1 for none; the box answers with it
   int FocusWanted;  // the button a screen reader moved the focus to, -1 for none
   bool PlaceKnown;  // WindowX and WindowY read from the server in this pass
@@ -58,8 +59,8 @@ pollfd X11AccessiblePoll(const X11Accessible& Access);
 // Serves what came (Ready: what poll said of the socket), without waiting; true where more is
 // queued, for the loop not to wait.
 bool ServeX11Accessible(X11Accessible* Access, short Ready);
-// Tells the screen reader that the box has the focus, and which button has it.
-void TellX11Accessible(X11Accessible* Access, bool Focused, int Focus);
+// Tells the screen reader whether the box has the focus, and which button has it.
+void TellX11Accessible(X11Accessible* Access, bool Active, int Focus);
 // Gives the last answers WaitMs to leave, then closes the link.
 void StopX11Accessible(X11Accessible* Access, int WaitMs);
 

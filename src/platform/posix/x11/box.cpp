@@ -69,6 +69,7 @@ struct XBox {
   bool Mapped;
   bool FrameCentred;
   bool Focused;
+  bool Active;  // has the focus now, for screen readers
   bool NeedsPaint;  // drawn once after the events that changed it
   unsigned Rechecks;  // Recheck bits asked for since the last checks
   int64_t RecheckedMs;
@@ -314,7 +315,13 @@ void OnEvent(XBox& B, XEvent& Event) {
       }
       break;
     case FocusIn:
-      if (Event.xfocus.detail != NotifyPointer) B.Focused = true;
+      if (Event.xfocus.detail != NotifyPointer) B.Focused = B.Active = true;
+      break;
+    case FocusOut:
+      // A grab (the window manager's Alt+Tab, say) only borrows the keyboard.
+      if (Event.xfocus.detail != NotifyPointer && Event.xfocus.detail != NotifyInferior &&
+          Event.xfocus.mode != NotifyGrab)
+        B.Active = false;
       break;
     case KeymapNotify:
       StartListening(B, Event.xkeymap);
@@ -399,7 +406,7 @@ void Loop(XBox& B) {
       B.NeedsPaint = false;
       Paint(B);
     }
-    TellX11Accessible(&B.Access, B.Focused, B.Model.Focus);
+    TellX11Accessible(&B.Access, B.Active, B.Model.Focus);
     XFlush(B.Dpy);
     pollfd Fds[3] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {StopSignalFd(B.Signals), POLLIN, 0},
                      X11AccessiblePoll(B.Access)};
