@@ -272,7 +272,7 @@ def start_bus():
         if '= "' in out:
             return launcher, out.split('= "', 1)[1].rstrip('"\n')
         time.sleep(0.1)
-    launcher.kill()
+    launcher.terminate()
     raise Failure("at-spi-bus-launcher stated no bus on the root window")
 
 
@@ -304,7 +304,9 @@ def main():
     try:
         return desktop.run_cases(cases, server, wm, wm_log)
     finally:
-        launcher.kill()
+        # Asked to end, the launcher takes its bus with it; killed, it would leave the bus running.
+        launcher.terminate()
+        launcher.wait(10)
 
 
 if __name__ == "__main__":
