@@ -15,13 +15,15 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
     echo "apt-get update failed twice; installing from the package lists at hand" >&2
   apt_get install cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
     clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libx11-xcb-dev libxrandr-dev libxinerama-dev libxft-dev libxrender-dev libfontconfig-dev \
-    libharfbuzz-dev libfribidi-dev gettext >/dev/null
+    libharfbuzz-dev libfribidi-dev gettext libdbus-1-dev >/dev/null
   # The window's tests: a virtual display, a window manager, a terminal emulator, the desktop's
   # settings (xrdb, an XSETTINGS manager) and the tools that type, close, read properties and the
   # clipboard and take screenshots; setpriv, unshare and mount run askbox as a user unknown to the
   # system and with the X libraries hidden; tmux shows the terminal box as a person sees it.
   apt_get install xvfb xauth openbox x11-utils x11-xserver-utils xsettingsd wmctrl xterm xdotool \
     imagemagick fonts-dejavu-core fonts-noto-color-emoji util-linux mount xclip tmux >/dev/null
+  # The window as a screen reader reads it: a session bus, the accessibility bus and pyatspi.
+  apt_get install dbus dbus-x11 at-spi2-core python3-pyatspi >/dev/null
   apt_get install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 icoutils locales zip unzip >/dev/null
   # The 32-bit Wine only where its packages install; the 32-bit suite below runs only where the
   # machine runs 32-bit programs anyway.
@@ -48,7 +50,7 @@ ctest --preset asan
 # go to a scratch corpus in the build tree, a crash to an artifact beside it.
 for target in argument-splitting comma-list int-or-default option-list whole-run \
               glyph-wrap terminal-keys terminal-draw window-layout locale-to-utf8 window-properties \
-              button-labels xsettings; do
+              button-labels xsettings accessible-input; do
   work="build/asan/fuzz/$target"
   mkdir -p "$work/corpus"
   "build/asan/tests/fuzz/fuzz_${target//-/_}" -max_total_time=60 -print_final_stats=1 \

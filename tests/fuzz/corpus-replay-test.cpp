@@ -35,6 +35,7 @@ const Target TARGETS[] = {
     {"window-properties", FuzzWindowProperties},
     {"button-labels", FuzzButtonLabels},
     {"xsettings", FuzzXSettings},
+    {"accessible-input", FuzzAccessibleInput},
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};

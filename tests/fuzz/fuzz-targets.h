@@ -22,6 +22,7 @@ int FuzzLocaleToUtf8(const uint8_t* Data, size_t Size);
 int FuzzWindowProperties(const uint8_t* Data, size_t Size);
 int FuzzButtonLabels(const uint8_t* Data, size_t Size);
 int FuzzXSettings(const uint8_t* Data, size_t Size);
+int FuzzAccessibleInput(const uint8_t* Data, size_t Size);
 
 // A broken property: under libFuzzer a crash with the message, in the replay test a test failure.
 [[noreturn]] void FuzzFailed(const std::string& What, const char* File, int Line);

@@ -4,6 +4,7 @@
 #include "platform/posix/box/copy.h"
 #include "platform/posix/stop-signals.h"
 #include "platform/posix/time-limit.h"
+#include "platform/posix/x11/accessible.h"
 #include "platform/posix/x11/clipboard.h"
 #include "platform/posix/x11/display.h"
 #include "platform/posix/x11/icons.h"
@@ -47,6 +48,8 @@ enum Recheck : unsigned { RECHECK_FRAME = 1, RECHECK_MINIMISED = 2, RECHECK_NOTE
 // A property of no meaning on a window, changed by nothing of the box's but appended nothing to
 // when it asks whether the server answers: the PropertyNotify that follows says it does.
 const Atom ANSWER_PROBE = XA_CAP_HEIGHT;
+// The longest the last answers to a screen reader may hold up the end of askbox.
+const int ACCESS_FLUSH_MS = 200;
 
 struct XBox {
   const BoxRequest* Request;
@@ -73,6 +76,7 @@ struct XBox {
   bool Mapped;
   bool FrameCentred;
   bool Focused;
+  bool Active;  // has the focus now, for screen readers
   bool NeedsPaint;  // drawn once after the events that changed it
   unsigned Rechecks;  // Recheck bits asked for since the last checks
   int64_t RecheckedMs;
@@ -96,6 +100,7 @@ struct XBox {
   bool IsShaped;  // the text is drawn from Shaped
   MeasuredText Plain;  // the text's advances where it is not shaped
   MeasuredText* Measured;  // the one of the two the text was laid out with
+  X11Accessible Access;  // the box for screen readers
 };
 
 // Clean UTF-8: substitutes become U+FFFD, so no control byte reaches the server; in one line (the
@@ -324,7 +329,13 @@ void OnEvent(XBox& B, XEvent& Event) {
       }
       break;
     case FocusIn:
-      if (Event.xfocus.detail != NotifyPointer) B.Focused = true;
+      if (Event.xfocus.detail != NotifyPointer) B.Focused = B.Active = true;
+      break;
+    case FocusOut:
+      // A grab (the window manager's Alt+Tab, say) only borrows the keyboard.
+      if (Event.xfocus.detail != NotifyPointer && Event.xfocus.detail != NotifyInferior &&
+          Event.xfocus.mode != NotifyGrab)
+        B.Active = false;
       break;
     case KeymapNotify:
       StartListening(B, Event.xkeymap);
@@ -378,10 +389,23 @@ void RecheckWithServer(XBox& B, bool MoreQueued) {
   B.RecheckedMs = NowMs();
 }
 
+// What a screen reader asked: a button clicked answers as a click does, the focus moves.
+bool ServeAccessible(XBox& B, short Ready) {
+  bool More = ServeX11Accessible(&B.Access, Ready);
+  if (B.Access.FocusWanted >= 0) {
+    B.Model.Focus = B.Access.FocusWanted;
+    B.Access.FocusWanted = -1;
+    B.NeedsPaint = true;
+  }
+  if (B.Access.Clicked >= 0) Finish(B, B.Model.Buttons[B.Access.Clicked].Id);
+  return More;
+}
+
 // Each pass handles a batch of the events that have come, then looks at the signals and the
 // deadline: what another client sends can delay neither, and nothing here waits for the server
 // on an event's behalf.
 void Loop(XBox& B) {
+  bool AccessQueued = false;
   while (!B.Done) {
     XEvent Event;
     for (int Handled = 0; !B.Done && Handled < X11_EVENT_BATCH && NextX11Event(&Event); ++Handled) OnEvent(B, Event);
@@ -396,10 +420,13 @@ void Loop(XBox& B) {
       B.NeedsPaint = false;
       Paint(B);
     }
+    TellX11Accessible(&B.Access, B.Active, B.Model.Focus);
     XFlush(B.Dpy);
-    pollfd Fds[2] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {StopSignalFd(B.Signals), POLLIN, 0}};
-    int Ready = poll(Fds, 2, MoreQueued ? 0 : TimeLimitWait(B.Limit, -1));
+    pollfd Fds[3] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {StopSignalFd(B.Signals), POLLIN, 0},
+                     X11AccessiblePoll(B.Access)};
+    int Ready = poll(Fds, 3, MoreQueued || AccessQueued ? 0 : TimeLimitWait(B.Limit, -1));
     if (Ready < 0 && errno != EINTR) break;
+    if (Fds[2].revents || AccessQueued) AccessQueued = ServeAccessible(B, Fds[2].revents);
     if (Ready > 0 && Fds[1].revents && (B.Signal = CaughtStopSignal(&B.Signals)) != 0) {
       B.Done = true;
     } else if (TimeLimitOver(B.Limit)) {
@@ -528,7 +555,12 @@ void Run(void* Context) {
   B.Clip.Owner = B.Win;
   B.Clip.Text = B.Copy;
   B.Clip.Length = B.CopyLength;
+  StartX11Accessible(&B.Access, {B.Dpy, B.Win, B.Caption, B.Text, B.TextLength, B.Icon, B.Owner != 0,
+                                 B.Request->Model.Buttons, B.Model.ButtonCount, B.Request->Model.Focus, &B.Layout,
+                                 B.Fonts.Regular->ascent + B.Fonts.Regular->descent});
   Loop(B);
+  // The answer to a click action is on its way out; a signal leaves no time for it.
+  StopX11Accessible(&B.Access, B.Signal != 0 ? 0 : ACCESS_FLUSH_MS);
   // Only an answer hands the copy on: with the display gone or a signal pending there is no time.
   if (B.Answer != 0 && B.Signal == 0) HandOverX11Clipboard(&B.Clip, StopSignalFd(B.Signals));
   DestroyBoxWindow(B);
