@@ -40,9 +40,10 @@ struct BoxColours {
 const BoxColours LIGHT = {0xFFFFFF, 0xF0F0F0, 0x000000, 0xE1E1E1, 0xADADAD, 0xE5F1FB, 0x0078D7, 0xCCE4F7};
 const BoxColours DARK = {0x202020, 0x2B2B2B, 0xF2F2F2, 0x3C3C3C, 0x5F5F5F, 0x253746, 0x5CB8F0, 0x2E4F6B};
 const char ELLIPSIS[] = "\xe2\x80\xa6";
-// The longest the checks that ask the server (the frame, the minimised state, the clipboard's
-// owner) wait while events keep coming; they are made once for all the events that asked.
-const int RECHECK_MS = 100;
+
+// How long the server must have sent nothing before the box asks it anything: a reply comes after
+// every event the server holds for the box by then, and under a flood that is more than it can send.
+const int QUIET_MS = 20;
 
 enum Recheck : unsigned { RECHECK_FRAME = 1, RECHECK_MINIMISED = 2, RECHECK_NOTES = 4 };
 // A property of no meaning on a window, changed by nothing of the box's but appended nothing to
@@ -79,9 +80,9 @@ struct XBox {
   bool Active;  // has the focus now, for screen readers
   bool NeedsPaint;  // drawn once after the events that changed it
   unsigned Rechecks;  // Recheck bits asked for since the last checks
-  int64_t RecheckedMs;
   Atom WmState, FrameExtents;
   bool Probing;  // an ANSWER_PROBE is on its way
+  int64_t LastEventMs;  // when the last event came
   bool Listening;  // keys count only once the box has the focus
   char HeldBefore[32];  // keys already down then, whose repeats are no answer; one bit a keycode
   bool Done;
@@ -373,11 +374,13 @@ void OnEvent(XBox& B, XEvent& Event) {
   }
 }
 
-// What the events of a batch asked the server, asked once: when the events have stopped coming,
-// or every RECHECK_MS while they do not.
-void RecheckWithServer(XBox& B, bool MoreQueued) {
-  bool Asked = B.Rechecks != 0 || B.Clip.Unconfirmed;
-  if (!Asked || (MoreQueued && NowMs() - B.RecheckedMs < RECHECK_MS)) return;
+bool RechecksAsked(const XBox& B) { return B.Rechecks != 0 || B.Clip.Unconfirmed; }
+
+// What the events asked the server (the frame, the minimised state, the clipboard's owner), asked
+// once for all of them, and only once they have stopped coming for QUIET_MS: waiting for a reply
+// reads in whatever the server holds for the box before it, which under a flood is all of it.
+void RecheckWithServer(XBox& B) {
+  if (!RechecksAsked(B) || NowMs() - B.LastEventMs < QUIET_MS || !X11ConnectionIdle()) return;
   if ((B.Rechecks & RECHECK_FRAME) && !B.FrameCentred) B.FrameCentred = CentreBoxFrame(B.Frame);
   if (B.Rechecks & RECHECK_MINIMISED) ComeBackIfMinimised(B);
   if (B.Clip.Unconfirmed) ConfirmX11Clipboard(&B.Clip);
@@ -386,7 +389,6 @@ void RecheckWithServer(XBox& B, bool MoreQueued) {
     XSync(B.Dpy, False);
   }
   B.Rechecks = 0;
-  B.RecheckedMs = NowMs();
 }
 
 // What a screen reader asked: a button clicked answers as a click does, the focus moves.
@@ -408,10 +410,12 @@ void Loop(XBox& B) {
   bool AccessQueued = false;
   while (!B.Done) {
     XEvent Event;
-    for (int Handled = 0; !B.Done && Handled < X11_EVENT_BATCH && NextX11Event(&Event); ++Handled) OnEvent(B, Event);
+    int Handled = 0;
+    for (; !B.Done && Handled < X11_EVENT_BATCH && NextX11Event(&Event); ++Handled) OnEvent(B, Event);
     if (B.Done) break;
+    if (Handled > 0) B.LastEventMs = NowMs();
     bool MoreQueued = X11EventQueued();
-    RecheckWithServer(B, MoreQueued);
+    if (!MoreQueued) RecheckWithServer(B);
     if (!B.Probing && X11NotesPileUp()) {
       B.Probing = true;
       XChangeProperty(B.Dpy, B.Win, ANSWER_PROBE, XA_INTEGER, 32, PropModeAppend, nullptr, 0);
@@ -424,7 +428,8 @@ void Loop(XBox& B) {
     XFlush(B.Dpy);
     pollfd Fds[3] = {{ConnectionNumber(B.Dpy), POLLIN, 0}, {StopSignalFd(B.Signals), POLLIN, 0},
                      X11AccessiblePoll(B.Access)};
-    int Ready = poll(Fds, 3, MoreQueued || AccessQueued ? 0 : TimeLimitWait(B.Limit, -1));
+    int Wait = MoreQueued || AccessQueued ? 0 : TimeLimitWait(B.Limit, RechecksAsked(B) ? QUIET_MS : -1);
+    int Ready = poll(Fds, 3, Wait);
     if (Ready < 0 && errno != EINTR) break;
     if (Fds[2].revents || AccessQueued) AccessQueued = ServeAccessible(B, Fds[2].revents);
     if (Ready > 0 && Fds[1].revents && (B.Signal = CaughtStopSignal(&B.Signals)) != 0) {

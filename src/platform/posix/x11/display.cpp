@@ -280,6 +280,12 @@ bool X11NotesPileUp() {
   return Connection != nullptr && NextRequest(Dpy) - LastKnownRequestProcessed(Dpy) > MOST_NOTES;
 }
 
+bool X11ConnectionIdle() {
+  if (X11EventQueued()) return false;
+  pollfd Connection = {ConnectionNumber(Dpy), POLLIN, 0};
+  return poll(&Connection, 1, 0) == 0;
+}
+
 bool X11EventQueued() {
   if (Connection == nullptr) return XEventsQueued(Dpy, QueuedAlready) > 0;
   if (Ahead == nullptr) Ahead = xcb_poll_for_queued_event(Connection);

@@ -25,6 +25,9 @@ Display* X11Display();
 bool NextX11Event(XEvent* Event);
 // Whether an event has been read and waits for NextX11Event; reads nothing.
 bool X11EventQueued();
+// Whether nothing from the server waits to be handled, read or not: a round trip made now reads in
+// no backlog of events with its reply.
+bool X11ConnectionIdle();
 
 // Where XCB reads the events, Xlib keeps a note of every request sent, dropped only when a reply
 // is next waited for: true once they pile up, so that a box that draws for hours without asking
