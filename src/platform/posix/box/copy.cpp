@@ -18,10 +18,10 @@ char* Put(char* Out, const void* Bytes, size_t Count) {
   return Out + Count;
 }
 
-// As the window draws it: a control or malformed byte is U+FFFD, so that no ESC or BEL can end a
-// bracketed paste of the copy early; tabs and line ends stay in the text and are blanks in the
-// one-line caption. Out has room for three bytes for each of Length.
-char* PutClean(char* Out, const unsigned char* Utf8, size_t Length, bool OneLine) {
+}  // namespace
+
+char* PutCleanText(char* Out, const unsigned char* Utf8, size_t Length, TextLines Lines) {
+  bool OneLine = Lines == TEXT_ONE_LINE;
   for (const GlyphStep& S : GlyphsOf(Utf8, Length)) {
     switch (S.G.Kind) {
       case GLYPH_SHOWN:
@@ -41,8 +41,6 @@ char* PutClean(char* Out, const unsigned char* Utf8, size_t Length, bool OneLine
   return Out;
 }
 
-}  // namespace
-
 char* BoxCopyText(const unsigned char* Caption, size_t CaptionLength, const unsigned char* Text,
                   size_t TextLength, const BoxModel& Model, size_t* Length) {
   const size_t Rule = sizeof RULE - 1, Gap = sizeof BETWEEN_LABELS - 1;
@@ -51,10 +49,10 @@ char* BoxCopyText(const unsigned char* Caption, size_t CaptionLength, const unsi
   char* Copy = static_cast<char*>(malloc(Room + 1));
   if (Copy == nullptr) return nullptr;
   char* Out = Put(Copy, RULE, Rule);
-  Out = PutClean(Out, Caption, CaptionLength, true);
+  Out = PutCleanText(Out, Caption, CaptionLength, TEXT_ONE_LINE);
   Out = Put(Out, "\n", 1);
   Out = Put(Out, RULE, Rule);
-  Out = PutClean(Out, Text, TextLength, false);
+  Out = PutCleanText(Out, Text, TextLength, TEXT_PARAGRAPHS);
   Out = Put(Out, "\n", 1);
   Out = Put(Out, RULE, Rule);
   for (int I = 0; I < Model.ButtonCount; ++I) {

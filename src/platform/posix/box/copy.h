@@ -8,8 +8,16 @@
 
 namespace platform {
 
+// A text as the box shows it: a control or malformed byte is U+FFFD, so that none reaches the X
+// server, nor ends a bracketed paste of the copy early; tabs and line ends stay in the text and
+// are blanks on one line (the caption). Out has room for three bytes for each of Length; gives
+// the end of what it wrote.
+enum TextLines { TEXT_PARAGRAPHS, TEXT_ONE_LINE };
+char* PutCleanText(char* Out, const unsigned char* Utf8, size_t Length, TextLines Lines);
+
 // Caption, text and the buttons' labels between lines of dashes, each line ended by a line feed,
-// the UTF-8 caption and text as the window shows them (see PutClean); malloc'd, with a NUL after its Length bytes; null where memory ran out.
+// the UTF-8 caption and text as the window shows them (PutCleanText); malloc'd, with a NUL after
+// its Length bytes; null where memory ran out.
 char* BoxCopyText(const unsigned char* Caption, size_t CaptionLength, const unsigned char* Text,
                   size_t TextLength, const BoxModel& Model, size_t* Length);
 

@@ -1,4 +1,4 @@
-// The message box window: its properties for the window manager, its drawing, and its event loop.
+// The message box window: its life from layout to answer, and its event loop.
 #include "platform/posix/x11/box.h"
 
 #include "platform/posix/box/copy.h"
@@ -8,10 +8,12 @@
 #include "platform/posix/x11/clipboard.h"
 #include "platform/posix/x11/display.h"
 #include "platform/posix/x11/icons.h"
+#include "platform/posix/x11/keys.h"
 #include "platform/posix/x11/label.h"
 #include "platform/posix/x11/layout.h"
 #include "platform/posix/x11/library.h"
 #include "platform/posix/x11/monitors.h"
+#include "platform/posix/x11/paint.h"
 #include "platform/posix/x11/shape.h"
 #include "platform/posix/x11/window.h"
 
@@ -32,14 +34,6 @@ namespace {
 
 const double TEXT_POINTS = 10.0;
 const double MARK_SHARE = 0.72;  // of the icon's height, for the letter drawn inside it
-struct BoxColours {
-  unsigned Back, Strip, Text, ButtonFace, ButtonEdge, FocusFace, FocusEdge, PressedFace;
-};
-// Windows' light box, and a dark one for a desktop that prefers dark. The text stands out from every
-// face it is drawn on by 4.5:1 or more (README, The window on Linux).
-const BoxColours LIGHT = {0xFFFFFF, 0xF0F0F0, 0x000000, 0xE1E1E1, 0xADADAD, 0xE5F1FB, 0x0078D7, 0xCCE4F7};
-const BoxColours DARK = {0x202020, 0x2B2B2B, 0xF2F2F2, 0x3C3C3C, 0x5F5F5F, 0x253746, 0x5CB8F0, 0x2E4F6B};
-const char ELLIPSIS[] = "\xe2\x80\xa6";
 
 // How long the server must have sent nothing before the box asks it anything: a reply comes after
 // every event the server holds for the box by then, and under a flood that is more than it can send.
@@ -104,94 +98,23 @@ struct XBox {
   X11Accessible Access;  // the box for screen readers
 };
 
-// Clean UTF-8: substitutes become U+FFFD, so no control byte reaches the server; in one line (the
-// caption) tabs and line ends become blanks.
-enum TextLines { TEXT_PARAGRAPHS, TEXT_ONE_LINE };
-
+// Clean UTF-8 (PutCleanText), so that no control byte reaches the server.
 unsigned char* CleanText(const unsigned char* Utf8, size_t Utf8Length, TextLines Lines, size_t* Length) {
-  unsigned char* Out = static_cast<unsigned char*>(malloc(3 * Utf8Length + 1));
+  char* Out = static_cast<char*>(malloc(3 * Utf8Length + 1));
   if (Out == nullptr) return nullptr;
-  size_t N = 0;
-  for (const GlyphStep& S : GlyphsOf(Utf8, Utf8Length)) {
-    const Glyph& G = S.G;
-    if (G.Kind == GLYPH_SHOWN) {
-      memcpy(Out + N, Utf8 + S.At, G.Length);
-      N += G.Length;
-    } else if (G.Kind == GLYPH_SUBSTITUTE) {
-      memcpy(Out + N, "\xef\xbf\xbd", 3);
-      N += 3;
-    } else {
-      Out[N++] = Lines == TEXT_ONE_LINE ? ' ' : (G.Kind == GLYPH_TAB ? '\t' : '\n');
-    }
-  }
-  Out[N] = '\0';
-  *Length = N;
-  return Out;
-}
-
-void Fill(XBox& B, unsigned Colour, int X, int Y, int Width, int Height) {
-  XRenderColor C = RenderColour(Colour);
-  XRenderFillRectangle(B.Dpy, PictOpSrc, XftDrawPicture(B.Draw), &C, X, Y, static_cast<unsigned>(Width),
-                       static_cast<unsigned>(Height));
-}
-
-// A line or an edge at the display's scale: never thinner than one pixel.
-int LinePixels(const XBox& B, double Pixels) {
-  int Value = static_cast<int>(Pixels * B.Scale + 0.5);
-  return Value > 0 ? Value : 1;
+  char* End = PutCleanText(Out, Utf8, Utf8Length, Lines);
+  *End = '\0';
+  *Length = static_cast<size_t>(End - Out);
+  return reinterpret_cast<unsigned char*>(Out);
 }
 
 const unsigned char* Label(const BoxButton& Button) {
   return reinterpret_cast<const unsigned char*>(Button.Label);
 }
 
-void DrawButton(XBox& B, int Index) {
-  const BoxButton& Button = B.Model.Buttons[Index];
-  bool Focused = Index == B.Model.Focus;
-  int X = B.Layout.ButtonX[Index], Y = B.Layout.ButtonY, W = B.Layout.ButtonWidth, H = B.Layout.ButtonHeight;
-  int Edge = Focused ? LinePixels(B, 2) : LinePixels(B, 1);
-  const BoxColours& C = *B.Colours;
-  Fill(B, Focused ? C.FocusEdge : C.ButtonEdge, X, Y, W, H);
-  Fill(B, B.Pressed == Index && B.PressedOver ? C.PressedFace : Focused ? C.FocusFace : C.ButtonFace, X + Edge,
-       Y + Edge, W - 2 * Edge, H - 2 * Edge);
-  size_t Length = strlen(Button.Label);
-  int LabelWidth = LabelPixels(&B.Fonts, Label(Button), Length);
-  int PenX = X + (W - LabelWidth) / 2;
-  int Baseline = Y + (H - B.Fonts.Regular->ascent - B.Fonts.Regular->descent) / 2 + B.Fonts.Regular->ascent;
-  DrawLabel(&B.Fonts, B.Draw, &B.Ink, PenX, Baseline, Label(Button), Length);
-  // Where the letters are reordered, the marked one is not where its bytes are; the key still works.
-  if (Button.AcceleratorAt >= 0 && !LabelIsShaped(Label(Button), Length)) {
-    size_t At = static_cast<size_t>(Button.AcceleratorAt);
-    int LetterX = PenX + TextPixels(&B.Fonts, Label(Button), At);
-    int LetterWidth = TextPixels(&B.Fonts, Label(Button) + At, 1);
-    int Thickness = LinePixels(B, 1);
-    Fill(B, C.Text, LetterX, Baseline + LinePixels(B, 2), LetterWidth, Thickness);
-  }
-}
-
-// A row of the text, or the ellipsis that stands for the rows the screen cannot hold.
-void DrawRow(XBox& B, int Index, int Baseline) {
-  Span Row = B.Layout.Rows[Index];
-  bool Ellipsis = B.Layout.Cut && Index == B.Layout.RowCount - 1;
-  const unsigned char* Bytes = Ellipsis ? reinterpret_cast<const unsigned char*>(ELLIPSIS) : B.Text + Row.Begin;
-  size_t Length = Ellipsis ? sizeof ELLIPSIS - 1 : Row.End - Row.Begin;
-  int Pixels = Ellipsis ? TextPixels(&B.Fonts, Bytes, Length) : TextAdvance(B.Text, Row, MeasuredAdvance, B.Measured);
-  int X = B.Layout.AlignRight ? B.Layout.TextRight - Pixels : B.Layout.TextX;
-  if (B.IsShaped && !Ellipsis) {
-    DrawShapedRow(B.Shaped, B.Draw, &B.Ink, X, Baseline, Row);
-  } else {
-    DrawText(&B.Fonts, B.Draw, &B.Ink, X, Baseline, Bytes, Length);
-  }
-}
-
 void Paint(XBox& B) {
-  Fill(B, B.Colours->Back, 0, 0, B.Layout.Width, B.Layout.StripY);
-  Fill(B, B.Colours->Strip, 0, B.Layout.StripY, B.Layout.Width, B.Layout.Height - B.Layout.StripY);
-  DrawIcon(&B.Fonts, B.Draw, B.Icon, B.Layout.IconX, B.Layout.IconY, B.Layout.IconSize);
-  int LineHeight = B.Fonts.Regular->ascent + B.Fonts.Regular->descent;
-  for (int I = 0; I < B.Layout.RowCount; ++I) DrawRow(B, I, B.Layout.TextY + I * LineHeight + B.Fonts.Regular->ascent);
-  for (int I = 0; I < B.Model.ButtonCount; ++I) DrawButton(B, I);
-  XClearWindow(B.Dpy, B.Win);
+  PaintBox({B.Dpy, B.Win, B.Draw, &B.Fonts, &B.Ink, B.Colours, B.Scale, B.Icon, B.Text, &B.Layout, &B.Model, B.Pressed,
+            B.PressedOver, B.IsShaped ? &B.Shaped : nullptr, B.Measured});
 }
 
 int ButtonAt(const XBox& B, int X, int Y) {
@@ -233,52 +156,27 @@ void OnKey(XBox& B, XKeyEvent& Key) {
   char Bytes[8];
   KeySym Symbol = NoSymbol;
   int Count = XLookupString(&Key, Bytes, sizeof Bytes, &Symbol, nullptr);
-  bool Shift = (Key.state & ShiftMask) != 0;
-  // Ctrl+C copies the box, as on Windows, and leaves it up.
-  if ((Key.state & ControlMask) && (Symbol == XK_c || Symbol == XK_C)) {
-    if (B.Copy != nullptr) TakeX11Clipboard(&B.Clip, Key.time);
-    return;
-  }
-  int Move = 0;
-  switch (Symbol) {
-    case XK_Return:
-    case XK_KP_Enter:
-    case XK_space:
-    case XK_KP_Space:
+  WindowKey Meaning = MeaningOfKey(Symbol, Key.state, Bytes, Count, B.Request->RightToLeft);
+  switch (Meaning.Action) {
+    case WINDOW_KEY_COPY:
+      if (B.Copy != nullptr) TakeX11Clipboard(&B.Clip, Key.time);
+      break;
+    case WINDOW_KEY_PRESS:
       Finish(B, B.Model.Buttons[B.Model.Focus].Id);
-      return;
-    case XK_Escape:
+      break;
+    case WINDOW_KEY_CLOSE:
       Finish(B, B.Model.CloseAnswer);
-      return;
-    case XK_Tab:
-      Move = Shift ? -1 : 1;
       break;
-    case XK_ISO_Left_Tab:
-    case XK_Up:
-    case XK_KP_Up:
-      Move = -1;
+    case WINDOW_KEY_LETTER:
+      Finish(B, AcceleratorAnswer(B.Model, Meaning.Letter));
       break;
-    case XK_Down:
-    case XK_KP_Down:
-      Move = 1;
+    case WINDOW_KEY_MOVE:
+      MoveFocus(&B.Model, Meaning.Move);
+      B.NeedsPaint = true;
       break;
-    // Left and right go the way they point, so in a mirrored box, whose buttons run from the
-    // right, they step through the buttons the other way.
-    case XK_Left:
-    case XK_KP_Left:
-      Move = B.Request->RightToLeft ? 1 : -1;
+    case WINDOW_KEY_NONE:
       break;
-    case XK_Right:
-    case XK_KP_Right:
-      Move = B.Request->RightToLeft ? -1 : 1;
-      break;
-    default:
-      if (Count == 1 && !(Key.state & ControlMask))
-        Finish(B, AcceleratorAnswer(B.Model, static_cast<unsigned char>(Bytes[0])));
-      return;
   }
-  MoveFocus(&B.Model, Move);
-  B.NeedsPaint = true;
 }
 
 // A press and release on the same button presses it; as a push button does, it shows pressed
@@ -449,7 +347,7 @@ bool LayOut(XBox& B) {
   Display* Dpy = B.Dpy;
   DesktopLook Look;
   ReadDesktopLook(Dpy, B.Screen, &Look);
-  B.Colours = Look.Dark ? &DARK : &LIGHT;
+  B.Colours = BoxColoursFor(Look.Dark);
   double Dpi = Look.Dpi;
   B.Scale = Dpi / 96.0;
   B.Icon = B.Request->Icon;
