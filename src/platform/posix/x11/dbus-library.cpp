@@ -1,6 +1,8 @@
 // Loading libdbus for the accessibility link, once a bus to talk to is found.
 #include "platform/posix/x11/dbus-library.h"
 
+#include "platform/posix/x11/dynamic-calls.h"
+
 #ifndef ASKBOX_LINK_X11
 #include <dlfcn.h>
 #endif
@@ -19,22 +21,14 @@ ASKBOX_DBUS_CALLS(ASKBOX_DBUS_DEFINE)
 
 namespace {
 
-enum LoadState { NOT_TRIED, LOADED, MISSING };
 LoadState State = NOT_TRIED;
-
-template <typename Call>
-bool Take(void* Library, const char* Name, Call* Slot) {
-  void* Address = dlsym(Library, Name);
-  *Slot = reinterpret_cast<Call>(Address);
-  return Address != nullptr;
-}
 
 bool Load() {
   // The runtime package's name: libdbus-1.so comes only with the development package.
   void* Library = dlopen("libdbus-1.so.3", RTLD_LAZY | RTLD_LOCAL);
   if (Library == nullptr) return false;
   bool Complete = true;
-#define ASKBOX_DBUS_TAKE(Name) Complete = Complete && Take(Library, #Name, &Name);
+#define ASKBOX_DBUS_TAKE(Name) Complete = Complete && TakeCall(Library, #Name, &Name);
   ASKBOX_DBUS_CALLS(ASKBOX_DBUS_TAKE)
 #undef ASKBOX_DBUS_TAKE
   if (!Complete) {

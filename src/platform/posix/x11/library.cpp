@@ -1,6 +1,8 @@
 // Loading the X, Xrender, fontconfig and Xft libraries, and the optional ones: XCB's, RandR, Xinerama, HarfBuzz and FriBidi.
 #include "platform/posix/x11/library.h"
 
+#include "platform/posix/x11/dynamic-calls.h"
+
 #ifndef ASKBOX_LINK_X11
 #include <dlfcn.h>
 #endif
@@ -30,15 +32,7 @@ const char* const SONAMES[ALL_LIBRARY_COUNT] = {
     "libX11.so.6",      "libXrender.so.1",   "libfontconfig.so.1", "libXft.so.2",      "libxcb.so.1",
     "libX11-xcb.so.1",  "libXrandr.so.2",    "libXinerama.so.1",   "libharfbuzz.so.0", "libfribidi.so.0"};
 
-enum LoadState { NOT_TRIED, LOADED, MISSING };
 LoadState State = NOT_TRIED;
-
-template <typename Call>
-bool Take(void* Library, const char* Name, Call* Slot) {
-  void* Address = dlsym(Library, Name);
-  *Slot = reinterpret_cast<Call>(Address);
-  return Address != nullptr;
-}
 
 // Libraries First to Last - 1, and every call of the table from them.
 bool Load(int First, int Last) {
@@ -53,7 +47,7 @@ bool Load(int First, int Last) {
   // Each call is looked up in the library that should have it, so that one lacking a call (an old
   // version, or another file of the same name found first) is found out here rather than at the call.
 #define ASKBOX_X11_TAKE(Library, Name) \
-  if (Library >= First && Library < Last) Complete = Complete && Take(Libraries[Library], #Name, &Name);
+  if (Library >= First && Library < Last) Complete = Complete && TakeCall(Libraries[Library], #Name, &Name);
   ASKBOX_X11_CALLS(ASKBOX_X11_TAKE)
 #undef ASKBOX_X11_TAKE
   if (!Complete) {
