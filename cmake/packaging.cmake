@@ -88,7 +88,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # works on the terminal, so they are recommended rather than required, with the font it looks for first,
 # and libdbus for screen readers.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libx11-6, libx11-xcb1, libxrandr2, libxinerama1, libxft2, libxrender1, libfontconfig1, fonts-dejavu-core, libharfbuzz0b, libfribidi0, libdbus-1-3")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libx11-6, libx11-xcb1, libxcb-randr0, libxft2, libxrender1, libfontconfig1, fonts-dejavu-core, libharfbuzz0b, libfribidi0, libdbus-1-3")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})

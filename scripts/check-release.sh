@@ -46,7 +46,7 @@ contents=$(dpkg-deb -c "$deb")
 # loaded at run time, so they are recommended by hand.
 [[ $(dpkg-deb -f "$deb" Depends) =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]] ||
   fail "$deb depends on \"$(dpkg-deb -f "$deb" Depends)\", not on libc6 alone"
-[ "$(dpkg-deb -f "$deb" Recommends)" = "libx11-6, libx11-xcb1, libxrandr2, libxinerama1, libxft2, libxrender1, libfontconfig1, fonts-dejavu-core, libharfbuzz0b, libfribidi0, libdbus-1-3" ] ||
+[ "$(dpkg-deb -f "$deb" Recommends)" = "libx11-6, libx11-xcb1, libxcb-randr0, libxft2, libxrender1, libfontconfig1, fonts-dejavu-core, libharfbuzz0b, libfribidi0, libdbus-1-3" ] ||
   fail "$deb recommends \"$(dpkg-deb -f "$deb" Recommends)\", not the window's libraries and font"
 
 dpkg-deb -x "$deb" "$work/root"

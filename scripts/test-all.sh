@@ -14,7 +14,7 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
   apt_get update || { sleep 10; apt_get update; } ||
     echo "apt-get update failed twice; installing from the package lists at hand" >&2
   apt_get install cmake g++ make libgtest-dev python3 binutils clang libclang-rt-14-dev \
-    clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libx11-xcb-dev libxrandr-dev libxinerama-dev libxft-dev libxrender-dev libfontconfig-dev \
+    clang-tidy valgrind lintian man-db groff-base file pkg-config libx11-dev libx11-xcb-dev libxcb-randr0-dev libxft-dev libxrender-dev libfontconfig-dev \
     libharfbuzz-dev libfribidi-dev gettext libdbus-1-dev >/dev/null
   # The window's tests: a virtual display, a window manager, a terminal emulator, the desktop's
   # settings (xrdb, an XSETTINGS manager) and the tools that type, close, read properties and the

@@ -946,7 +946,9 @@ def case_window_under_valgrind():
     the box driver is linked the ordinary way, so valgrind follows its C library."""
     if DRIVER is None or shutil.which("valgrind") is None:
         raise Failure("needs the box driver and valgrind")
-    proc = subprocess.Popen(["valgrind", "-q", "--error-exitcode=99", DRIVER, "1", "Under memcheck", "Memcheck"],
+    suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "valgrind.supp")
+    proc = subprocess.Popen(["valgrind", "-q", "--error-exitcode=99", "--suppressions=" + suppressions, DRIVER, "1",
+                             "Under memcheck", "Memcheck"],
                             env=box_env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, start_new_session=True)
     wid = find_window("Memcheck", timeout=60, proc=proc)

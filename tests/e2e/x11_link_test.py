@@ -13,8 +13,8 @@ import x11_box_test as desktop  # noqa: E402
 from ptyrun import PtyProcess  # noqa: E402
 from x11_box_test import Failure, check, find_window, finish, type_keys  # noqa: E402
 
-SONAMES = ["libX11.so.6", "libXrender.so.1", "libfontconfig.so.1", "libXft.so.2", "libX11-xcb.so.1", "libXrandr.so.2",
-           "libXinerama.so.1"]
+SONAMES = ["libX11.so.6", "libXrender.so.1", "libfontconfig.so.1", "libXft.so.2", "libX11-xcb.so.1",
+           "libxcb-randr.so.0"]
 SHAPING_SONAMES = ["libharfbuzz.so.0", "libfribidi.so.0"]
 DBUS_SONAME = "libdbus-1.so.3"
 IDOK = 1
@@ -51,8 +51,8 @@ WINDOW_CASES = [
      "مرحبا".encode(), b"Unshaped", "Unshaped"),
     # Reading events a buffer at a time is optional too: without libX11-xcb, Xlib's queue reads them.
     ("without libX11-xcb", lambda: hidden_libraries([], ["libX11-xcb.so.1"]), {}, b"Hi", b"Queued", "Queued"),
-    # So are the monitors: without RandR and Xinerama the screen is one monitor.
-    ("without libXrandr and libXinerama", lambda: hidden_libraries([], ["libXrandr.so.2", "libXinerama.so.1"]), {},
+    # So is the list of monitors: without XCB's RandR the screen is one monitor.
+    ("without libxcb-randr", lambda: hidden_libraries([], ["libxcb-randr.so.0"]), {},
      b"Hi", b"One screen", "One screen"),
 ]
 

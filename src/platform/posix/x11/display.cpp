@@ -280,6 +280,8 @@ bool X11NotesPileUp() {
   return Connection != nullptr && NextRequest(Dpy) - LastKnownRequestProcessed(Dpy) > MOST_NOTES;
 }
 
+xcb_connection_t* X11XcbConnection() { return Connection; }
+
 bool X11ConnectionIdle() {
   if (X11EventQueued()) return false;
   pollfd Connection = {ConnectionNumber(Dpy), POLLIN, 0};

@@ -6,6 +6,7 @@
 #include "platform/posix/x11/properties.h"
 
 #include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 namespace platform {
 
@@ -23,6 +24,8 @@ Display* X11Display();
 // long as the server keeps sending. An X error that comes as an event is recorded (LastX11Error)
 // and given as an event of type 0. Only inside X11Guarded: a broken connection ends the guard.
 bool NextX11Event(XEvent* Event);
+// The connection as XCB has it, where XCB reads the events; null where Xlib's queue does.
+xcb_connection_t* X11XcbConnection();
 // Whether an event has been read and waits for NextX11Event; reads nothing.
 bool X11EventQueued();
 // Whether nothing from the server waits to be handled, read or not: a round trip made now reads in

@@ -1,4 +1,4 @@
-// Loading the X, Xrender, fontconfig and Xft libraries, and the optional ones: XCB's, RandR, Xinerama, HarfBuzz and FriBidi.
+// Loading the X, Xrender, fontconfig and Xft libraries, and the optional ones: XCB's, XCB RandR, HarfBuzz and FriBidi.
 #include "platform/posix/x11/library.h"
 
 #include "platform/posix/x11/dynamic-calls.h"
@@ -15,8 +15,7 @@ namespace platform {
 bool LoadX11Libraries() { return true; }
 bool LoadShapingLibraries() { return true; }
 bool LoadEventLibraries() { return true; }
-bool LoadRandrLibrary() { return true; }
-bool LoadXineramaLibrary() { return true; }
+bool LoadXcbRandrLibrary() { return true; }
 
 #else
 
@@ -30,7 +29,7 @@ namespace {
 // packages, which a machine that shows windows need not have.
 const char* const SONAMES[ALL_LIBRARY_COUNT] = {
     "libX11.so.6",      "libXrender.so.1",   "libfontconfig.so.1", "libXft.so.2",      "libxcb.so.1",
-    "libX11-xcb.so.1",  "libXrandr.so.2",    "libXinerama.so.1",   "libharfbuzz.so.0", "libfribidi.so.0"};
+    "libX11-xcb.so.1",  "libxcb-randr.so.0", "libharfbuzz.so.0",   "libfribidi.so.0"};
 
 LoadState State = NOT_TRIED;
 
@@ -85,14 +84,9 @@ bool LoadEventLibraries() {
   return LoadOptional(LIBRARY_XCB, LIBRARY_X11_XCB + 1, &Group);
 }
 
-bool LoadRandrLibrary() {
+bool LoadXcbRandrLibrary() {
   static LoadState Group;
-  return LoadOptional(LIBRARY_XRANDR, LIBRARY_XRANDR + 1, &Group);
-}
-
-bool LoadXineramaLibrary() {
-  static LoadState Group;
-  return LoadOptional(LIBRARY_XINERAMA, LIBRARY_XINERAMA + 1, &Group);
+  return LoadEventLibraries() && LoadOptional(LIBRARY_XCB_RANDR, LIBRARY_XCB_RANDR + 1, &Group);
 }
 
 bool LoadShapingLibraries() {

@@ -1,4 +1,4 @@
-// Every X, Xrender, fontconfig, Xft, XCB, RandR, Xinerama, HarfBuzz and FriBidi call the window makes, and loading their libraries.
+// Every X, Xrender, fontconfig, Xft, XCB, XCB RandR, HarfBuzz and FriBidi call the window makes, and loading their libraries.
 #ifndef ASKBOX_PLATFORM_POSIX_X11_LIBRARY_H
 #define ASKBOX_PLATFORM_POSIX_X11_LIBRARY_H
 
@@ -9,9 +9,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xinerama.h>
-#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/Xrender.h>
+#include <xcb/randr.h>
+#include <xcb/xcb.h>
 #include <fontconfig/fontconfig.h>
 #include <fribidi/fribidi.h>
 #include <harfbuzz/hb-ft.h>
@@ -22,8 +22,8 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
                                    Bool (*Convert)(Display*, XEvent*, xEvent*)))(Display*, XEvent*, xEvent*);
 
 // CALL(Library, Name) for each call, Library one of X11Library. XDestroyImage is left out: Xutil.h
-// makes it a macro that calls through the image itself. XCB's, RandR's, Xinerama's, then HarfBuzz's
-// and FriBidi's calls come last, in the optional groups.
+// makes it a macro that calls through the image itself. XCB's, XCB RandR's, then HarfBuzz's and
+// FriBidi's calls come last, in the optional groups.
 #define ASKBOX_X11_CALLS(CALL)                     \
   CALL(LIBRARY_X11, XChangeProperty)               \
   CALL(LIBRARY_X11, XClearWindow)                  \
@@ -108,15 +108,25 @@ extern "C" Bool (*XESetWireToEvent(Display* Dpy, int EventNumber,
   CALL(LIBRARY_XFT, XftTextExtentsUtf8)            \
   CALL(LIBRARY_XFT, XftUnlockFace)                 \
   CALL(LIBRARY_XCB, xcb_connection_has_error)      \
+  CALL(LIBRARY_XCB, xcb_get_property)              \
+  CALL(LIBRARY_XCB, xcb_get_property_reply)        \
+  CALL(LIBRARY_XCB, xcb_get_property_value)        \
+  CALL(LIBRARY_XCB, xcb_get_property_value_length) \
+  CALL(LIBRARY_XCB, xcb_intern_atom)               \
+  CALL(LIBRARY_XCB, xcb_intern_atom_reply)         \
   CALL(LIBRARY_XCB, xcb_no_operation)              \
   CALL(LIBRARY_XCB, xcb_poll_for_event)            \
   CALL(LIBRARY_XCB, xcb_poll_for_queued_event)     \
+  CALL(LIBRARY_XCB, xcb_query_extension)           \
+  CALL(LIBRARY_XCB, xcb_query_extension_reply)     \
+  CALL(LIBRARY_XCB, xcb_query_pointer)             \
+  CALL(LIBRARY_XCB, xcb_query_pointer_reply)       \
   CALL(LIBRARY_X11_XCB, XGetXCBConnection)         \
   CALL(LIBRARY_X11_XCB, XSetEventQueueOwner)       \
-  CALL(LIBRARY_XRANDR, XRRFreeMonitors)            \
-  CALL(LIBRARY_XRANDR, XRRGetMonitors)             \
-  CALL(LIBRARY_XINERAMA, XineramaIsActive)         \
-  CALL(LIBRARY_XINERAMA, XineramaQueryScreens)     \
+  CALL(LIBRARY_XCB_RANDR, xcb_randr_get_monitors)  \
+  CALL(LIBRARY_XCB_RANDR, xcb_randr_get_monitors_monitors_iterator) \
+  CALL(LIBRARY_XCB_RANDR, xcb_randr_get_monitors_reply) \
+  CALL(LIBRARY_XCB_RANDR, xcb_randr_monitor_info_next) \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_add_utf8)       \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_create)         \
   CALL(LIBRARY_HARFBUZZ, hb_buffer_destroy)        \
@@ -144,8 +154,7 @@ enum X11Library {
   X11_LIBRARY_COUNT,
   LIBRARY_XCB = X11_LIBRARY_COUNT,
   LIBRARY_X11_XCB,
-  LIBRARY_XRANDR,
-  LIBRARY_XINERAMA,
+  LIBRARY_XCB_RANDR,
   LIBRARY_HARFBUZZ,
   LIBRARY_FRIBIDI,
   ALL_LIBRARY_COUNT
@@ -165,11 +174,9 @@ bool LoadShapingLibraries();
 // LoadX11Libraries() succeeded; either missing leaves both unloaded, and events are then read
 // through Xlib's own queue.
 bool LoadEventLibraries();
-// True where libXrandr, or libXinerama, is there with every call of its in the table, after
-// LoadX11Libraries() succeeded; missing, the monitors are looked for the other way, else the
-// screen counts as one.
-bool LoadRandrLibrary();
-bool LoadXineramaLibrary();
+// True where libxcb-randr is there too, with every call of its in the table, after
+// LoadEventLibraries() succeeded; missing, the screen counts as one monitor.
+bool LoadXcbRandrLibrary();
 
 #ifndef ASKBOX_LINK_X11
 // Each call's stand-in has the call's own name and type. The X front end lives in this namespace,
