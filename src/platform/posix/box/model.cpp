@@ -9,13 +9,13 @@ namespace {
 // Marks a label for the catalogs (xgettext --keyword=LABEL); the catalog is read when a box is made.
 #define LABEL(Text) Text
 
-struct ButtonSpec {
+struct ButtonEntry {
   const char* MsgId;
   int Id;
 };
 
 // Windows' order and labels, '&' before the accelerator; Cancel has none there, Esc is its key.
-const ButtonSpec BUTTON_SETS[7][MAX_BUTTONS] = {
+const ButtonEntry BUTTON_SETS[7][MAX_BUTTONS] = {
     // TRANSLATORS: button labels. Put '&' before the letter that presses the button, an ASCII
     // letter that differs from the others of its box (Abort/Retry/Ignore, Yes/No/Cancel,
     // Retry/Cancel, Cancel/Try Again/Continue). Where the language is not written in Latin letters,
@@ -38,14 +38,14 @@ bool IsAsciiLetterOrDigit(unsigned char C) {
 unsigned char AsciiUpper(unsigned C) { return static_cast<unsigned char>(C >= 'a' && C <= 'z' ? C - 'a' + 'A' : C); }
 
 // The translation where it is a label a box can show, else the English one, which always is.
-void LabelButton(BoxModel* Model, int Index, const ButtonSpec& Spec, LabelSource Translate) {
+void LabelButton(BoxModel* Model, int Index, const ButtonEntry& Entry, LabelSource Translate) {
   BoxButton& Button = Model->Labelled[Index];
   char* Text = Model->LabelText[Index];
-  const char* Translated = Translate != nullptr ? Translate(Spec.MsgId) : nullptr;
+  const char* Translated = Translate != nullptr ? Translate(Entry.MsgId) : nullptr;
   if (Translated == nullptr || !TakeMarkedLabel(Translated, Text, LABEL_ROOM, &Button.AcceleratorAt))
-    TakeMarkedLabel(Spec.MsgId, Text, LABEL_ROOM, &Button.AcceleratorAt);
+    TakeMarkedLabel(Entry.MsgId, Text, LABEL_ROOM, &Button.AcceleratorAt);
   Button.Label = Text;
-  Button.Id = Spec.Id;
+  Button.Id = Entry.Id;
 }
 
 struct RowEnd {
