@@ -506,18 +506,11 @@ def case_small_screen_at_192_dpi():
         subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER",
                         "Xft.dpi:\t192\n"], env=env, check=True, timeout=10)
         for text in ("Small", " ".join("word%d" % i for i in range(60))):
-            proc = subprocess.Popen([PROGRAM, "text=" + text, "caption=Small", "button=6"], env=box_env(DISPLAY=name),
-                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
-            deadline, width = time.monotonic() + 10, None
-            while width is None and time.monotonic() < deadline:
-                tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True, text=True).stdout
-                for line in tree.splitlines():
-                    if '"Small"' in line:
-                        width = int(line.split()[-2].split("x")[0])
-                time.sleep(0.05)
+            proc, box = launch_on(name, "Small", "text=" + text, "button=6")
+            width = int(box.split("x")[0])
             proc.kill()
             proc.wait()
-            check(width is not None and width <= 640, f"{len(text)} characters: a box {width} wide on 640")
+            check(width <= 640, f"{len(text)} characters: a box {width} wide on 640")
     finally:
         server.kill()
         server.wait()
@@ -537,15 +530,8 @@ def case_two_monitors():
                 for prop, value in (("_NET_CURRENT_DESKTOP", "0"), ("_GTK_WORKAREAS_D0", areas)):
                     subprocess.run(["xprop", "-root", "-f", prop, "32c", "-set", prop, value], env=env, check=True,
                                    timeout=10)
-            proc = subprocess.Popen([PROGRAM, "text=Where am I?", "caption=Monitors"], env=box_env(DISPLAY=name),
-                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+            proc, box = launch_on(name, "Monitors", "text=Where am I?")
             try:
-                deadline, box = time.monotonic() + 10, None
-                while box is None and time.monotonic() < deadline:
-                    tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True, text=True).stdout
-                    box = next((line.split()[-2] for line in tree.splitlines() if '"Monitors"' in line), None)
-                    time.sleep(0.05)
-                check(box is not None, "no box")
                 size, left, top = box.split("+")[0], int(box.split("+")[1]), int(box.split("+")[2])
                 width, height = (int(n) for n in size.split("x"))
                 seen = (left + width / 2, top + height / 2)
@@ -557,6 +543,24 @@ def case_two_monitors():
     finally:
         server.kill()
         server.wait()
+
+
+def launch_on(display, caption, *args, timeout=10):
+    """askbox on a display of its own (one started here); gives (process, "WxH+X+Y") once its
+    window is up, found by its title in the display's tree."""
+    proc = subprocess.Popen([PROGRAM, "caption=" + caption, *args], env=box_env(DISPLAY=display),
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=display),
+                              capture_output=True, text=True).stdout
+        box = next((line.split()[-2] for line in tree.splitlines() if '"%s"' % caption in line), None)
+        if box is not None:
+            return proc, box
+        time.sleep(0.05)
+    proc.kill()
+    proc.wait()
+    raise Failure(f"no box {caption!r} on {display}")
 
 
 def text_case(text, caption, check_shape):
@@ -777,14 +781,8 @@ def case_display_killed():
     # Without -noreset the server resets whenever xwininfo below is its only client and leaves: an
     # askbox connecting just then is refused, and rightly shows no window.
     server, name = start_xvfb("-noreset")
-    proc = subprocess.Popen([PROGRAM, "text=Going", "caption=Going"], env=box_env(DISPLAY=name),
-                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
     try:
-        deadline = time.monotonic() + 5
-        while "Going" not in subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=name),
-                                            capture_output=True, text=True).stdout:
-            check(time.monotonic() < deadline, "no box on the second display")
-            time.sleep(0.05)
+        proc, _ = launch_on(name, "Going", "text=Going", timeout=5)
     finally:
         server.kill()
         server.wait()
@@ -1014,13 +1012,7 @@ def stopped_server_case(how):
     """A server that stops answering holds neither a signal nor the time limit."""
     server, name = start_xvfb("-noreset")
     try:
-        proc = subprocess.Popen([PROGRAM, "text=Frozen", "caption=Frozen", "timeout=2"], env=box_env(DISPLAY=name),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
-        deadline = time.monotonic() + 5
-        while "Frozen" not in subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=name),
-                                              capture_output=True, text=True).stdout:
-            check(time.monotonic() < deadline, "no box")
-            time.sleep(0.05)
+        proc, _ = launch_on(name, "Frozen", "text=Frozen", "timeout=2", timeout=5)
         started = time.monotonic()
         server.send_signal(signal.SIGSTOP)
         if how == "signal":
