@@ -14,6 +14,7 @@
 #include "platform/posix/x11/library.h"
 #include "platform/posix/x11/monitors.h"
 #include "platform/posix/x11/paint.h"
+#include "platform/posix/x11/server-watch.h"
 #include "platform/posix/x11/shape.h"
 #include "platform/posix/x11/window.h"
 
@@ -83,6 +84,7 @@ struct XBox {
   int Answer;
   int Signal;
   StopSignals Signals;
+  ServerWatch Watch;
   bool Unavailable;
   Atom Protocols, DeleteWindow;
   TimeLimit Limit;
@@ -452,6 +454,7 @@ void Run(void* Context) {
     B.Unavailable = true;
     return;
   }
+  if (B.Limit.Active) CutServerAt(&B.Watch, B.Limit.DeadlineMs + SERVER_GRACE_MS);
   CreateBoxWindow(B);
   XMapRaised(B.Dpy, B.Win);
   B.Clip.Dpy = B.Dpy;
@@ -462,6 +465,7 @@ void Run(void* Context) {
                                  B.Request->Model.Buttons, B.Model.ButtonCount, B.Request->Model.Focus, &B.Layout,
                                  B.Fonts.Regular->ascent + B.Fonts.Regular->descent});
   Loop(B);
+  CutServerAt(&B.Watch, NowMs() + SERVER_GRACE_MS + (B.Signal != 0 ? 0 : ACCESS_FLUSH_MS + X11_HAND_OVER_MS));
   // The answer to a click action is on its way out; a signal leaves no time for it.
   StopX11Accessible(&B.Access, B.Signal != 0 ? 0 : ACCESS_FLUSH_MS);
   // Only an answer hands the copy on: with the display gone or a signal pending there is no time.
@@ -491,7 +495,15 @@ BoxOutcome ShowX11Box(const BoxRequest& Request, Window Owner) {
     return NotHere;
   }
   B.Copy = BoxCopyText(B.Caption, B.CaptionLength, B.Text, B.TextLength, Request.Model, &B.CopyLength);
+  StartServerWatch(&B.Watch, ConnectionNumber(Dpy), StopSignalFd(B.Signals));
   bool Kept = X11Guarded(Run, &B);
+  StopServerWatch(&B.Watch);
+  // A connection cut while the box waited for the server: what cut it decides the outcome, as it
+  // would have had the server answered.
+  if (!Kept && B.Answer == 0 && B.Signal == 0) {
+    B.Signal = CaughtStopSignal(&B.Signals);
+    if (B.Signal == 0 && TimeLimitOver(B.Limit)) B.Answer = B.Limit.DefaultId;
+  }
   ReleaseStopSignals(&B.Signals);
   free(B.Text);
   free(B.Caption);

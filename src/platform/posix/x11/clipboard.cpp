@@ -14,7 +14,6 @@
 namespace platform {
 namespace {
 
-const int HAND_OVER_MS = 1000;
 // A person's paste asks a few times; a client asking faster than this is flooding the box, whose
 // answers would then fill its connection faster than the server takes them.
 const int ANSWERS_PER_PERIOD = 32, ANSWER_PERIOD_MS = 100;
@@ -129,7 +128,7 @@ void HandOverX11Clipboard(X11Clipboard* Clip, int StopFd) {
   Atom Kept[] = {A.Utf8String, XA_STRING, A.Text};
   XChangeProperty(Dpy, Clip->Owner, A.Kept, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(Kept), 3);
   XConvertSelection(Dpy, A.Manager, A.SaveTargets, A.Kept, Clip->Owner, Clip->Since);
-  int64_t Deadline = NowMs() + HAND_OVER_MS;
+  int64_t Deadline = NowMs() + X11_HAND_OVER_MS;
   for (;;) {
     XEvent Event;
     for (int Handled = 0; Handled < X11_EVENT_BATCH && NextX11Event(&Event); ++Handled) {

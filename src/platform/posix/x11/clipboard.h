@@ -36,9 +36,10 @@ bool ConfirmX11Clipboard(X11Clipboard* Clip);
 // Answers a request for the clipboard while the box owns it, or notes its loss; false for an
 // event that is not the clipboard's. Nothing here waits for the server.
 bool OnX11ClipboardEvent(X11Clipboard* Clip, const XEvent& Event);
-// Before Owner goes: a running clipboard manager is asked to keep a copy, for a second at most,
-// and no longer than until StopFd (a caught signal) becomes readable. Nothing but events is
+// Before Owner goes: a running clipboard manager is asked to keep a copy, for X11_HAND_OVER_MS at
+// most, and no longer than until StopFd (a caught signal) becomes readable. Nothing but events is
 // waited for, so a server that has stopped answering holds it no longer either.
+const int X11_HAND_OVER_MS = 1000;
 void HandOverX11Clipboard(X11Clipboard* Clip, int StopFd);
 
 }  // namespace platform
