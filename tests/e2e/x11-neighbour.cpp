@@ -4,6 +4,7 @@
 //   x11-neighbour converts MS          real requests for CLIPBOARD, whoever owns it, for MS milliseconds
 //   x11-neighbour state WINDOW MS      WINDOW unmapped, then its _NET_WM_STATE changed for MS milliseconds
 //   x11-neighbour activations WINDOW MS  counts the requests, as the user's, to activate WINDOW in MS milliseconds
+//   x11-neighbour grab WINDOW MS       the server grabbed, WINDOW unmapped, and nobody else served for MS milliseconds
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <stdio.h>
@@ -42,7 +43,8 @@ long Flood(long Ms, Sender Send) {
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
 int Usage() {
-  fprintf(stderr, "usage: x11-neighbour requests WINDOW MS | converts MS | state WINDOW MS | activations WINDOW MS\n");
+  fprintf(stderr, "usage: x11-neighbour requests WINDOW MS | converts MS | state WINDOW MS | activations WINDOW MS |"
+                  " grab WINDOW MS\n");
   return 2;
 }
 
@@ -104,6 +106,14 @@ int main(int Count, char** Arguments) {
       XChangeProperty(Dpy, Target, State, XA_ATOM, 32, PropModeReplace,
                       reinterpret_cast<unsigned char*>(&States[N % 2]), 1);
     });
+  } else if (strcmp(Mode, "grab") == 0 && Count == 4) {
+    // The unmap makes the box ask the server whether it was minimised, and that waits out the grab.
+    XGrabServer(Dpy);
+    XUnmapWindow(Dpy, strtoul(Arguments[2], nullptr, 0));
+    XSync(Dpy, False);
+    usleep(static_cast<useconds_t>(atol(Arguments[3])) * 1000);
+    XUngrabServer(Dpy);
+    XSync(Dpy, False);
   } else {
     return Usage();
   }

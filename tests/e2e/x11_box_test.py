@@ -1008,13 +1008,21 @@ def storm_case(mode, copied):
     check(megabytes < (64 if "--hostile-only" not in sys.argv else 512), f"the box grew to {megabytes:.0f} MB")
 
 
-def stopped_server_case(how):
-    """A server that stops answering holds neither a signal nor the time limit."""
+def stopped_server_case(how, freeze="stop"):
+    """A server that stops answering, stopped or grabbed by another client while the box waits for
+    a reply, holds neither a signal nor the time limit."""
     server, name = start_xvfb("-noreset")
+    grab = None
     try:
-        proc, _ = launch_on(name, "Frozen", "text=Frozen", "timeout=2", timeout=5)
+        proc, box = launch_on(name, "Frozen", "text=Frozen", "timeout=2", timeout=5)
         started = time.monotonic()
-        server.send_signal(signal.SIGSTOP)
+        if freeze == "stop":
+            server.send_signal(signal.SIGSTOP)
+        else:
+            wid = subprocess.run(["xdotool", "search", "--name", "Frozen"], env=dict(os.environ, DISPLAY=name),
+                                 capture_output=True, text=True).stdout.split()[0]
+            grab = subprocess.Popen([NEIGHBOUR, "grab", wid, "5000"], env=dict(os.environ, DISPLAY=name))
+            time.sleep(0.1)
         if how == "signal":
             proc.send_signal(signal.SIGTERM)
         try:
@@ -1030,6 +1038,9 @@ def stopped_server_case(how):
             check(proc.returncode == IDOK and elapsed < 2.6, f"exit {proc.returncode} after {elapsed:.1f} s")
     finally:
         server.send_signal(signal.SIGCONT)
+        if grab is not None:
+            grab.kill()
+            grab.wait()
         server.kill()
         server.wait()
 
@@ -1069,6 +1080,8 @@ HOSTILE_CASES = [
     ("an unmap, then a flood of state changes", lambda: storm_case("state", False)),
     ("a stopped server holds no SIGTERM", lambda: stopped_server_case("signal")),
     ("a stopped server holds no time limit", lambda: stopped_server_case("timeout")),
+    ("a server grabbed by another holds no SIGTERM", lambda: stopped_server_case("signal", "grab")),
+    ("a server grabbed by another holds no time limit", lambda: stopped_server_case("timeout", "grab")),
     ("the answer outlives a connection cut during the hand-over", case_answer_outlives_connection),
 ]
 if "--valgrind" in sys.argv:
