@@ -350,10 +350,12 @@ def case_too_many_lines_cut():
         p.close()
 
 
-def case_cursor_on_focused_button():
-    """On the alternate screen the shown cursor sits on the focused button's label, for a console
-    screen reader or a braille display to follow."""
-    p = spawn("3", "Read me", "Cursor", ["hidden"])
+def cursor_on_button_case(options, env=None, resize=None):
+    """The shown cursor sits on the focused button's label, for a console screen reader or a
+    braille display to follow: on the alternate screen, and inline on the Linux console, which
+    never reflows its lines. Inline, the answer leaves the screen and the cursor as they were,
+    resized or not."""
+    p = spawn("3", "Read me", "Cursor", options, env=env, prefix="first\\nprompt> ")
     try:
         wait_box(p)
         seen = []
@@ -366,8 +368,18 @@ def case_cursor_on_focused_button():
         check([v for v, _ in seen] == [True] * 3, f"cursor hidden: {seen}")
         check([t.split()[0] if t.split() else "" for _, t in seen] == ["Yes", "No", "Cancel"],
               f"cursor not on the focused label: {seen}")
+        if resize:
+            p.mark = len(p.output)
+            p.resize(*resize)
+            check(p.read_until(DRAWN, timeout=3) is not None, "no redraw after the resize")
         p.send(b"\r")
         check(p.wait(3) == IDCANCEL, "wrong answer")
+        after = Screen(24, 80)
+        after.feed(p.output)
+        if "hidden" not in options:
+            check(after.lines()[:2] == ["first", "prompt>"] and not any(after.lines()[2:]),
+                  f"screen after: {after.lines()[:10]}")
+            check((after.y, after.x, after.cursor_visible) == (1, 8, True), f"cursor at {(after.y, after.x)}")
     finally:
         p.close()
 
@@ -583,7 +595,11 @@ SCREEN_CASES = [
     ("long text wraps at blanks on 40 columns", case_wraps_on_forty_columns),
     ("text taller than the screen is cut with an ellipsis", case_too_many_lines_cut),
     ("hidden console: alternate screen, centred box", case_hidden_uses_alternate_screen),
-    ("hidden console: the cursor on the focused button", case_cursor_on_focused_button),
+    ("hidden console: the cursor on the focused button", lambda: cursor_on_button_case(["hidden"])),
+    ("Linux console: the cursor on the focused button inline",
+     lambda: cursor_on_button_case([], {"TERM": "linux"})),
+    ("Linux console: narrowed with the cursor on a button",
+     lambda: cursor_on_button_case([], {"TERM": "linux"}, resize=(24, 40))),
     ("console shown again: inline box", case_shown_again_is_inline),
     ("LANG=C.UTF-8 draws lines", lambda: frame_case({"LANG": "C.UTF-8"}, True)),
     ("LANG=C draws ASCII", lambda: frame_case({"LANG": "C"}, False)),

@@ -99,8 +99,9 @@ std::vector<unsigned char> Take(FuzzInput* Input, size_t Length) {
 
 }  // namespace
 
-// Input: the button style, a byte of choices (icon, alternate screen, frame, placed again), two
-// bytes each of screen rows and columns, the caption's length, the caption, then the text.
+// Input: the button style, a byte of choices (icon, alternate screen, frame, placed again, Latin-1,
+// lines kept on a resize), two bytes each of screen rows and columns, the caption's length, the
+// caption, then the text.
 int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   if (Tty < 0) Tty = memfd_create("terminal", 0);
   FUZZ_CHECK(Tty >= 0 && ftruncate(Tty, 0) == 0 && lseek(Tty, 0, SEEK_SET) == 0, "no file to draw into");
@@ -121,6 +122,7 @@ int FuzzTerminalDraw(const uint8_t* Data, size_t Size) {
   Box.Icon = Choices % 6 == 0 ? nullptr : &ICONS[Choices % 6 - 1];
   MakeBoxModel((Style & 0x30u) << 4 | Style % 7, &Box.Model);
   Box.AlternateScreen = (Choices & 8) != 0;
+  Box.LinesStay = (Choices & 128) != 0;
   Box.RightToLeft = (Style & 0x40) != 0;
   Box.AlignRight = (Style & 0x80) != 0;
   Box.Lines = (Choices & 16) != 0 ? &ASCII_FRAME : &UTF8_FRAME;

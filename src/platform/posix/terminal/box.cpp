@@ -207,6 +207,11 @@ bool TakesClipboard(const char* Term) {
   return false;
 }
 
+// The Linux console cuts or pads its lines on a resize and never rewraps them.
+bool KeepsLinesOnResize(const char* Term) {
+  return Term != nullptr && strncmp(Term, "linux", 5) == 0 && (Term[5] == '\0' || Term[5] == '-');
+}
+
 void CopyToClipboard(const TerminalBox& Box) {
   char* Encoded = static_cast<char*>(malloc(4 * ((Box.CopyLength + 2) / 3) + 1));
   if (Encoded == nullptr) return;
@@ -284,7 +289,7 @@ void Show(TerminalBox& Box, Drawing How) {
 // parked cursor, which the terminal took along with the caller's line, and the main screen is
 // not reflowed again until the box has left the alternate one.
 void TakeAlternateScreen(TerminalBox& Box) {
-  Put("\x1b[J");
+  EraseInlineBox();
   Box.AlternateScreen = true;
   Show(Box, DRAW_FRESH);
 }
@@ -470,6 +475,7 @@ BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen) {
   // Before the layout, which sizes the buttons for the hint's longest label.
   StartTimeLimit(&Box.Limit, &Box.Model);
   Box.AlternateScreen = AlternateScreen;
+  Box.LinesStay = KeepsLinesOnResize(getenv("TERM"));
   Box.RightToLeft = Request.RightToLeft;
   Box.AlignRight = Request.AlignRight;
   Box.Lines = LocaleIsUtf8() ? &UTF8_FRAME : &ASCII_FRAME;

@@ -30,6 +30,8 @@ bool Cut;  // output was dropped since the last CAN
 int Column;
 // Where the focused button's label starts, from the box's left edge and top, as last drawn.
 int FocusColumn, FocusRow;
+// The inline box's row the cursor was left on; -1 for the caller's spot.
+int CursorRow = -1;
 int Limit;
 bool Clipped;
 
@@ -355,25 +357,52 @@ size_t FormatCursorTo(char* Buffer, int Row, int Col) {
   return N;
 }
 
-// On the alternate screen the cursor is left on the focused button's label, shown, as dialog and
-// whiptail leave it, so that a console screen reader or a braille display follows the focus.
-// Inline, the hidden cursor is parked back on the caller's spot after every draw instead: a
-// terminal that reflows its lines on a resize moves the real cursor along with that line, but not
-// the saved one, and the way to the alternate screen starts from there.
+// The cursor is left on the focused button's label, shown, as dialog and whiptail leave it, so
+// that a console screen reader or a braille display follows the focus. Inline that is only where
+// the terminal never reflows its lines: one that does (tmux, VTE) moves the real cursor along with
+// its line on a resize, but not the saved one, and the way to the alternate screen at the first
+// resize must start from the caller's line. There the hidden cursor is parked back on the
+// caller's spot after every draw instead, and the terminal carries it along.
 void Draw(const TerminalBox& Box) {
+  bool ShowFocus = Box.AlternateScreen || Box.LinesStay;
   FocusRow = -1;
-  if (Box.AlternateScreen) Put("\x1b[?25l");
+  if (ShowFocus) Put("\x1b[?25l");
   for (int I = 0; I < Box.Layout.Height; ++I) {
     MoveToRow(Box, I);
     DrawRow(Box, I);
   }
-  if (Box.AlternateScreen && FocusRow >= 0) {
-    PutCursorTo(Box.Layout.Top + FocusRow, Box.Layout.Left + std::min(FocusColumn, Box.Layout.Width - 1));
-    Put("\x1b[?25h");
+  CursorRow = -1;
+  int LabelAt = Box.Layout.Left + std::min(FocusColumn, Box.Layout.Width - 1);
+  if (ShowFocus && FocusRow >= 0 && Box.AlternateScreen) {
+    PutCursorTo(Box.Layout.Top + FocusRow, LabelAt);
+  } else if (ShowFocus && FocusRow >= 0) {
+    char Move[16];
+    Put("\x1b" "8");
+    Put(Move, FormatCsi(Move, static_cast<unsigned>(FocusRow + 1), 'B'));
+    Put("\r");
+    if (LabelAt > 0) Put(Move, FormatCsi(Move, static_cast<unsigned>(LabelAt), 'C'));
+    CursorRow = FocusRow;
   } else if (!Box.AlternateScreen) {
     Put("\x1b" "8");
   }
+  if (ShowFocus && FocusRow >= 0) Put("\x1b[?25h");
   Flush();
+}
+
+// The parked cursor is on the caller's spot already, wherever the terminal took that line. One
+// left on a button is that many rows below the box's first one, however the screen scrolled, and
+// the caller's spot is then where the terminal saved it.
+void EraseInlineBox() {
+  if (CursorRow < 0) {
+    Put("\x1b[J");
+    return;
+  }
+  if (CursorRow > 0) {
+    char Up[16];
+    Put(Up, FormatCsi(Up, static_cast<unsigned>(CursorRow), 'A'));
+  }
+  Put("\r\x1b[J\x1b" "8");
+  CursorRow = -1;
 }
 
 // Inline, the box goes on the lines below the cursor. Line feeds (without output processing they
@@ -387,7 +416,11 @@ void Place(const TerminalBox& Box, Drawing How) {
   // After a resize the parked cursor is where the terminal took the caller's line, and whatever
   // the reflow made of the old box lies after it. A terminal that pushed that line into its
   // scrollback leaves the cursor at the top, and then the whole screen is old box.
-  if (How == DRAW_AGAIN) Put("\x1b" "7\x1b[J");
+  if (How == DRAW_AGAIN) {
+    EraseInlineBox();
+    Put("\x1b" "7");
+  }
+  CursorRow = -1;
   for (int I = 0; I < Box.Layout.Height; ++I) Put("\n", 1);
   char Up[16];
   Put(Up, FormatCsi(Up, static_cast<unsigned>(Box.Layout.Height), 'A'));

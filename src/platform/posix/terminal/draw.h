@@ -30,6 +30,8 @@ enum Drawing { DRAW_FRESH, DRAW_AGAIN };
 // Makes room for the box below the cursor, or clears the alternate screen.
 void Place(const TerminalBox& Box, Drawing How);
 void Draw(const TerminalBox& Box);
+// Inline: the box taken off the screen, the cursor back on the caller's spot.
+void EraseInlineBox();
 
 }  // namespace platform
 
