@@ -498,8 +498,9 @@ BoxOutcome ShowX11Box(const BoxRequest& Request, Window Owner) {
   StartServerWatch(&B.Watch, ConnectionNumber(Dpy), StopSignalFd(B.Signals));
   bool Kept = X11Guarded(Run, &B);
   StopServerWatch(&B.Watch);
-  // A connection cut while the box waited for the server: what cut it decides the outcome, as it
-  // would have had the server answered.
+  // The connection lost without an answer: where the watch cut it, a stop signal or the time limit
+  // did, and that decides the outcome as it would have had the server answered. A display that
+  // simply went away gives neither, and no answer.
   if (!Kept && B.Answer == 0 && B.Signal == 0) {
     B.Signal = CaughtStopSignal(&B.Signals);
     if (B.Signal == 0 && TimeLimitOver(B.Limit)) B.Answer = B.Limit.DefaultId;
