@@ -21,6 +21,7 @@ void* Watch(void* Context) {
   for (;;) {
     int Wait = -1;
     if (CutAt >= 0) {
+      // poll counts in an int of milliseconds; a time limit of days is waited for a minute at a time.
       int64_t Left = CutAt - NowMs();
       Wait = Left <= 0 ? 0 : Left > 60000 ? 60000 : static_cast<int>(Left);
     }
