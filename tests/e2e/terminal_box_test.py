@@ -351,10 +351,10 @@ def case_too_many_lines_cut():
 
 
 def cursor_on_button_case(options, env=None, resize=None):
-    """The shown cursor sits on the focused button's label, for a console screen reader or a
-    braille display to follow: on the alternate screen, and inline on the Linux console, which
-    never reflows its lines. Inline, the answer leaves the screen and the cursor as they were,
-    resized or not."""
+    """The shown cursor sits on the focused button's label, for a screen reader or a braille
+    display to follow: on the alternate screen, and inline on the Linux console, which never
+    reflows its lines. Unless the console is hidden, the answer leaves the screen and the cursor
+    as they were, resized or not."""
     p = spawn("3", "Read me", "Cursor", options, env=env, prefix="first\\nprompt> ")
     try:
         wait_box(p)
@@ -600,6 +600,8 @@ SCREEN_CASES = [
      lambda: cursor_on_button_case([], {"TERM": "linux"})),
     ("Linux console: narrowed with the cursor on a button",
      lambda: cursor_on_button_case([], {"TERM": "linux"}, resize=(24, 40))),
+    ("ASKBOX_SCREEN=alternate: the cursor on the focused button, on the alternate screen",
+     lambda: cursor_on_button_case([], {"ASKBOX_SCREEN": "alternate"})),
     ("console shown again: inline box", case_shown_again_is_inline),
     ("LANG=C.UTF-8 draws lines", lambda: frame_case({"LANG": "C.UTF-8"}, True)),
     ("LANG=C draws ASCII", lambda: frame_case({"LANG": "C"}, False)),

@@ -28,6 +28,14 @@ bool KeepsLinesOnResize(const char* Term) {
   return Term != nullptr && strncmp(Term, "linux", 5) == 0 && (Term[5] == '\0' || Term[5] == '-');
 }
 
+// ASKBOX_SCREEN=alternate puts every box on the alternate screen, with the cursor on the focused
+// button, as dialog and whiptail show theirs: for a screen reader or a braille display that
+// follows a terminal emulator's cursor, which askbox cannot detect over ssh. Inline the cursor
+// waits on the caller's line there instead: one on the button would leave the box's rows above
+// it in the scrollback whenever the terminal is made lower, and a terminal that rewraps its lines
+// on a resize does not say where they went.
+bool AlternateScreenWanted(const char* Screen) { return Screen != nullptr && strcmp(Screen, "alternate") == 0; }
+
 // Icons are ASCII on purpose: the pictographs a UTF-8 terminal could show have no agreed width,
 // and one cell of disagreement breaks the right-hand border.
 const TerminalIcon ERROR_ICON = {"(X)", "\x1b[1;31m"};
@@ -90,7 +98,7 @@ BoxOutcome ShowTerminalBox(const BoxRequest& Request, bool AlternateScreen) {
   Box.Model = Request.Model;
   // Before the layout, which sizes the buttons for the hint's longest label.
   StartTimeLimit(&Box.Limit, &Box.Model);
-  Box.AlternateScreen = AlternateScreen;
+  Box.AlternateScreen = AlternateScreen || AlternateScreenWanted(getenv("ASKBOX_SCREEN"));
   Box.LinesStay = KeepsLinesOnResize(getenv("TERM"));
   Box.RightToLeft = Request.RightToLeft;
   Box.AlignRight = Request.AlignRight;

@@ -358,11 +358,13 @@ size_t FormatCursorTo(char* Buffer, int Row, int Col) {
 }
 
 // The cursor is left on the focused button's label, shown, as dialog and whiptail leave it, so
-// that a console screen reader or a braille display follows the focus. Inline that is only where
-// the terminal never reflows its lines: one that does (tmux, VTE) moves the real cursor along with
-// its line on a resize, but not the saved one, and the way to the alternate screen at the first
-// resize must start from the caller's line. There the hidden cursor is parked back on the
-// caller's spot after every draw instead, and the terminal carries it along.
+// that a console screen reader or a braille display follows the focus. Inline that is only on the
+// Linux console, which cuts its lines on a resize and keeps no scrollback. A terminal emulator made
+// lower keeps its cursor on the screen by pushing the rows above it into the scrollback, where no
+// erase reaches them: with the cursor on the button, rows of the box. One that rewraps its lines
+// (tmux, VTE) moves the real cursor along with its line, but not the saved one. There the hidden
+// cursor is parked back on the caller's spot after every draw instead: the terminal carries it
+// along, and what it pushes away is the caller's own.
 void Draw(const TerminalBox& Box) {
   bool ShowFocus = Box.AlternateScreen || Box.LinesStay;
   FocusRow = -1;

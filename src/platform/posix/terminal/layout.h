@@ -51,8 +51,9 @@ struct TerminalBox {
   const TerminalIcon* Icon;  // none when null
   BoxModel Model;
   bool AlternateScreen;  // the console is hidden: the box takes the whole alternate screen
-  // The terminal never reflows its lines on a resize (the Linux console), so inline the cursor may
-  // leave the caller's spot for the focused button and find its way back by counting rows.
+  // The terminal neither rewraps its lines on a resize nor pushes them into a scrollback (the Linux
+  // console), so inline the cursor may leave the caller's spot for the focused button and find its
+  // way back by counting rows.
   bool LinesStay = false;
   const Frame* Lines;
   // Turns the UTF-8 text's glyphs into the terminal's character set; null where the terminal
