@@ -5,11 +5,15 @@
 //   x11-neighbour state WINDOW MS      WINDOW unmapped, then its _NET_WM_STATE changed for MS milliseconds
 //   x11-neighbour activations WINDOW MS  counts the requests, as the user's, to activate WINDOW in MS milliseconds
 //   x11-neighbour grab WINDOW MS       the server grabbed, WINDOW unmapped, and nobody else served for MS milliseconds
+//   x11-neighbour console MS COMMAND...  a terminal's window, titled "Late Console", that COMMAND is started in
+//                                      MS milliseconds before the window is mapped; ends as COMMAND does
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -44,7 +48,7 @@ int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
 int Usage() {
   fprintf(stderr, "usage: x11-neighbour requests WINDOW MS | converts MS | state WINDOW MS | activations WINDOW MS |"
-                  " grab WINDOW MS\n");
+                  " grab WINDOW MS | console MS COMMAND...\n");
   return 2;
 }
 
@@ -69,6 +73,39 @@ long Activations(Window Target, long Ms) {
     usleep(10000);
   }
   return Seen;
+}
+
+// As a terminal emulator started with a command may do: the command runs before the window is
+// mapped, let alone taken on by the window manager. The window says which process made it, as
+// the box wants of a console.
+int LateConsole(long Ms, char** Command) {
+  Window Console = XCreateSimpleWindow(Dpy, DefaultRootWindow(Dpy), 0, 0, 300, 100, 0, 0, 0);
+  char Name[] = "Late Console", Class[] = "LateConsole", Instance[] = "late-console";
+  XClassHint Hint = {Instance, Class};
+  XSetClassHint(Dpy, Console, &Hint);
+  XStoreName(Dpy, Console, Name);
+  char Host[256] = "";
+  gethostname(Host, sizeof Host - 1);
+  XChangeProperty(Dpy, Console, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(Host), static_cast<int>(strlen(Host)));
+  long Pid = getpid();
+  XChangeProperty(Dpy, Console, Named("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&Pid), 1);
+  XSync(Dpy, False);
+  char Id[32];
+  snprintf(Id, sizeof Id, "%lu", Console);
+  setenv("WINDOWID", Id, 1);
+  pid_t Child = fork();
+  if (Child == 0) {
+    execvp(Command[0], Command);
+    _exit(127);
+  }
+  usleep(static_cast<useconds_t>(Ms) * 1000);
+  XMapWindow(Dpy, Console);
+  XSync(Dpy, False);
+  int Ended = 0;
+  waitpid(Child, &Ended, 0);
+  return WIFEXITED(Ended) ? WEXITSTATUS(Ended) : 128;
 }
 
 }  // namespace
@@ -114,6 +151,8 @@ int main(int Count, char** Arguments) {
     usleep(static_cast<useconds_t>(atol(Arguments[3])) * 1000);
     XUngrabServer(Dpy);
     XSync(Dpy, False);
+  } else if (strcmp(Mode, "console") == 0 && Count >= 4) {
+    return LateConsole(atol(Arguments[2]), Arguments + 3);
   } else {
     return Usage();
   }

@@ -773,6 +773,24 @@ def case_xterm_not_owner_and_signal():
             term.kill()
 
 
+def case_console_mapped_late():
+    """A terminal started with askbox as its command may map its window only after askbox asked
+    for it to be iconified; the window manager hears of no request for a window it has not taken on."""
+    if NEIGHBOUR is None:
+        raise Failure("needs the neighbour helper")
+    proc = subprocess.Popen([NEIGHBOUR, "console", "500", PROGRAM, "text=Late", "caption=Late", "mode=1"],
+                            env=box_env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, start_new_session=True)
+    box = find_window("Late", proc=proc)
+    console = x("xdotool", "search", "--name", "^Late Console$").split()[0]
+    deadline = time.monotonic() + 5
+    while "window state" not in wm_state(console) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    time.sleep(0.3)
+    check("Iconic" in wm_state(console), f"console not iconified: {wm_state(console)}")
+    type_keys(box, ["Return"])
+    check(finish(proc)[0] == IDOK, "wrong answer")
+
+
 def case_stale_windowid():
     for value in ("0x1fffffe", "0", "junk"):
         proc = launch("text=Stale", "caption=Stale", "mode=1", WINDOWID=value)
@@ -1188,6 +1206,7 @@ def main():
     cases += [("locale bytes, malformed bytes and controls in the title", case_text_bytes),
               ("xterm: owner, title and iconified in mode 1", case_xterm_owner_title_and_hiding),
               ("xterm: mode 3 has no owner; SIGTERM ends the box", case_xterm_not_owner_and_signal),
+              ("a console mapped after askbox started is iconified", case_console_mapped_late),
               ("stale or bad WINDOWID", case_stale_windowid),
               ("display killed while the box is up gives 0 at once", case_display_killed),
               ("no server on DISPLAY: terminal box", lambda: fallback_case(":9999")),

@@ -1,6 +1,7 @@
 // The X display: connecting with a bounded wait, X errors recorded, a broken connection survived, WINDOWID followed.
 #include "platform/posix/x11/display.h"
 
+#include "platform/decimal.h"
 #include "platform/posix/codeset.h"
 #include "platform/posix/process.h"
 #include "platform/posix/x11/library.h"
@@ -24,6 +25,8 @@ namespace {
 
 const int CONNECT_WAIT_MS = 3000;
 const int MAX_ANCESTORS = 64;
+const int MANAGED_WAIT_MS = 1000;
+const int MANAGED_POLL_MS = 20;
 const unsigned long MOST_NOTES = 4096;  // Xlib's notes of requests sent (X11NotesPileUp), 32 bytes each
 
 Display* Dpy;
@@ -226,8 +229,29 @@ void ReadTitle(void* Context) {
   FreeProperty(Name);
 }
 
+// A window manager runs where one owns the screen's WM_Sn selection.
+bool WindowManagerRuns() {
+  char Name[32] = "WM_S";
+  Name[4 + FormatDecimal(Name + 4, DefaultScreen(Dpy))] = '\0';
+  return XGetSelectionOwner(Dpy, X11Atom(Name)) != None;
+}
+
+bool TakenOn(Window Target) {
+  PropertyValue State = ReadProperty(Target, X11Atom("WM_STATE"), 2);
+  FreeProperty(State);
+  return State.Data != nullptr;
+}
+
+// A window manager takes no request to iconify a window it has not taken on: a terminal started
+// with askbox as its command may not even have mapped its window yet. Where one runs, the request
+// waits until it has marked the window as its own (WM_STATE), for a second at most.
 void IconifyBody(void* Context) {
   Window Target = *static_cast<Window*>(Context);
+  ClearX11Error();
+  if (WindowManagerRuns()) {
+    for (int Waited = 0; Waited < MANAGED_WAIT_MS && !TakenOn(Target) && X11ErrorCode == 0; Waited += MANAGED_POLL_MS)
+      poll(nullptr, 0, MANAGED_POLL_MS);
+  }
   XIconifyWindow(Dpy, Target, DefaultScreen(Dpy));
   XSync(Dpy, False);
 }
