@@ -183,16 +183,22 @@ def set_enabled(on):
 
 
 def unanswering_bus(kind):
-    """A local socket that never speaks ("silent") or hangs up at once ("hangs-up"); gives (socket, address)."""
+    """A local socket that never speaks ("silent"), hangs up at once ("hangs-up") or takes no more
+    connections ("full": one waits to be taken, and a blocking connect waits behind it); gives
+    (its sockets, the listener first, and its address)."""
     path = os.path.join(desktop.SCRATCH, "bus-" + kind)
     if os.path.exists(path):
         os.unlink(path)
     listener = socket.socket(socket.AF_UNIX)
     listener.bind(path)
-    listener.listen(8)
+    listener.listen(0 if kind == "full" else 8)
+    sockets = [listener]
     if kind == "hangs-up":
         listener.setblocking(False)
-    return listener, "unix:path=" + path
+    if kind == "full":
+        sockets.append(socket.socket(socket.AF_UNIX))
+        sockets[-1].connect(path)
+    return sockets, "unix:path=" + path
 
 
 def loaded(log_prefix):
@@ -215,15 +221,16 @@ BUS_CASES = [
     ("a bus that never answers", "silent", False, False, None, True, False),
     ("a bus that never answers, with a time limit", "silent", False, False, "1", True, False),
     ("a bus that hangs up", "hangs-up", False, False, None, True, False),
+    ("a bus that takes no more connections, with a time limit", "full", False, False, "1", True, False),
 ]
 
 
 def bus_case(root, session, enabled, limit, wants_dbus, registered):
     caption = "Bus %s %s %s %s" % (root and root.split(":")[0], session, enabled, limit)
-    listener = None
+    sockets = []
     try:
-        if root in ("silent", "hangs-up"):
-            listener, address = unanswering_bus(root)
+        if root in ("silent", "hangs-up", "full"):
+            sockets, address = unanswering_bus(root)
             root_bus(address)
         else:
             root_bus(root)
@@ -234,9 +241,9 @@ def bus_case(root, session, enabled, limit, wants_dbus, registered):
         started = time.monotonic()
         proc = launch("text=Which bus?", "caption=" + caption, *(["timeout=" + limit] if limit else []), **env)
         wid = find_window(caption, proc=proc)
-        if listener is not None and root == "hangs-up":
+        if root == "hangs-up":
             time.sleep(0.3)
-            listener.accept()[0].close()
+            sockets[0].accept()[0].close()
         if registered:
             probe("tree", caption)
         else:
@@ -258,8 +265,8 @@ def bus_case(root, session, enabled, limit, wants_dbus, registered):
     finally:
         root_bus(BUS)
         set_enabled(False)
-        if listener is not None:
-            listener.close()
+        for each in sockets:
+            each.close()
 
 
 def start_bus():

@@ -4,11 +4,29 @@
 #include "platform/posix/time-limit.h"
 #include "platform/posix/x11/accessible-input.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 namespace platform {
+
+// libdbus connects with a blocking connect(), which a listener whose queue is full holds for as
+// long as it stays full, and the box's loop with it. So the connection is opened on a thread of
+// its own, which says on a pipe when it is done. A link dropped before then leaves the thread to
+// close whatever it gets, should the connect ever end.
+struct PendingConnect {
+  pthread_mutex_t Lock;
+  char Address[ADDRESS_LIMIT + 1];
+  DBusConnection* Connection;
+  bool Finished;
+  bool Abandoned;
+  int Done[2];
+};
+
 namespace {
 
 // Messages handled a pass, so that a client flooding the bus cannot keep the loop from the
@@ -19,7 +37,49 @@ const long OUTGOING_LIMIT = 1 << 20;
 
 const char ROOT_PATH[] = "/org/a11y/atspi/accessible/root";
 
+void Release(PendingConnect* Pending) {
+  if (Pending->Connection != nullptr) {
+    dbus_connection_close(Pending->Connection);
+    dbus_connection_unref(Pending->Connection);
+  }
+  close(Pending->Done[0]);
+  close(Pending->Done[1]);
+  pthread_mutex_destroy(&Pending->Lock);
+  free(Pending);
+}
+
+void* Connect(void* Data) {
+  PendingConnect* Pending = static_cast<PendingConnect*>(Data);
+  DBusError Error;
+  dbus_error_init(&Error);
+  DBusConnection* Connection = dbus_connection_open_private(Pending->Address, &Error);
+  dbus_error_free(&Error);
+  pthread_mutex_lock(&Pending->Lock);
+  Pending->Connection = Connection;
+  Pending->Finished = true;
+  bool Abandoned = Pending->Abandoned;
+  if (!Abandoned) {
+    char Byte = 1;
+    ssize_t Ignored = write(Pending->Done[1], &Byte, 1);
+    (void)Ignored;
+  }
+  pthread_mutex_unlock(&Pending->Lock);
+  if (Abandoned) Release(Pending);
+  return nullptr;
+}
+
+// Whoever comes last, the link or the thread, lets the pending connection go.
+void Abandon(PendingConnect* Pending) {
+  pthread_mutex_lock(&Pending->Lock);
+  bool Finished = Pending->Finished;
+  Pending->Abandoned = true;
+  pthread_mutex_unlock(&Pending->Lock);
+  if (Finished) Release(Pending);
+}
+
 void Drop(AtspiLink* Link) {
+  if (Link->Pending != nullptr) Abandon(Link->Pending);
+  Link->Pending = nullptr;
   if (Link->Connection != nullptr) {
     dbus_connection_close(Link->Connection);
     dbus_connection_unref(Link->Connection);
@@ -87,19 +147,57 @@ void Open(AtspiLink* Link, const char* Address, AtspiStage Next) {
   // Left as it is, libdbus would ignore SIGPIPE for the whole program, and a script's closed pipe
   // would no longer end askbox as it did.
   dbus_connection_set_change_sigpipe(false);
-  DBusError Error;
-  dbus_error_init(&Error);
-  Link->Connection = dbus_connection_open_private(Address, &Error);
-  dbus_error_free(&Error);
-  if (Link->Connection == nullptr) {
+  Link->Stage = ATSPI_OFF;
+  if (!dbus_threads_init_default()) return;
+  PendingConnect* Pending = static_cast<PendingConnect*>(calloc(1, sizeof(PendingConnect)));
+  if (Pending == nullptr) return;
+  strcpy(Pending->Address, Address);
+  if (pipe2(Pending->Done, O_CLOEXEC | O_NONBLOCK) != 0) {
+    free(Pending);
+    return;
+  }
+  pthread_mutex_init(&Pending->Lock, nullptr);
+  // The signals are the box's to handle: the thread takes none.
+  sigset_t All, Before;
+  sigfillset(&All);
+  pthread_attr_t Detached;
+  pthread_attr_init(&Detached);
+  pthread_attr_setdetachstate(&Detached, PTHREAD_CREATE_DETACHED);
+  pthread_t Thread;
+  pthread_sigmask(SIG_BLOCK, &All, &Before);
+  bool Started = pthread_create(&Thread, &Detached, Connect, Pending) == 0;
+  pthread_sigmask(SIG_SETMASK, &Before, nullptr);
+  pthread_attr_destroy(&Detached);
+  if (!Started) {
+    Release(Pending);
+    return;
+  }
+  Link->Pending = Pending;
+  Link->Next = Next;
+  Link->Stage = ATSPI_CONNECTING;
+}
+
+// The thread's connection, once it says it is done: the link goes on with its first call.
+void TakeConnection(AtspiLink* Link) {
+  PendingConnect* Pending = Link->Pending;
+  pthread_mutex_lock(&Pending->Lock);
+  bool Finished = Pending->Finished;
+  DBusConnection* Connection = Pending->Connection;
+  Pending->Connection = nullptr;
+  pthread_mutex_unlock(&Pending->Lock);
+  if (!Finished) return;
+  Link->Pending = nullptr;
+  Release(Pending);
+  if (Connection == nullptr) {
     Link->Stage = ATSPI_OFF;
     return;
   }
+  Link->Connection = Connection;
   if (!dbus_connection_set_watch_functions(Link->Connection, AddWatch, RemoveWatch, nullptr, Link, nullptr)) {
     Drop(Link);
     return;
   }
-  Ask(Link, dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "Hello"), Next);
+  Ask(Link, dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "Hello"), Link->Next);
 }
 
 // The one basic value of type Type an answer carries, inside a variant or not.
@@ -225,6 +323,7 @@ void StartAtspiLink(AtspiLink* Link, const char* RootAddress) {
 
 pollfd AtspiLinkPoll(const AtspiLink& Link) {
   pollfd Fd = {-1, 0, 0};
+  if (Link.Stage == ATSPI_CONNECTING) return {Link.Pending->Done[0], POLLIN, 0};
   for (int I = 0; I < Link.WatchCount; ++I) {
     if (!dbus_watch_get_enabled(Link.Watches[I])) continue;
     unsigned Wanted = dbus_watch_get_flags(Link.Watches[I]);
@@ -236,6 +335,10 @@ pollfd AtspiLinkPoll(const AtspiLink& Link) {
 }
 
 bool PumpAtspiLink(AtspiLink* Link, short Ready, AtspiServe Serve, void* Context) {
+  if (Link->Stage == ATSPI_CONNECTING) {
+    if (Ready != 0) TakeConnection(Link);
+    return false;
+  }
   if (Link->Connection == nullptr) return false;
   HandleWatches(Link, Ready);
   if (Link->Connection == nullptr || !dbus_connection_get_is_connected(Link->Connection)) {

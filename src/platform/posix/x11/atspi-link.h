@@ -12,6 +12,7 @@ namespace platform {
 // Where the link is: each stage waits for the answer to one call, read from the box's loop.
 enum AtspiStage {
   ATSPI_OFF,  // no bus, accessibility off, or the link failed: the box goes on without it
+  ATSPI_CONNECTING,  // the socket being connected, on a thread of its own, then Next
   ATSPI_SESSION_HELLO,  // on the session bus, asking whether accessibility is on
   ATSPI_SESSION_ENABLED,
   ATSPI_SESSION_ADDRESS,  // and where its bus is
@@ -24,9 +25,13 @@ const size_t ATSPI_NAME_ROOM = 256;
 // libdbus watches a connection's socket for reading and for writing, each on or off as it needs.
 const int ATSPI_WATCH_ROOM = 4;
 
+struct PendingConnect;
+
 struct AtspiLink {
   DBusConnection* Connection;
   AtspiStage Stage;
+  PendingConnect* Pending;  // while connecting
+  AtspiStage Next;  // the stage once connected
   dbus_uint32_t Waiting;  // the serial of the call whose answer moves Stage on
   char Name[ATSPI_NAME_ROOM];  // this program's unique name on the accessibility bus
   char DesktopName[ATSPI_NAME_ROOM];  // the registry's root: the application's parent

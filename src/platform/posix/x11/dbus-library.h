@@ -42,6 +42,7 @@
   CALL(dbus_message_new_signal)                 \
   CALL(dbus_message_set_auto_start)             \
   CALL(dbus_message_unref)                      \
+  CALL(dbus_threads_init_default)               \
   CALL(dbus_watch_get_enabled)                  \
   CALL(dbus_watch_get_flags)                    \
   CALL(dbus_watch_get_unix_fd)                  \
