@@ -69,4 +69,13 @@ void ReleaseStopSignals(StopSignals* Signals) {
   close(Signals->Pipe[1]);
 }
 
+bool StartThreadWithoutSignals(pthread_t* Thread, void* (*Body)(void*), void* Context) {
+  sigset_t All, Before;
+  sigfillset(&All);
+  pthread_sigmask(SIG_BLOCK, &All, &Before);
+  bool Started = pthread_create(Thread, nullptr, Body, Context) == 0;
+  pthread_sigmask(SIG_SETMASK, &Before, nullptr);
+  return Started;
+}
+
 }  // namespace platform

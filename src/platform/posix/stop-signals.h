@@ -2,6 +2,7 @@
 #ifndef ASKBOX_PLATFORM_POSIX_STOP_SIGNALS_H
 #define ASKBOX_PLATFORM_POSIX_STOP_SIGNALS_H
 
+#include <pthread.h>
 #include <signal.h>
 
 namespace platform {
@@ -27,6 +28,10 @@ int CaughtStopSignal(StopSignals* Signals);
 void AddStopSignals(sigset_t* Set);
 // The caller's handlers back, and the pipe closed.
 void ReleaseStopSignals(StopSignals* Signals);
+
+// Starts a thread that takes no signal, so that every signal stays the box's to handle; false
+// where no thread could be started.
+bool StartThreadWithoutSignals(pthread_t* Thread, void* (*Body)(void*), void* Context);
 
 }  // namespace platform
 

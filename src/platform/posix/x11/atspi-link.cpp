@@ -1,13 +1,13 @@
 // Finding the accessibility bus, connecting to it and registering the application, one answer at a time.
 #include "platform/posix/x11/atspi-link.h"
 
+#include "platform/posix/stop-signals.h"
 #include "platform/posix/time-limit.h"
 #include "platform/posix/x11/accessible-input.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -157,21 +157,12 @@ void Open(AtspiLink* Link, const char* Address, AtspiStage Next) {
     return;
   }
   pthread_mutex_init(&Pending->Lock, nullptr);
-  // The signals are the box's to handle: the thread takes none.
-  sigset_t All, Before;
-  sigfillset(&All);
-  pthread_attr_t Detached;
-  pthread_attr_init(&Detached);
-  pthread_attr_setdetachstate(&Detached, PTHREAD_CREATE_DETACHED);
   pthread_t Thread;
-  pthread_sigmask(SIG_BLOCK, &All, &Before);
-  bool Started = pthread_create(&Thread, &Detached, Connect, Pending) == 0;
-  pthread_sigmask(SIG_SETMASK, &Before, nullptr);
-  pthread_attr_destroy(&Detached);
-  if (!Started) {
+  if (!StartThreadWithoutSignals(&Thread, Connect, Pending)) {
     Release(Pending);
     return;
   }
+  pthread_detach(Thread);
   Link->Pending = Pending;
   Link->Next = Next;
   Link->Stage = ATSPI_CONNECTING;

@@ -1,12 +1,12 @@
 // The X connection's watch: a thread that cuts the connection of a box held past its time or a stop signal.
 #include "platform/posix/x11/server-watch.h"
 
+#include "platform/posix/stop-signals.h"
 #include "platform/posix/time-limit.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -57,12 +57,7 @@ bool StartServerWatch(ServerWatch* W, int Connection, int StopFd) {
   W->Connection = Connection;
   W->StopFd = StopFd;
   if (pipe2(W->Orders, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-  // The signals are the box's to handle: the watch takes none.
-  sigset_t All, Before;
-  sigfillset(&All);
-  pthread_sigmask(SIG_BLOCK, &All, &Before);
-  W->Running = pthread_create(&W->Thread, nullptr, Watch, W) == 0;
-  pthread_sigmask(SIG_SETMASK, &Before, nullptr);
+  W->Running = StartThreadWithoutSignals(&W->Thread, Watch, W);
   if (!W->Running) {
     close(W->Orders[0]);
     close(W->Orders[1]);
