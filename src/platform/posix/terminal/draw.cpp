@@ -375,19 +375,22 @@ void Draw(const TerminalBox& Box) {
   }
   CursorRow = -1;
   int LabelAt = Box.Layout.Left + std::min(FocusColumn, Box.Layout.Width - 1);
-  if (ShowFocus && FocusRow >= 0 && Box.AlternateScreen) {
+  if (!ShowFocus || FocusRow < 0) {
+    if (!Box.AlternateScreen) Put("\x1b" "8");
+    Flush();
+    return;
+  }
+  if (Box.AlternateScreen) {
     PutCursorTo(Box.Layout.Top + FocusRow, LabelAt);
-  } else if (ShowFocus && FocusRow >= 0) {
+  } else {
     char Move[16];
     Put("\x1b" "8");
     Put(Move, FormatCsi(Move, static_cast<unsigned>(FocusRow + 1), 'B'));
     Put("\r");
     if (LabelAt > 0) Put(Move, FormatCsi(Move, static_cast<unsigned>(LabelAt), 'C'));
     CursorRow = FocusRow;
-  } else if (!Box.AlternateScreen) {
-    Put("\x1b" "8");
   }
-  if (ShowFocus && FocusRow >= 0) Put("\x1b[?25h");
+  Put("\x1b[?25h");
   Flush();
 }
 
@@ -415,9 +418,8 @@ void Place(const TerminalBox& Box, Drawing How) {
     Put("\x1b[H\x1b[2J");
     return;
   }
-  // After a resize the parked cursor is where the terminal took the caller's line, and whatever
-  // the reflow made of the old box lies after it. A terminal that pushed that line into its
-  // scrollback leaves the cursor at the top, and then the whole screen is old box.
+  // Over the box already there, after a stop that could not be caught: a resize takes the
+  // alternate screen instead.
   if (How == DRAW_AGAIN) {
     EraseInlineBox();
     Put("\x1b" "7");
