@@ -713,22 +713,17 @@ def case_text_bytes():
 # ---------------------------------------------------------------- the terminal's window
 
 def in_xterm(title, command, extra_env=None):
-    """Runs a shell command in a real xterm titled `title`, once the window manager has taken the
-    xterm on, as a command typed into a terminal on the screen is; gives (xterm process, its window)."""
+    """Runs a shell command in a real xterm titled `title`, started with it as `xterm -e` starts
+    it, perhaps before the window manager has taken the xterm on; gives (xterm process, its window)."""
     env = box_env(**(extra_env or {}))
     env.pop("WINDOWID", None)
-    go = os.path.join(SCRATCH, "go-" + title.replace(" ", "-"))
-    if os.path.exists(go):
-        os.remove(go)
-    term = subprocess.Popen(["xterm", "-T", title, "-e", "sh", "-c",
-                             f'while [ ! -e "{go}" ]; do sleep 0.02; done; {command}'], env=env,
+    term = subprocess.Popen(["xterm", "-T", title, "-e", "sh", "-c", command], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     deadline = time.monotonic() + 10
     while time.monotonic() < deadline:
         ids = [w for w in x("xdotool", "search", "--name", "^%s$" % title).split()
-               if "XTerm" in x("xprop", "-id", w, "WM_CLASS") and "Normal" in wm_state(w)]
+               if "XTerm" in x("xprop", "-id", w, "WM_CLASS")]
         if ids:
-            open(go, "w").close()
             return term, ids[0]
         time.sleep(0.05)
     term.kill()
